@@ -1,0 +1,68 @@
+#include "app/dlg.h"
+#include "app/main_module.h"
+#include "app/quorlen.h"
+#include "editors/editor.h"
+#include "editors/editor_juno.h"
+#include "editors/knob_model.h"
+#include "editors/patch.h"
+#include "midi/routines.h"
+#include "sequencer/sequencer.h"
+#include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
+
+QPointer<QWidget> Dlg_Saved_Focus;
+
+namespace {
+void set_menus(bool enabled) {
+    Quorlen& m = Quorlen::get();
+    for (QAction* a : {m.Menu_File, m.Menu_Edit, m.Menu_Tone, m.Menu_MIDI, m.Menu_Windows, m.Menu_Help})
+        a->setEnabled(enabled);
+}
+} // namespace
+
+void Menus_Disable() { set_menus(false); }
+void Menus_Enable() { set_menus(true); }
+
+void Dlg_Begin(QWidget* dialog, const QString& name) {
+    Editor::get().Timer1->stop();
+    Focus_Pic_Reset();
+    if (Patch_Form_Open == 255) Patch::get().setEnabled(false);
+    if (Seq_Form_Open == 255) Sequencer::get().setEnabled(false);
+    Menus_Disable();
+    Dlg_Open = name;
+    Quorlen::get().setCursor(Qt::WaitCursor);
+    Editor::get().setEnabled(false);
+    Editor_Juno::get().setEnabled(false);
+    if (dialog) dialog->setCursor(Qt::ArrowCursor);
+    Dlg_Saved_Focus = Focus_Control;
+    Dlg_Count = static_cast<short>(Dlg_Count + 1);
+}
+
+void Dlg_End() {
+    Focus_Pic_Reset();
+    Quorlen::get().unsetCursor();
+    Editor::get().setEnabled(true);
+    Editor_Juno::get().setEnabled(true);
+    if (Patch_Form_Open == 255) {
+        Patch& p = Patch::get();
+        p.setEnabled(true);
+        p.Form_Show();
+    }
+    if (Seq_Form_Open == 255) {
+        Sequencer& s = Sequencer::get();
+        s.setEnabled(true);
+        s.Form_Show();
+    }
+    Do_Events();
+    Dlg_Open.clear();
+    Menus_Enable();
+    Focus_Control = Dlg_Saved_Focus;
+    Editor::get().Timer1->start();
+    Dlg_Count = static_cast<short>(Dlg_Count - 1);
+}
+
+void Dlg_Wait() {
+    // Sleeps in the event loop until an event arrives; never spins.
+    while (!Dlg_Open.isEmpty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}

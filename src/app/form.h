@@ -1,0 +1,33 @@
+#pragma once
+// Every window has one instance, made on first access of any kind; its load
+// steps run then. Unloading destroys it; the next access makes it afresh.
+#include <QPointer>
+
+template <class T> class Form {
+  public:
+    static T& get() {
+        if (!instance_) {
+            T* made = new T();
+            instance_ = made;
+            // The instance is reachable before its load runs: load steps may
+            // touch windows that in turn touch this one.
+            made->Form_Load();
+        }
+        return *instance_;
+    }
+    static bool loaded() { return !instance_.isNull(); }
+    static T* peek() { return instance_.data(); }
+    // Destroys the window (and with it the instance) without its closing steps.
+    static void Destroy_Instance() {
+        if (!instance_) return;
+        // A window inside the document area goes with its frame.
+        if constexpr (requires(T* t) { t->frame(); })
+            delete instance_->frame();
+        else
+            delete instance_.data();
+        instance_ = nullptr;
+    }
+
+  protected:
+    inline static QPointer<T> instance_;
+};

@@ -1,0 +1,25 @@
+#include "app/mdi_form.h"
+#include "app/quorlen.h"
+#include <QMdiArea>
+
+Mdi_Form::Mdi_Form(const QString& caption, bool fixedSize) {
+    Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+    if (!fixedSize) flags |= Qt::WindowMinMaxButtonsHint;
+    frame_ = Quorlen::get().Mdi_Area()->addSubWindow(this, flags);
+    frame_->setWindowTitle(caption);
+    frame_->hide();
+}
+
+Mdi_Form::~Mdi_Form() = default;
+
+void Mdi_Form::Form_Show() {
+    frame_->show();
+    frame_->raise();
+}
+void Mdi_Form::Form_Hide() { frame_->hide(); }
+
+void Mdi_Form::Set_Outer_Size(int width, int height) {
+    frame_->setFixedSize(width, height);
+}
+void Mdi_Form::Move_To(int left, int top) { frame_->move(left, top); }
+void Mdi_Form::Set_Caption(const QString& caption) { frame_->setWindowTitle(caption); }

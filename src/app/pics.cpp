@@ -1,0 +1,3 @@
+#include "app/quorlen.h"
+
+void Picture_Stock_Init(Quorlen&) {}

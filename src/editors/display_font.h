@@ -1,0 +1,6 @@
+#pragma once
+#include <QString>
+
+// The display font file beside the program.
+QString Display_Font_Path();
+void Display_Font_Init();

@@ -1,0 +1,3 @@
+#include "editors/patch_mks70.h"
+
+QString MKS70_Patch_Name;

@@ -1,0 +1,4 @@
+#pragma once
+#include <QString>
+
+extern QString MKS70_Patch_Name;

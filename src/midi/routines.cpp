@@ -1,0 +1,52 @@
+#include "midi/routines.h"
+#include "platform/host.h"
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+int File_Err = 0;
+
+void Do_Events() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+bool File_Exists(QString path) {
+    if (path.endsWith(Path_Separator)) path.chop(1);
+    File_Err = 0;
+    if (!path.isEmpty()) {
+        const QFileInfo info(path);
+        if (!info.exists()) {
+            File_Err = 53;
+        } else if (info.isDir()) {
+            File_Err = 75;
+        } else {
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly)) File_Err = 70;
+        }
+    }
+    return File_Err == 0;
+}
+
+namespace {
+QString trim_right(const QString& s) {
+    qsizetype n = s.size();
+    while (n > 0 && s[n - 1] == ' ') --n;
+    return s.left(n);
+}
+QString trim_blanks(const QString& s) {
+    qsizetype a = 0;
+    while (a < s.size() && s[a] == ' ') ++a;
+    return trim_right(s.mid(a));
+}
+} // namespace
+
+QString Add_Backslash(QString& path) {
+    if (!trim_right(path).endsWith(Path_Separator)) path = trim_blanks(path) + Path_Separator;
+    return path;
+}
+
+double Win_Version() {
+    const std::uint32_t v = Host_Get_Version();
+    const unsigned major = v & 0xFF, minor = (v >> 8) & 0xFF;
+    return QString("%1.%2").arg(major).arg(minor, 2, 10, QChar('0')).toDouble();
+}
+
+void Empty_Sub() {}

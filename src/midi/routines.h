@@ -1,0 +1,23 @@
+#pragma once
+// Small routines shared by every module.
+#include <QString>
+
+template <class T> void Var_Inc(T& v) { v = static_cast<T>(v + 1); }
+// Never below 0.
+template <class T> void Var_Dec(T& v) {
+    if (v != 0) v = static_cast<T>(v - 1);
+}
+
+// Gives the event loop one turn.
+void Do_Events();
+
+// The error number of the last File_Exists (0, 53 not found, 70 no access, 75 a folder).
+extern int File_Err;
+bool File_Exists(QString path);
+
+// Paths use the host's separator where the classic form wrote a backslash.
+inline constexpr char Path_Separator = '/';
+QString Add_Backslash(QString& path);
+
+double Win_Version();
+void Empty_Sub();

@@ -1,0 +1,42 @@
+#pragma once
+// MIDI over RtMidi: the ALSA sequencer when it can be opened, else JACK.
+#include "platform/midi_host.h"
+#include <RtMidi.h>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <vector>
+
+class RtMidiHost : public MidiHost {
+  public:
+    // clientName names us in the MIDI system; the default destination
+    // (device -1) is a port of that name others can connect to.
+    explicit RtMidiHost(const std::string& clientName = "Quorlen");
+    ~RtMidiHost() override;
+
+    int outCount() override;
+    QString outName(int index) override;
+    int inCount() override;
+    QString inName(int index) override;
+    int outOpen(int device, MidiHandle& handle) override;
+    int outShortMsg(MidiHandle handle, std::uint32_t packed) override;
+    int outPrepareHeader(MidiHandle handle, const std::string& bytes) override;
+    int outLongMsg(MidiHandle handle, const std::string& bytes) override;
+    int outUnprepareHeader(MidiHandle handle, const std::string& bytes) override;
+    int outClose(MidiHandle handle) override;
+
+    RtMidi::Api api() const { return api_; }
+
+  private:
+    struct Port;
+    int send(MidiHandle handle, const unsigned char* data, size_t size);
+    Port* port(MidiHandle handle);
+
+    std::string clientName_;
+    RtMidi::Api api_ = RtMidi::UNSPECIFIED;
+    std::vector<QString> outNames_, inNames_;
+    std::map<MidiHandle, std::unique_ptr<Port>> ports_;
+    MidiHandle nextHandle_ = 1;
+    void* jackWatch_ = nullptr; // a JACK client of our own that hears the server go away
+    std::shared_ptr<std::atomic<bool>> serverGone_;
+};

@@ -1,0 +1,132 @@
+#include "support/fixture.h"
+#include "app/dlg.h"
+#include "app/main_module.h"
+#include "app/quorlen.h"
+#include "app/settings.h"
+#include "editors/knob_model.h"
+#include "instrument/instrument.h"
+#include "midi/midi_port.h"
+#include "midi/sysex.h"
+#include "midi/tone_files.h"
+#include "platform/host.h"
+#include "sequencer/sequence.h"
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+MsgBoxRecorder::MsgBoxRecorder() {
+    Set_MsgBox_Handler([this](const MsgBoxCall& call) {
+        calls.push_back(call);
+        if (!answers.empty()) {
+            const int a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        if ((call.style & 0x0F) == Mb::OkOnly) return static_cast<int>(Mb::Ok);
+        ADD_FAILURE() << "unanswered box: " << call.text.toStdString();
+        return static_cast<int>(Mb::Cancel);
+    });
+}
+
+MsgBoxRecorder::~MsgBoxRecorder() { Set_MsgBox_Handler({}); }
+
+QStringList MsgBoxRecorder::texts() const {
+    QStringList out;
+    for (const MsgBoxCall& c : calls) out << c.text;
+    return out;
+}
+
+std::string Bytes(const char* hex) {
+    std::string out;
+    for (const QString& t : QString(hex).split(' ', Qt::SkipEmptyParts))
+        out.push_back(static_cast<char>(t.toUInt(nullptr, 16)));
+    return out;
+}
+
+std::string Hex_Of(const std::string& bytes) {
+    std::string out;
+    static const char d[] = "0123456789ABCDEF";
+    for (unsigned char c : bytes) {
+        if (!out.empty()) out += ' ';
+        out += d[c >> 4];
+        out += d[c & 15];
+    }
+    return out;
+}
+
+void Reset_Program() {
+    Quorlen::Destroy_Instance(); // takes every child window with it
+    Dlg_Count = 0;
+    Dlg_Open.clear();
+    Screen_PPI = 96;
+    Screen_Scale = 1.0f;
+    Soundcheck_Wait = 0;
+    Font_Loaded = false;
+    Tone_Saved = true;
+    Seq_Saved = 255;
+    Tone_Loading = 0;
+    Seq_Running = 0;
+    Seq_Form_Open = 0;
+    Patch_Form_Open = 0;
+    FD_Form_Open = false;
+    Drag_Last_X = Drag_Last_Y = 0;
+    Patch_Left = Patch_Top = Seq_Left = Seq_Top = FD_Left = FD_Top = 0;
+    After_Touch_Index = Key_Mode_Index = 0;
+    INI_File.clear();
+    Settings_Loaded = false;
+    MIDI_Out_Port = MIDI_Port{};
+    MIDI_In_Port = MIDI_Port{};
+    MIDI_Out_Caps.clear();
+    MIDI_In_Caps.clear();
+    MIDI_Enabled = 0;
+    MIDI_Channel = 1;
+    AutoSend_On = 1;
+    AutoPlay_On = 1;
+    MIDI_Setup_Needed = 0;
+    MIDI_Receiving = 0;
+    Seq_Status = 0x90;
+    Synth_Type = "JX-8P";
+    Tone_Data.fill(0);
+    Patch_Data.fill(0);
+    Juno_Tone.fill(0);
+    Tone_Name_Text.clear();
+    Tone_File.clear();
+    SysEx_Str.clear();
+    SysEx_Text.clear();
+    Hdr_Tone_APR = Hdr_Tone_IPR = Hdr_ToneB_APR = Hdr_ToneB_IPR = Hdr_Patch_APR = Hdr_Patch_IPR = "";
+    Focus_Control = nullptr;
+    Dlg_Saved_Focus = nullptr;
+    Seq_File.clear();
+    Set_Screen_PPI_Override(96);
+}
+
+ProgramTest::ProgramTest() : midi(Install_Fake_Midi()) {
+    Reset_Program();
+    Set_Program_Folder(folder.path());
+    Set_Sound_Hook([this](const QString& s) { sounds << s; });
+}
+
+ProgramTest::~ProgramTest() {
+    Reset_Program();
+    Set_Sound_Hook({});
+    Set_Program_Folder(QString());
+}
+
+void ProgramTest::Start_Program() { Quorlen::get(); }
+
+void ProgramTest::Write_Settings(const QString& text) {
+    QFile f(folder.filePath("Quorlen.INI"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text.toUtf8());
+}
+
+QString ProgramTest::Settings_Text() const {
+    QFile f(folder.filePath("Quorlen.INI"));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+void ProgramTest::Provide_Display_Font() {
+    const QString built = QStringLiteral(QUORLEN_DISPLAY_FONT);
+    if (QFile::exists(built)) QFile::copy(built, folder.filePath("JX8P.FNT"));
+}
