@@ -1,0 +1,53 @@
+#include "midi/routines.h"
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(Routines, IncrementAndDecrement) {
+    int v = 0;
+    Var_Dec(v);
+    EXPECT_EQ(v, 0);
+    v = 1;
+    Var_Dec(v);
+    EXPECT_EQ(v, 0);
+    unsigned char b = 127;
+    Var_Dec(b);
+    EXPECT_EQ(b, 126);
+    b = 127;
+    Var_Inc(b);
+    EXPECT_EQ(b, 128);
+}
+
+TEST(Routines, AddBackslashTrimsAndAppendsTheSeparator) {
+    QString p = "/tones ";
+    EXPECT_EQ(Add_Backslash(p), "/tones/");
+    EXPECT_EQ(p, "/tones/");
+    p = "/tones/";
+    EXPECT_EQ(Add_Backslash(p), "/tones/");
+    p = "  /x";
+    EXPECT_EQ(Add_Backslash(p), "/x/");
+    p = " /y/ "; // ends in the separator once trailing blanks are gone: left as it was
+    EXPECT_EQ(Add_Backslash(p), " /y/ ");
+    p = "/Mixed/Case";
+    EXPECT_EQ(Add_Backslash(p), "/Mixed/Case/");
+}
+
+TEST(Routines, FileExists) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("tone.syx");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_TRUE(File_Exists(file));
+    EXPECT_EQ(File_Err, 0);
+    EXPECT_FALSE(File_Exists(dir.filePath("missing.syx")));
+    EXPECT_EQ(File_Err, 53);
+    EXPECT_TRUE(File_Exists(""));
+    EXPECT_FALSE(File_Exists(dir.path() + "/")); // a folder is not a file
+    EXPECT_FALSE(File_Exists(dir.path()));
+}
+
+TEST(Routines, WinVersionReadsMajorDotTwoDigitMinor) {
+    const double v = Win_Version();
+    EXPECT_GE(v, 3.95) << "every caller takes the modern branch here";
+}
