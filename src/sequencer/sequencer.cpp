@@ -106,6 +106,10 @@ Sequencer::Sequencer() : Mdi_Form("Sequencer") {
     frame()->setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(270, 198);
     setFocusPolicy(Qt::StrongFocus);
+    // The lists must show their entries whole in their narrow widths.
+    QFont small = font();
+    small.setPixelSize(10);
+    setFont(small);
 
     Seq_Matrix = new Seq_Picture(this, 44, 20, 96, 156);
     Seq_Matrix->Mouse_Down = [this](int b, int s, int x, int y) {
@@ -146,7 +150,7 @@ Sequencer::Sequencer() : Mdi_Form("Sequencer") {
     }
 
     Seq_Range = new QComboBox(this);
-    Seq_Range->setGeometry(148, 77, 61, 21);
+    Seq_Range->setGeometry(148, 77, 63, 21);
     connect(Seq_Range, &QComboBox::activated, this, [this] { Seq_Range_Click(); });
     Seq_Trans = new QComboBox(this);
     Seq_Trans->setGeometry(213, 77, 51, 21);
