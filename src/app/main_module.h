@@ -18,6 +18,7 @@ extern std::uint8_t Seq_Running;   // 255 while the sequence plays
 extern std::uint8_t Seq_Form_Open; // 255 while the sequencer window is loaded
 extern std::uint8_t Patch_Form_Open;
 extern bool FD_Form_Open;
+extern std::uint8_t FD_Done; // 255 when the file dialog's open or save succeeded
 
 extern int Drag_Last_X, Drag_Last_Y;
 // Window positions in twips.

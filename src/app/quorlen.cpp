@@ -16,6 +16,7 @@
 #include "midi/sysex.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
 #include <QCloseEvent>
@@ -40,6 +41,7 @@ Quorlen::Quorlen() {
     Seq_Tmr = new QTimer(this);
     Seq_Tmr->setTimerType(Qt::PreciseTimer);
     Seq_Tmr->setInterval(250);
+    Seq_Tmr_Connect(Seq_Tmr);
 
     Build_Menus();
     Picture_Stock_Init(*this);

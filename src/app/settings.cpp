@@ -3,6 +3,7 @@
 #include "platform/profile.h"
 
 QString INI_File;
+QString Dir_Sequences;
 bool Settings_Loaded = false;
 
 QString INI_Read(const QString& section, const QString& key, const QString& def) {

@@ -154,7 +154,6 @@ TEST_F(LifecycleTest, ClosingStopsPlayingAndSilencesBeforeAsking) {
     EXPECT_FALSE(main.Form_Unload());
     EXPECT_TRUE(silencedFirst);
     EXPECT_TRUE(timerStopped);
-    EXPECT_EQ(Seq_Running, 255);
     EXPECT_EQ(Seq_Form_Open, 0) << "closed before the question and stays closed";
     EXPECT_FALSE(Sequencer::loaded());
 }

@@ -9,6 +9,7 @@
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequence.h"
 #include <QDir>
 #include <QFile>
@@ -100,6 +101,18 @@ void Reset_Program() {
     Focus_Control = nullptr;
     Dlg_Saved_Focus = nullptr;
     Seq_File.clear();
+    Seq_Data.fill(0);
+    Seq_BPM = 30;
+    Seq_Base_Note = 48;
+    Seq_Range_Index = 2;
+    Seq_Loaded = 0;
+    Seq_Name.clear();
+    Seq_Direction = 0;
+    Seq_Step = Seq_Step_Prev = Seq_Step_Base = 0;
+    ED_Seq_Pics_Enabled = false;
+    FD_SEQ_Preview_Draw = nullptr;
+    FD_Done = 0;
+    Dir_Sequences.clear();
     Set_Screen_PPI_Override(96);
 }
 

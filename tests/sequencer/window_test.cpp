@@ -1,0 +1,296 @@
+#include "seq_support.h"
+#include <QAction>
+#include <QMdiSubWindow>
+
+class SeqWindow : public SeqTest {
+  protected:
+    bool Cell_Shows(Sequencer& w, int i, int pic) {
+        const QPixmap shown = w.Seq_Matrix->Picture().copy((i / 13) * 12, (i % 13) * 12, 10, 10);
+        return Same_Image(shown, w.Seq_Pics[pic]->Picture());
+    }
+    void Click_Cell(Sequencer& w, int i, Qt::MouseButton b) {
+        QTest::mousePress(w.Seq_Matrix, b, {}, QPoint((i / 13) * 12 + 5, (i % 13) * 12 + 5));
+        QTest::mouseRelease(w.Seq_Matrix, b, {}, QPoint((i / 13) * 12 + 5, (i % 13) * 12 + 5));
+    }
+};
+
+TEST_F(SeqWindow, OpeningKeepsRangeAndTempoAndResetsModeAndTransposition) {
+    Seq_Range_Index = 1;
+    Seq_Direction = 1;
+    Seq_BPM = 75;
+    Seq_Data[20] = 127;
+    Seq_Data[21] = 63;
+    Seq_Name = "dir/song.seq";
+    Seq_Left = 1500; // twips
+    Seq_Top = 300;
+    Sequencer& w = Sequencer::get();
+    EXPECT_EQ(Seq_Form_Open, 255);
+    EXPECT_FALSE(w.frame()->isHidden());
+    EXPECT_EQ(w.frame()->pos(), QPoint(100, 20));
+    EXPECT_EQ(w.frame()->windowTitle(), "Sequencer - DIR/SONG.SEQ");
+    EXPECT_EQ(Seq_Base_Note, 36);
+    EXPECT_EQ(Seq_Direction, 0);
+    EXPECT_EQ(w.Seq_Trans->currentText(), "C");
+    EXPECT_EQ(w.Seq_Range->currentText(), "C1..C2");
+    EXPECT_EQ(w.Seq_Tempo->value(), 75);
+    EXPECT_EQ(w.Seq_Tempo_Label->text(), "75");
+    EXPECT_EQ(Quorlen::get().Seq_Tmr->interval(), 100);
+    EXPECT_TRUE(Cell_Shows(w, 20, 2));
+    EXPECT_TRUE(Cell_Shows(w, 21, 3));
+    EXPECT_TRUE(Cell_Shows(w, 22, 0));
+    const Quorlen& m = Quorlen::get();
+    EXPECT_EQ(w.Seq_Directions[0]->Tag, "1");
+    EXPECT_TRUE(Same(w.Seq_Directions[0]->Picture(), m.LED[1]));
+    for (int k : {1, 2, 7, 8, 9}) EXPECT_TRUE(Same(w.Seq_Directions[k]->Picture(), m.LED[0])) << k;
+    for (int i = 0; i < 13; ++i)
+        EXPECT_TRUE(Same(w.Seq_Keys[i]->Picture(), m.Seq_Keys[w.Seq_Keys[i]->Tag == "w" ? 0 : 1]))
+            << i;
+    EXPECT_EQ(w.Seq_Keys[12]->y(), 19);
+    EXPECT_EQ(w.Seq_Keys[0]->y(), 19 + 144);
+    EXPECT_TRUE(Same(w.Seq_Start_Pic->Picture(), m.Start_Enabled));
+    EXPECT_TRUE(Same(w.Seq_Stop->Picture(), m.Button_Up3D));
+    EXPECT_TRUE(Same_Image(w.Seq_Pics[5]->Picture(), w.Seq_Pics[2]->Picture()));
+}
+
+TEST_F(SeqWindow, GridClicksWithEachButton) {
+    Sequencer& w = Sequencer::get();
+    ED_Seq_Pics_Off();
+    Click_Cell(w, 40, Qt::LeftButton);
+    EXPECT_EQ(Seq_Data[40], 127);
+    EXPECT_TRUE(Cell_Shows(w, 40, 2));
+    EXPECT_EQ(Seq_Saved, 0);
+    EXPECT_TRUE(ED_Seq_Pics_Enabled);
+    Click_Cell(w, 40, Qt::LeftButton);
+    EXPECT_EQ(Seq_Data[40], 0);
+    EXPECT_TRUE(Cell_Shows(w, 40, 0));
+    Seq_Data[103] = 127;
+    Click_Cell(w, 103, Qt::RightButton);
+    EXPECT_EQ(Seq_Data[103], 63);
+    EXPECT_TRUE(Cell_Shows(w, 103, 3));
+    Click_Cell(w, 103, Qt::RightButton);
+    EXPECT_EQ(Seq_Data[103], 0);
+    // A file's odd byte: left clears 200, sets 100 to full; right sets soft.
+    Seq_Data[0] = 200;
+    Seq_Data[1] = 100;
+    Click_Cell(w, 0, Qt::LeftButton);
+    Click_Cell(w, 1, Qt::RightButton);
+    EXPECT_EQ(Seq_Data[0], 0);
+    EXPECT_EQ(Seq_Data[1], 63);
+    // The middle button changes nothing but still marks the sequence unsaved.
+    Seq_Data[50] = 63;
+    Seq_Saved = 255;
+    Click_Cell(w, 50, Qt::MiddleButton);
+    EXPECT_EQ(Seq_Data[50], 63);
+    EXPECT_EQ(Seq_Saved, 0);
+    // With MIDI disabled the editor's buttons are not switched on.
+    MIDI_Enabled = 0;
+    ED_Seq_Pics_Off();
+    Click_Cell(w, 2, Qt::LeftButton);
+    EXPECT_FALSE(ED_Seq_Pics_Enabled);
+    // Clicks beside the grid change no cell.
+    const Seq_Grid before = Seq_Data;
+    w.Seq_Matrix_MouseDown(1, 0, 96, 5);
+    w.Seq_Matrix_MouseDown(1, 0, 5, 156);
+    w.Seq_Matrix_MouseDown(1, 0, -1, 5);
+    EXPECT_EQ(Seq_Data, before);
+}
+
+TEST_F(SeqWindow, KeysPlayTheirNoteAndSilenceOnTheRightButton) {
+    Sequencer& w = Sequencer::get();
+    Sent();
+    const Quorlen& m = Quorlen::get();
+    QTest::mousePress(w.Seq_Keys[7], Qt::LeftButton);
+    EXPECT_TRUE(Same(w.Seq_Keys[7]->Picture(), m.Seq_Keys[2]));
+    QTest::mouseRelease(w.Seq_Keys[7], Qt::LeftButton);
+    EXPECT_TRUE(Same(w.Seq_Keys[7]->Picture(), m.Seq_Keys[0]));
+    QTest::mousePress(w.Seq_Keys[6], Qt::RightButton);
+    EXPECT_TRUE(Same(w.Seq_Keys[6]->Picture(), m.Seq_Keys[3]));
+    QTest::mouseRelease(w.Seq_Keys[6], Qt::RightButton);
+    EXPECT_TRUE(Same(w.Seq_Keys[6]->Picture(), m.Seq_Keys[1]));
+    const std::vector<std::string> sent = Sent();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(Hex_Of(sent[0]), "90 37 7F"); // 48 + 7
+    EXPECT_EQ(Hex_Of(sent[1]), "B0 7B 00");
+    EXPECT_EQ(MIDI_Out_Port.Handle != -1, true);
+    MIDI_Enabled = 0;
+    QTest::mouseClick(w.Seq_Keys[0], Qt::LeftButton);
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(SeqWindow, LettersChooseTheTranspositionByShiftState) {
+    Sequencer& w = Sequencer::get();
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QString want;
+    };
+    const Case cases[] = {
+        {Qt::Key_C, Qt::ShiftModifier, "C#"},
+        {Qt::Key_C, Qt::AltModifier, "C+"},
+        {Qt::Key_C, Qt::ControlModifier, "C+"}, // Ctrl+C does nothing
+        {Qt::Key_C, Qt::ShiftModifier | Qt::AltModifier, "C+"},
+        {Qt::Key_C, {}, "C"},
+        {Qt::Key_D, {}, "D"},
+        {Qt::Key_D, Qt::ShiftModifier, "D#"},
+        {Qt::Key_D, Qt::ControlModifier, "D"},
+        {Qt::Key_E, Qt::ShiftModifier, "E"},
+        {Qt::Key_F, Qt::ShiftModifier, "F#"},
+        {Qt::Key_F, Qt::AltModifier, "F"},
+        {Qt::Key_G, Qt::ShiftModifier, "G#"},
+        {Qt::Key_G, {}, "G"},
+        {Qt::Key_A, Qt::ShiftModifier, "A#"},
+        {Qt::Key_A, {}, "A"},
+        {Qt::Key_B, Qt::ShiftModifier, "B"},
+        {Qt::Key_C, {}, "C"},
+        {Qt::Key_H, {}, "B"},
+        {Qt::Key_I, {}, "B"},
+        {Qt::Key_1, {}, "B"},
+    };
+    for (const Case& c : cases) {
+        QTest::keyClick(&w, c.key, c.mods);
+        EXPECT_EQ(w.Seq_Trans->currentText(), c.want) << c.key << " " << int(c.mods);
+    }
+    EXPECT_EQ(Seq_Base_Note, 48 + 11);
+    // The letters act while a list has the focus too, and do not search it.
+    QTest::keyClick(w.Seq_Range, Qt::Key_C, Qt::ShiftModifier);
+    EXPECT_EQ(w.Seq_Trans->currentText(), "C#");
+    EXPECT_EQ(w.Seq_Range->currentIndex(), 2);
+    EXPECT_EQ(Seq_Base_Note, 49);
+}
+
+TEST_F(SeqWindow, RangeSilencesTheNotesAndTranspositionDoesNot) {
+    Sequencer& w = Sequencer::get();
+    Sent();
+    w.Select_Trans(4);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(Seq_Base_Note, 52);
+    w.Select_Range(4);
+    EXPECT_EQ(Seq_Base_Note, 76);
+    const std::vector<std::string> sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(Hex_Of(sent[0]), "B0 7B 00");
+}
+
+TEST_F(SeqWindow, StartWithMidiDisabledOnlyPopsTheButtonBackUp) {
+    MIDI_Enabled = 0;
+    Sequencer& w = Sequencer::get();
+    const Quorlen& m = Quorlen::get();
+    EXPECT_TRUE(Same(w.Seq_Start_Pic->Picture(), m.Start_Disabled));
+    EXPECT_TRUE(Same(w.Seq_Stop_Pic->Picture(), m.Stop_Disabled));
+    QTest::mousePress(w.Seq_Start, Qt::LeftButton);
+    EXPECT_TRUE(Same(w.Seq_Start->Picture(), m.Button_Dn3D));
+    QTest::mouseRelease(w.Seq_Start, Qt::LeftButton);
+    EXPECT_TRUE(Same(w.Seq_Start->Picture(), m.Button_Up3D));
+    EXPECT_EQ(w.Seq_Start_Pic->pos(), QPoint(3, 3));
+    EXPECT_FALSE(m.Seq_Tmr->isActive());
+    EXPECT_EQ(Seq_Running, 0);
+}
+
+TEST_F(SeqWindow, StartAndStopButtonsByMouse) {
+    Sequencer& w = Sequencer::get();
+    const Quorlen& m = Quorlen::get();
+    QTest::mouseClick(w.Seq_Start, Qt::LeftButton);
+    EXPECT_TRUE(m.Seq_Tmr->isActive());
+    EXPECT_TRUE(Same(w.Seq_Start->Picture(), m.Button_Dn3D)); // stays pressed while playing
+    QTest::mousePress(w.Seq_Stop, Qt::LeftButton);
+    EXPECT_TRUE(Same(w.Seq_Stop->Picture(), m.Button_Dn3D));
+    EXPECT_EQ(w.Seq_Stop_Pic->pos(), QPoint(4, 4));
+    QTest::mouseRelease(w.Seq_Stop, Qt::LeftButton);
+    EXPECT_TRUE(Same(w.Seq_Stop->Picture(), m.Button_Up3D));
+    EXPECT_TRUE(Same(w.Seq_Start->Picture(), m.Button_Up3D));
+    EXPECT_FALSE(m.Seq_Tmr->isActive());
+    EXPECT_EQ(Seq_Running, 0);
+}
+
+TEST_F(SeqWindow, DirectionButtonsByMouse) {
+    Sequencer& w = Sequencer::get();
+    QTest::mouseClick(w.Seq_Directions[1], Qt::LeftButton);
+    EXPECT_EQ(Seq_Direction, 1);
+    EXPECT_EQ(w.Seq_Directions[1]->Tag, "1");
+    EXPECT_EQ(w.Seq_Directions[0]->Tag, "0");
+    QTest::mouseClick(w.Seq_Directions[9], Qt::LeftButton);
+    EXPECT_EQ(Seq_Direction, 0);
+    EXPECT_TRUE(w.Direction_On(9));
+    EXPECT_FALSE(w.Direction_On(1));
+    EXPECT_TRUE(Same(w.Seq_Directions[9]->Picture(), Quorlen::get().LED[1]));
+}
+
+TEST_F(SeqWindow, NewWithEachAnswer) {
+    Sequencer& w = Sequencer::get();
+    auto edited = [] {
+        Seq_Data.fill(0);
+        Seq_Data[9] = 127;
+        Seq_Saved = 0;
+    };
+    edited();
+    boxes.answers = {Mb::Cancel};
+    QTest::mouseClick(w.Seq_New, Qt::LeftButton);
+    EXPECT_EQ(boxes.texts(), QStringList{"Save actual SEQUENCE first?"});
+    EXPECT_EQ(boxes.calls[0].style, Mb::YesNoCancel | Mb::Question);
+    EXPECT_EQ(Seq_Data[9], 127);
+    EXPECT_EQ(Seq_Saved, 0);
+    EXPECT_TRUE(Same(w.Seq_New->Picture(), Quorlen::get().Seq_Keys[0]));
+    EXPECT_EQ(w.Seq_New_Pic->pos(), QPoint(8, 3));
+
+    // Yes, and the save did not happen: nothing is cleared.
+    boxes.clear();
+    boxes.answers = {Mb::Yes};
+    QTest::mouseClick(w.Seq_New, Qt::LeftButton);
+    EXPECT_EQ(boxes.texts(), (QStringList{"Save actual SEQUENCE first?", "Sequence not saved."}));
+    EXPECT_EQ(boxes.calls[1].style, Mb::OkOnly | Mb::Exclamation);
+    EXPECT_EQ(Seq_Data[9], 127);
+
+    boxes.clear();
+    boxes.answers = {Mb::No};
+    QTest::mouseClick(w.Seq_New, Qt::LeftButton);
+    EXPECT_EQ(Seq_Data[9], 0);
+    EXPECT_EQ(Seq_Saved, 255);
+
+    // A saved sequence is cleared without a question, and playing stops.
+    Seq_Data[9] = 127;
+    w.Seq_Start_Click();
+    boxes.clear();
+    QTest::mouseClick(w.Seq_New, Qt::LeftButton);
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(Seq_Data[9], 0);
+    EXPECT_FALSE(Quorlen::get().Seq_Tmr->isActive());
+}
+
+TEST_F(SeqWindow, ClosingStopsPlayingAndKeepsRangeAndPosition) {
+    Quorlen& m = Quorlen::get();
+    m.Menu_Windows_SavePos->setChecked(true);
+    Sequencer& w = Sequencer::get();
+    w.Select_Range(3);
+    w.frame()->move(30, 40);
+    w.Seq_Start_Click();
+    Sent();
+    w.frame()->close();
+    EXPECT_EQ(Seq_Form_Open, 0);
+    EXPECT_FALSE(Sequencer::loaded());
+    EXPECT_FALSE(m.Seq_Tmr->isActive());
+    EXPECT_EQ(Seq_Running, 0);
+    EXPECT_EQ(Seq_Range_Index, 3);
+    EXPECT_EQ(Seq_Left, 450);
+    EXPECT_EQ(Seq_Top, 600);
+    const std::vector<std::string> sent = Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(Hex_Of(sent.back()), "B0 7B 00");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // It opens again where it was, with the kept range.
+    Sequencer& again = Sequencer::get();
+    EXPECT_EQ(again.frame()->pos(), QPoint(30, 40));
+    EXPECT_EQ(again.Seq_Range->currentIndex(), 3);
+    // The main window's closing unloads it too.
+    Sequencer::Unload();
+    EXPECT_EQ(Seq_Form_Open, 0);
+}
+
+TEST_F(SeqWindow, Picture) {
+    Seq_Data[0] = Seq_Data[14] = Seq_Data[28] = 127;
+    Seq_Data[42] = Seq_Data[56] = 63;
+    Sequencer& w = Sequencer::get();
+    w.Seq_Light(3, true);
+    const QString out = qEnvironmentVariable("SEQ_SHOT", "/tmp/seq.png");
+    EXPECT_TRUE(w.grab().save(out));
+}
