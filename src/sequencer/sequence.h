@@ -10,3 +10,4 @@ extern QString Seq_File;
 
 void New_SEQ();
 void Save_SEQ(const QString& file);
+void Load_SEQ(const QString& file, const QString& mode);
