@@ -96,8 +96,9 @@ class ToneFilesTest : public ProgramTest {
 TEST_F(ToneFilesTest, JxFileOfAnyChannelOpensToneAndPatch) {
     for (int channel : {1, 5, 16}) {
         MIDI_Channel = 3;
-        const QString path = write_file(QString("Ch%1.syx").arg(channel),
-                                        jx_tone(channel, channel) + jx_patch(channel, 40 + channel));
+        const QString path =
+            write_file(QString("Ch%1.syx").arg(channel),
+                       jx_tone(channel, channel) + jx_patch(channel, 40 + channel));
         Tone_Loading = 255;
         Load_SYX(path, "open"); // the mode in any letter case
         EXPECT_EQ(Tone_Data, tone_of(channel));
@@ -281,10 +282,10 @@ TEST_F(ToneFilesTest, DamagedFilesEndTheLoadCleanly) {
         Bytes_ bytes;
         bool box;
     } cases[] = {
-        {Bytes_(), true},                   // empty
-        {Bytes("F0 41 35"), true},          // ends inside the header
-        {tone.substr(0, 40), true},         // ends inside the tone
-        {Bytes("F0"), true},                // a lone start byte
+        {Bytes_(), true},           // empty
+        {Bytes("F0 41 35"), true},  // ends inside the header
+        {tone.substr(0, 40), true}, // ends inside the tone
+        {Bytes("F0"), true},        // a lone start byte
     };
     for (const auto& c : cases) {
         Tone_Data = tone_of(99);
