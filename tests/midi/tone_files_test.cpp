@@ -379,14 +379,3 @@ TEST_F(ToneFilesTest, FailedSaveKeepsTheOldFileAndTheToneUnsaved) {
     EXPECT_EQ(file_bytes(old), Bytes("01 02 03"));
     EXPECT_TRUE(QFileInfo(folder.filePath("sub.syx")).isDir());
 }
-
-TEST(FileErrors, HostErrorsMapToTheirNumbers) {
-    EXPECT_EQ(File_Error_Number(ENOENT), 76);
-    EXPECT_EQ(File_Error_Number(EACCES), 70);
-    EXPECT_EQ(File_Error_Number(EROFS), 70);
-    EXPECT_EQ(File_Error_Number(ENOSPC), 61);
-    EXPECT_EQ(File_Error_Number(ENAMETOOLONG), 52);
-    EXPECT_EQ(File_Error_Number(ENXIO), 68);
-    EXPECT_EQ(File_Error_Number(EISDIR), 75);
-    EXPECT_EQ(File_Error_Text(70), "Permission denied");
-}
