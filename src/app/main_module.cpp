@@ -16,12 +16,15 @@ std::uint8_t Seq_Running = 0;
 std::uint8_t Seq_Form_Open = 0;
 std::uint8_t Patch_Form_Open = 0;
 bool FD_Form_Open = false;
-std::uint8_t FD_Done = 0;
 
 int Drag_Last_X = 0, Drag_Last_Y = 0;
 int Patch_Left = 0, Patch_Top = 0, Seq_Left = 0, Seq_Top = 0, FD_Left = 0, FD_Top = 0;
 int After_Touch_Index = 0, Key_Mode_Index = 0;
 
-void Set_Program_Title(const QString& title) {
-    Quorlen::get().setWindowTitle(title);
-}
+std::uint8_t FD_Done = 0;
+std::uint8_t Soundcheck_Mode = 0;
+std::uint8_t Soundcheck_Note = 24;
+std::uint8_t Soundcheck_Velocity = 80;
+QString Dir_Tones, Dir_Sequences, Dir_Oscillators;
+
+void Set_Program_Title(const QString& title) { Quorlen::get().setWindowTitle(title); }

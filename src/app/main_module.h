@@ -18,12 +18,20 @@ extern std::uint8_t Seq_Running;   // 255 while the sequence plays
 extern std::uint8_t Seq_Form_Open; // 255 while the sequencer window is loaded
 extern std::uint8_t Patch_Form_Open;
 extern bool FD_Form_Open;
-extern std::uint8_t FD_Done; // 255 when the file dialog's open or save succeeded
 
 extern int Drag_Last_X, Drag_Last_Y;
 // Window positions in twips.
 extern int Patch_Left, Patch_Top, Seq_Left, Seq_Top, FD_Left, FD_Top;
 extern int After_Touch_Index, Key_Mode_Index;
+
+// The file dialog: 255 when its open or save succeeded.
+extern std::uint8_t FD_Done;
+// What the file dialog's preview sounds after loading a tone.
+extern std::uint8_t Soundcheck_Mode; // 1 on
+extern std::uint8_t Soundcheck_Note;
+extern std::uint8_t Soundcheck_Velocity;
+// The folders the file dialog lists tones, sequences and oscillator files in.
+extern QString Dir_Tones, Dir_Sequences, Dir_Oscillators;
 
 // The caption of the main window and the program's title.
 void Set_Program_Title(const QString& title);

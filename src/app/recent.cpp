@@ -1,9 +1,72 @@
 #include "app/recent.h"
+#include "app/quorlen.h"
+#include "midi/routines.h"
+#include "midi/tone_files.h"
+#include "sequencer/sequence.h"
+#include <QAction>
 
 std::array<QString, 4> Recent_Tone;
 std::array<QString, 4> Recent_Seq;
 
-void Recent_Tone_Add(QString) {}
-void Recent_Seq_Add(QString) {}
-void Menu_File_SYX_N_Click(int) {}
-void Menu_File_Seq_N_Click(int) {}
+namespace {
+// Names keep their letter case and compare exactly: on this file system
+// names that differ in case are different files.
+void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
+                const std::array<QAction*, 4>& items) {
+    name = name.trimmed();
+    for (QString& entry : e)
+        if (!File_Exists(entry)) entry.clear();
+    File_Err = 0;
+    if (!name.isEmpty()) {
+        if (name == e[2]) {
+            e[2] = e[1];
+            e[1] = e[0];
+            e[0] = name;
+        } else if (name == e[1]) {
+            e[1] = e[0];
+            e[0] = name;
+        } else if (name != e[0]) {
+            e[3] = e[2];
+            e[2] = e[1];
+            e[1] = e[0];
+            e[0] = name;
+        }
+    }
+    bool any = false;
+    for (const QString& entry : e) any = any || !entry.isEmpty();
+    separator->setVisible(any);
+    for (int k = 0; k < 4; ++k) {
+        if (e[k].isEmpty()) {
+            items[k]->setVisible(false);
+            continue;
+        }
+        // An "&" in a path is text, not an access key.
+        QString shown = e[k];
+        shown.replace("&", "&&");
+        items[k]->setText("&" + QString::number(k + 1) + " " + shown);
+        items[k]->setVisible(true);
+    }
+}
+} // namespace
+
+void Recent_Tone_Add(QString name) {
+    Quorlen& m = Quorlen::get();
+    recent_add(Recent_Tone, std::move(name), m.Menu_File_SYX_Trenn_1, m.Menu_File_SYX_N);
+}
+
+void Recent_Seq_Add(QString name) {
+    Quorlen& m = Quorlen::get();
+    recent_add(Recent_Seq, std::move(name), m.Menu_File_Seq_Trenn_1, m.Menu_File_Seq_N);
+}
+
+void Menu_File_SYX_N_Click(int k) {
+    if (k < 1 || k > 4) return;
+    const QString entry = Recent_Tone[k - 1];
+    if (!entry.isEmpty()) Load_SYX(entry, "Open");
+}
+
+void Menu_File_Seq_N_Click(int k) {
+    if (k < 1 || k > 4) return;
+    const QString entry = Recent_Seq[k - 1];
+    if (!entry.isEmpty()) Load_SEQ(entry, "Open");
+}

@@ -3,7 +3,6 @@
 #include <QString>
 
 extern QString INI_File;
-extern QString Dir_Sequences; // the sequences folder
 
 // Values come back whole: device names and paths here are longer than the
 // classic 31-character buffer, and cutting them would lose them at each start.

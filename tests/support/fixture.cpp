@@ -2,6 +2,7 @@
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "app/recent.h"
 #include "app/settings.h"
 #include "editors/knob_model.h"
 #include "instrument/instrument.h"
@@ -75,6 +76,19 @@ void Reset_Program() {
     Drag_Last_X = Drag_Last_Y = 0;
     Patch_Left = Patch_Top = Seq_Left = Seq_Top = FD_Left = FD_Top = 0;
     After_Touch_Index = Key_Mode_Index = 0;
+    FD_Done = 0;
+    Soundcheck_Mode = 0;
+    Soundcheck_Note = 24;
+    Soundcheck_Velocity = 80;
+    Dir_Tones.clear();
+    Dir_Sequences.clear();
+    Dir_Oscillators.clear();
+    Recent_Tone.fill(QString());
+    Recent_Seq.fill(QString());
+    SYX_Header.clear();
+    SYX_Tone_Found = 0;
+    SYX_Tone_First = false;
+    Tone_In_File = 0;
     INI_File.clear();
     Settings_Loaded = false;
     MIDI_Out_Port = MIDI_Port{};

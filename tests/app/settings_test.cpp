@@ -1,0 +1,257 @@
+#include "app/main_module.h"
+#include "app/quorlen.h"
+#include "app/recent.h"
+#include "app/settings.h"
+#include "midi/midi_port.h"
+#include "midi/routines.h"
+#include "platform/host.h"
+#include "platform/profile.h"
+#include "support/fixture.h"
+#include <QAction>
+#include <QDir>
+#include <QFile>
+
+namespace {
+const QString Midi_Ok = "[MIDI]\r\nOutput=Synth Out\r\nInput=Synth In\r\n";
+}
+
+class SettingsTest : public ProgramTest {
+  protected:
+    SettingsTest() : old_cwd(QDir::currentPath()) {
+        // The folders fall back to the current directory: make it one we know.
+        QDir(folder.path()).mkdir("cwd");
+        cwd = folder.filePath("cwd");
+        QDir::setCurrent(cwd);
+    }
+    ~SettingsTest() override { QDir::setCurrent(old_cwd); }
+
+    QString ini() const { return folder.filePath("Quorlen.INI"); }
+    QString value(const char* section, const char* key) const {
+        return Profile_Read(section, key, "<none>", ini());
+    }
+    QString touch(const QString& relative) {
+        const QString path = folder.filePath(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        return path;
+    }
+
+    QString old_cwd, cwd;
+};
+
+TEST_F(SettingsTest, NoFileGivesTheDefaultsAndWritesEveryKeyInOrder) {
+    Start_Program();
+    Quorlen& m = Quorlen::get();
+    const bool modern = Win_Version() >= 3.95;
+    EXPECT_EQ(m.pos(), QPoint(0, 0));
+    EXPECT_EQ(m.size(), modern ? QSize(541, 508) : QSize(536, 502));
+    EXPECT_EQ(m.windowState(), Qt::WindowNoState);
+    EXPECT_EQ(AutoPlay_On, 1);
+    EXPECT_EQ(AutoSend_On, 1);
+    EXPECT_EQ(Soundcheck_Mode, 0);
+    EXPECT_EQ(Soundcheck_Note, 24);
+    EXPECT_EQ(Soundcheck_Velocity, 80);
+    EXPECT_EQ(Synth_Type, "JX-8P");
+    EXPECT_FALSE(m.Menu_Windows_SavePos->isChecked());
+    EXPECT_FALSE(m.Menu_MIDI_Seq_Load->isChecked());
+    EXPECT_FALSE(m.Menu_File_SYX_Trenn_1->isVisible());
+    EXPECT_FALSE(m.Menu_File_Seq_Trenn_1->isVisible());
+    // The current directory holds no file: it is kept without a separator.
+    EXPECT_EQ(Dir_Tones, cwd);
+    EXPECT_EQ(Dir_Sequences, cwd);
+    EXPECT_EQ(Dir_Oscillators, cwd);
+
+    Patch_Left = 1234; // 82.26667 pixels
+    Seq_Top = 30;
+    Save_Settings();
+    const QString w = modern ? "541" : "536", h = modern ? "508" : "502";
+    // Left and Top are the frame's place; the offscreen screen draws a frame
+    // round a window made before it is shown, so take the place it reports.
+    const QString expected = "[Main Window]\r\nLeft=" + QString::number(m.x()) +
+                             "\r\nTop=" + QString::number(m.y()) + "\r\nWidth=" + w +
+                             "\r\nHeight=" + h +
+                             "\r\nState=0\r\n\r\n"
+                             "[MIDI]\r\nAutoplay=1\r\nAutosend=1\r\nSequence Preload=0\r\n"
+                             "Soundcheck=0\r\nSoundcheck Note=24\r\nSoundcheck Velocity=80\r\n"
+                             "Channel=1\r\nControl Channel=[Not used]\r\nSynthesizer=JX-8P\r\n\r\n"
+                             "[Windows]\r\nFile Dialog Left=0\r\nFile Dialog Top=0\r\n"
+                             "Patch Left=82.26667\r\nPatch Top=0\r\nSave Positions=0\r\n"
+                             "Sequencer Left=0\r\nSequencer Top=2\r\n\r\n"
+                             "[Recent Files]\r\nTones=" +
+                             cwd + "/\r\nSequences=" + cwd + "/\r\nOscillators=" + cwd +
+                             "/\r\nTone1=\r\nTone2=\r\nTone3=\r\nTone4=\r\n"
+                             "Sequence1=\r\nSequence2=\r\nSequence3=\r\nSequence4=\r\n";
+    EXPECT_EQ(Settings_Text().toStdString(), expected.toStdString());
+}
+
+TEST_F(SettingsTest, FileOfTheOldSystemLoadsInAnyLetterCase) {
+    const QString tone = touch("Tones/Bass One.syx"); // case kept
+    const QString seq = touch("seqs/a.seq");
+    Write_Settings("[main window]\r\nLEFT=82.26667\r\ntop=-40\r\nWidth=600.4\r\nHEIGHT=450\r\n"
+                   "state=0\r\n"
+                   "[WINDOWS]\r\nsave positions=1\r\npatch left=82.26667\r\nPatch Top=10\r\n"
+                   "File Dialog Left=-3\r\nSEQUENCER LEFT=2\r\n"
+                   "[midi]\r\nOUTPUT=Synth Out\r\ninput=Synth In\r\nsynthesizer=MKS-70\r\n"
+                   "autoplay=0\r\nAutosend=1\r\nSEQUENCE PRELOAD=1\r\nsoundcheck=1\r\n"
+                   "Soundcheck Note=60\r\nSoundcheck Velocity=127\r\n"
+                   "[recent files]\r\ntone1=" +
+                   tone + "\r\nTONE2=" + folder.filePath("gone.syx") + "\r\nsequence3=" + seq +
+                   "\r\nTONES=" + folder.filePath("Tones") +
+                   "\r\nsequences=" + folder.filePath("seqs/") + "\r\n");
+    Start_Program();
+    EXPECT_TRUE(boxes.texts().filter("MIDI").isEmpty()); // the device keys were found
+    Quorlen& m = Quorlen::get();
+    EXPECT_EQ(m.pos(), QPoint(82, 0)); // fractional pixels, negative top to 0
+    EXPECT_EQ(m.size(), QSize(600, 450));
+    EXPECT_TRUE(m.Menu_Windows_SavePos->isChecked());
+    EXPECT_EQ(Patch_Left, 1234);
+    EXPECT_EQ(Patch_Top, 150);
+    EXPECT_EQ(FD_Left, -45);
+    EXPECT_EQ(Seq_Left, 30);
+    EXPECT_EQ(Synth_Type, "MKS-70");
+    EXPECT_EQ(AutoPlay_On, 0);
+    EXPECT_TRUE(m.Menu_MIDI_Seq_Load->isChecked());
+    EXPECT_EQ(Soundcheck_Mode, 1);
+    EXPECT_EQ(Soundcheck_Note, 60);
+    EXPECT_EQ(Soundcheck_Velocity, 127);
+    // A vanished file leaves its place empty; the menu shows what exists.
+    EXPECT_EQ(Recent_Tone[0], tone);
+    EXPECT_TRUE(Recent_Tone[1].isEmpty());
+    EXPECT_EQ(Recent_Seq[2], seq);
+    EXPECT_EQ(m.Menu_File_SYX_N[0]->text(), "&1 " + tone);
+    EXPECT_FALSE(m.Menu_File_SYX_N[1]->isVisible());
+    EXPECT_TRUE(m.Menu_File_Seq_Trenn_1->isVisible());
+    EXPECT_EQ(Dir_Tones, folder.filePath("Tones") + "/");
+    EXPECT_EQ(Dir_Sequences, folder.filePath("seqs") + "/");
+
+    // Written back: the key's stored letter case stays, the values are ours.
+    Save_Settings();
+    EXPECT_TRUE(Settings_Text().contains("patch left=82.26667\r\n"));
+    EXPECT_TRUE(Settings_Text().contains("TONES=" + folder.filePath("Tones") + "/\r\n"));
+    EXPECT_EQ(value("Main Window", "Left"), "82");
+    EXPECT_EQ(value("Main Window", "Top"), "0");
+    EXPECT_EQ(value("MIDI", "Input"), "Synth In");
+    EXPECT_EQ(value("Recent Files", "Tone2"), "");
+}
+
+TEST_F(SettingsTest, PositionsAreReadOnlyWhenSaved) {
+    Write_Settings(Midi_Ok + "[Windows]\r\nSave Positions=0\r\nPatch Left=300\r\n");
+    Start_Program();
+    EXPECT_EQ(Patch_Left, 0);
+    Save_Settings();
+    EXPECT_EQ(value("Windows", "Patch Left"), "0");
+}
+
+TEST_F(SettingsTest, LargeFontsConvertWithTwelveTwipsPerPixel) {
+    Set_Screen_PPI_Override(120);
+    Write_Settings(Midi_Ok + "[Windows]\r\nSave Positions=1\r\nPatch Left=82.26667\r\n");
+    Start_Program();
+    EXPECT_EQ(Patch_Left, 987);
+    Save_Settings();
+    EXPECT_EQ(value("Windows", "Patch Left"), "82.25");
+}
+
+TEST_F(SettingsTest, MaximizedWindowKeepsTheStoredSize) {
+    Write_Settings(Midi_Ok + "[Main Window]\r\nLeft=10\r\nTop=20\r\nWidth=600.5\r\nHeight=450\r\n"
+                             "State=2\r\n");
+    Start_Program();
+    Quorlen& m = Quorlen::get();
+    EXPECT_TRUE(m.windowState() & Qt::WindowMaximized);
+    Save_Settings();
+    EXPECT_EQ(value("Main Window", "State"), "2");
+    EXPECT_EQ(value("Main Window", "Width"), "600.5"); // never written by us
+    EXPECT_EQ(value("Main Window", "Height"), "450");
+}
+
+TEST_F(SettingsTest, BadValuesLeaveTheSettingAsItWas) {
+    const QString long_synth(200, 'Z');
+    Write_Settings(Midi_Ok +
+                   "[Main Window]\r\nLeft=abc\r\nTop=1e400\r\nWidth=-500\r\nHeight=\r\n"
+                   "State=7\r\n"
+                   "[Windows]\r\nSave Positions=1\r\nPatch Left=99999\r\nPatch Top=x1\r\n"
+                   "Sequencer Left= 12 \r\n"
+                   "[MIDI]\r\nSoundcheck Note=300\r\nSoundcheck Velocity=-1\r\n"
+                   "Synthesizer=" +
+                   long_synth + "\r\n[Recent Files]\r\nTones=\x01\x02garbage\r\n");
+    Start_Program();
+    Quorlen& m = Quorlen::get();
+    EXPECT_EQ(m.pos(), QPoint(0, 0));
+    EXPECT_EQ(m.size(), QSize(541, 508)); // the window's own size
+    EXPECT_EQ(m.windowState(), Qt::WindowNoState);
+    EXPECT_EQ(Patch_Left, 0);
+    EXPECT_EQ(Patch_Top, 0);
+    EXPECT_EQ(Seq_Left, 180);
+    EXPECT_EQ(Soundcheck_Note, 24);
+    EXPECT_EQ(Soundcheck_Velocity, 80);
+    EXPECT_EQ(Synth_Type, long_synth); // values are read whole
+    EXPECT_EQ(Dir_Tones, cwd);
+}
+
+TEST_F(SettingsTest, WindowFarOffScreenComesBack) {
+    Write_Settings(Midi_Ok + "[Main Window]\r\nLeft=50000\r\nTop=90000\r\n");
+    Start_Program();
+    EXPECT_EQ(Quorlen::get().pos(), QPoint(0, 0));
+}
+
+TEST_F(SettingsTest, FolderWithoutFilesFallsBackToTheCurrentDirectory) {
+    QDir(folder.path()).mkdir("Empty");
+    touch("cwd/x.syx");
+    Write_Settings(Midi_Ok + "[Recent Files]\r\nTones=" + folder.filePath("Empty") +
+                   "\r\nSequences=" + folder.filePath("Missing") + "\r\n");
+    Start_Program();
+    EXPECT_EQ(Dir_Tones, cwd);
+    EXPECT_EQ(Dir_Sequences, cwd);
+    // The current directory lists a file now, so the default takes a separator.
+    EXPECT_EQ(Dir_Oscillators, cwd + "/");
+}
+
+TEST_F(SettingsTest, UnreadableFileGivesDefaultsAndAFailedSaveIsToldOnce) {
+    QDir(folder.path()).mkdir("Quorlen.INI");
+    Start_Program();
+    EXPECT_EQ(Soundcheck_Note, 24);
+    EXPECT_EQ(Synth_Type, "JX-8P");
+    boxes.clear();
+    Save_Settings();
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_TRUE(boxes.calls[0].text.contains("settings could not be saved"));
+}
+
+TEST_F(SettingsTest, RefusedStartUpLeavesTheFileAlone) {
+    const QString text = Midi_Ok + "[MIDI]\r\nSoundcheck Note=61\r\n";
+    Write_Settings(text);
+    Set_Screen_PPI_Override(144);
+    Start_Program();
+    EXPECT_TRUE(Quorlen::get().Is_Unloaded());
+    EXPECT_EQ(Settings_Text(), text);
+}
+
+TEST_F(SettingsTest, SettingsSurviveARoundTrip) {
+    Write_Settings(Midi_Ok);
+    Start_Program();
+    const QString tone = touch("a.syx");
+    Recent_Tone_Add(tone);
+    Soundcheck_Note = 72;
+    Soundcheck_Velocity = 100;
+    Soundcheck_Mode = 1;
+    Synth_Type = "Alpha Juno";
+    Quorlen::get().Menu_Windows_SavePos->setChecked(true);
+    Seq_Left = 450;
+    Quorlen::get().move(33, 44);
+    Save_Settings();
+    // Settings are written once, in one piece: nothing but the file is left beside it.
+    QStringList left = QDir(folder.path()).entryList(QDir::Files);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"Quorlen.INI", "a.syx"}));
+
+    Reset_Program();
+    Set_Program_Folder(folder.path());
+    Start_Program();
+    EXPECT_EQ(Soundcheck_Note, 72);
+    EXPECT_EQ(Soundcheck_Velocity, 100);
+    EXPECT_EQ(Soundcheck_Mode, 1);
+    EXPECT_EQ(Synth_Type, "Alpha Juno");
+    EXPECT_EQ(Seq_Left, 450);
+    EXPECT_EQ(Recent_Tone[0], tone);
+    EXPECT_EQ(Quorlen::get().pos(), QPoint(33, 44));
+}
