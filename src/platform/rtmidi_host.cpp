@@ -20,7 +20,9 @@ std::unique_ptr<RtMidiOut> try_out(RtMidi::Api api, const std::string& name) {
     }
 }
 
-void jack_gone(void* arg) { static_cast<std::atomic<bool>*>(arg)->store(true); }
+void jack_gone(void* arg) {
+    static_cast<std::atomic<bool>*>(arg)->store(true);
+}
 } // namespace
 
 struct RtMidiHost::Port {
@@ -42,7 +44,8 @@ RtMidiHost::RtMidiHost(const std::string& clientName)
     CallbackState state;
     out->setErrorCallback(record_error, &state);
     const unsigned n = out->getPortCount();
-    for (unsigned i = 0; i < n; ++i) outNames_.push_back(QString::fromStdString(out->getPortName(i)));
+    for (unsigned i = 0; i < n; ++i)
+        outNames_.push_back(QString::fromStdString(out->getPortName(i)));
     out->setErrorCallback(nullptr, nullptr);
 
     try {
@@ -58,7 +61,8 @@ RtMidiHost::RtMidiHost(const std::string& clientName)
     if (api_ == RtMidi::UNIX_JACK) {
         // RtMidi keeps quiet when the server dies; a watcher client of our own tells us.
         jack_status_t status;
-        auto* client = jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
+        auto* client =
+            jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
         if (client) {
             jack_on_shutdown(client, jack_gone, serverGone_.get());
             jack_activate(client);
@@ -77,10 +81,18 @@ RtMidiHost::~RtMidiHost() {
     if (jackWatch_ && !gone) jack_client_close(static_cast<jack_client_t*>(jackWatch_));
 }
 
-int RtMidiHost::outCount() { return static_cast<int>(outNames_.size()); }
-QString RtMidiHost::outName(int i) { return i >= 0 && i < outCount() ? outNames_[i] : QString(); }
-int RtMidiHost::inCount() { return static_cast<int>(inNames_.size()); }
-QString RtMidiHost::inName(int i) { return i >= 0 && i < inCount() ? inNames_[i] : QString(); }
+int RtMidiHost::outCount() {
+    return static_cast<int>(outNames_.size());
+}
+QString RtMidiHost::outName(int i) {
+    return i >= 0 && i < outCount() ? outNames_[i] : QString();
+}
+int RtMidiHost::inCount() {
+    return static_cast<int>(inNames_.size());
+}
+QString RtMidiHost::inName(int i) {
+    return i >= 0 && i < inCount() ? inNames_[i] : QString();
+}
 
 RtMidiHost::Port* RtMidiHost::port(MidiHandle handle) {
     auto it = ports_.find(handle);
