@@ -97,7 +97,15 @@ void Reset_Program() {
     SysEx_Text.clear();
     Hdr_Tone_APR = Hdr_Tone_IPR = Hdr_ToneB_APR = Hdr_ToneB_IPR = Hdr_Patch_APR = Hdr_Patch_IPR =
         "";
+    Undo_Tone.fill(0);
+    Undo_Patch.fill(0);
+    Undo_Juno_Tone.fill(0);
     Focus_Control = nullptr;
+    Blink_Phase = 0;
+    Edit_Value = Knob_Display_Value = 0;
+    Last_Param = Last_Value = 0;
+    Name_Cursor = Help_Index = 0;
+    Led_Reset_Hook = nullptr;
     Dlg_Saved_Focus = nullptr;
     Seq_File.clear();
     Set_Screen_PPI_Override(96);
