@@ -184,7 +184,12 @@ void Editor::Form_Load() {
 void Editor::Form_Activate() {
     Blink_Phase = 0;
     Focus_Control = DCO1_Range;
-    if (!focusWidget()) DCO1_Range->setFocus();
+    // The control that keeps the keyboard focus gets it again, as after any
+    // activation, so the blink stays on the control the keys reach.
+    if (auto* c = qobject_cast<Pic_Control*>(focusWidget()))
+        Control_GotFocus(c);
+    else if (!focusWidget())
+        DCO1_Range->setFocus();
 }
 
 void Editor::Form_Deactivate() {

@@ -3,6 +3,7 @@
 #include "app/quorlen.h"
 #include "instrument/instrument.h"
 #include "platform/host.h"
+#include <QApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -38,6 +39,15 @@ int shift_state(Qt::KeyboardModifiers m) {
     if (m & Qt::ControlModifier) v |= 2;
     if (m & Qt::AltModifier) v |= 4;
     return v;
+}
+
+// The main window holds the picture stock. While it is torn down it is no
+// longer one (its type is gone), and late focus events must leave it alone.
+const Quorlen* stock() {
+    if (!Quorlen::loaded()) return nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* q = qobject_cast<Quorlen*>(w)) return q;
+    return nullptr;
 }
 
 Pic_Control* focused_pic() {
@@ -169,8 +179,9 @@ Pic_Control* Knob_Pointer_Of(const QString& kind) {
 
 void Focus_Pic_Blink() {
     Pic_Control* c = focused_pic();
-    if (!c) return;
-    const Quorlen& m = Quorlen::get();
+    const Quorlen* stock_owner = stock();
+    if (!c || !stock_owner) return;
+    const Quorlen& m = *stock_owner;
     const QString& t = c->Tag;
     if (t == "bl")
         c->Set_Picture(m.Buttons[Blink_Phase]);
@@ -190,8 +201,9 @@ void Focus_Pic_Blink() {
 void Focus_Pic_Reset() {
     Drag_Last_X = 0;
     Pic_Control* c = focused_pic();
-    if (!c) return;
-    const Quorlen& m = Quorlen::get();
+    const Quorlen* stock_owner = stock();
+    if (!c || !stock_owner) return;
+    const Quorlen& m = *stock_owner;
     const QString t = c->Tag.toLower();
     if (t == "bl")
         c->Set_Picture(m.Buttons[0]);
