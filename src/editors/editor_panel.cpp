@@ -2,6 +2,7 @@
 // lever marks and labels, drawn once behind the controls.
 #include "editors/editor.h"
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -40,7 +41,12 @@ void title(QPainter& p, const Section& s) {
     p.fillRect(bar, QColor(0x44, 0x46, 0x4C));
     p.fillRect(QRect(s.x0, s.y0 + 13, s.x1 - s.x0, 1), Accent);
     p.setPen(Ink);
-    p.setFont(panel_font(10, true));
+    // Narrow sections get a smaller type rather than a clipped title.
+    int px = 10;
+    while (px > 7 &&
+           QFontMetrics(panel_font(px, true)).horizontalAdvance(s.title) > bar.width() - 2)
+        --px;
+    p.setFont(panel_font(px, true));
     p.drawText(bar, Qt::AlignCenter, s.title);
 }
 
@@ -69,10 +75,11 @@ void lever_slot(QPainter& p, const Tone_Control_Spec& s, int positions) {
         const int y = s.a + 8 + (positions - 1 - i) * 10;
         const bool right = s.mark_side >= 0;
         p.setPen(QPen(Ink_Dim, 1));
+        // A short tick, then a gap, so a mark never reads as a minus sign.
         if (right)
-            p.drawLine(s.left + 17, y, s.left + 19, y);
+            p.drawLine(s.left + 17, y, s.left + 18, y);
         else
-            p.drawLine(s.left - 3, y, s.left - 1, y);
+            p.drawLine(s.left - 3, y, s.left - 2, y);
         if (const char* m = s.marks[i]) {
             p.setPen(Ink);
             const QRect r =
