@@ -1,3 +1,322 @@
+// The picture stock every window draws its custom controls from, and the
+// picture set-up of the JX-8P tone editor.
 #include "app/quorlen.h"
+#include "editors/editor.h"
+#include "editors/knob_model.h"
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
 
-void Picture_Stock_Init(Quorlen&) {}
+namespace {
+
+// The highlight colour of a focused control: amber, as a lit panel lamp.
+const QColor Hi(0xFF, 0xA8, 0x00);
+const QColor Hi_Dark(0xB0, 0x60, 0x00);
+const QColor Face(0xC8, 0xC8, 0xC4);
+
+QPixmap blank(int w, int h, QColor fill = Qt::transparent) {
+    QPixmap p(w, h);
+    p.fill(fill);
+    return p;
+}
+
+// A lever cap seen from the front: a small block with a grip line.
+QPixmap lever(QColor body, QColor edge, QColor grip, bool lit) {
+    QPixmap pm = blank(16, 16);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (lit) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xFF, 0xD0, 0x40, 110));
+        p.drawRoundedRect(QRectF(0, 0, 16, 16), 3, 3);
+    }
+    QLinearGradient g(0, 2, 0, 14);
+    g.setColorAt(0, body.lighter(135));
+    g.setColorAt(1, body.darker(130));
+    p.setBrush(g);
+    p.setPen(QPen(edge, 1));
+    p.drawRoundedRect(QRectF(2.5, 2.5, 11, 11), 2, 2);
+    p.setPen(QPen(grip, 2));
+    p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
+    return pm;
+}
+
+QPixmap fader_cap(bool lit) {
+    QPixmap pm = blank(16, 16);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor body = lit ? Hi : QColor(0xD8, 0xD8, 0xD4);
+    QLinearGradient g(0, 0, 0, 16);
+    g.setColorAt(0, body.lighter(115));
+    g.setColorAt(0.5, body);
+    g.setColorAt(1, body.darker(150));
+    p.setBrush(g);
+    p.setPen(QPen(lit ? Hi_Dark : QColor(0x30, 0x30, 0x30), 1));
+    p.drawRoundedRect(QRectF(0.5, 1.5, 15, 13), 2, 2);
+    // The index line that reads against the scale.
+    p.setPen(QPen(lit ? QColor(0x40, 0x10, 0x00) : QColor(0x10, 0x10, 0x10), 2));
+    p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+    return pm;
+}
+
+QPixmap knob_pointer(bool lit) {
+    QPixmap pm = blank(4, 4);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(lit ? QColor(0xFF, 0x50, 0x00) : QColor(0xF4, 0xF4, 0xF0));
+    p.drawEllipse(QRectF(0, 0, 4, 4));
+    return pm;
+}
+
+QPixmap knob_body() {
+    QPixmap pm = blank(28, 26);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Centred where the pointer circles: pointer centre (14, 12).
+    const QPointF c(14, 12);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 90));
+    p.drawEllipse(c + QPointF(1, 1.5), 11.5, 11.5);
+    QRadialGradient g(c - QPointF(3, 4), 14);
+    g.setColorAt(0, QColor(0x6A, 0x6A, 0x70));
+    g.setColorAt(1, QColor(0x18, 0x18, 0x1C));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(0x08, 0x08, 0x08), 1));
+    p.drawEllipse(c, 11, 11);
+    p.setPen(QPen(QColor(0x50, 0x50, 0x56), 1));
+    p.setBrush(QColor(0x2C, 0x2C, 0x30));
+    p.drawEllipse(c, 7.5, 7.5);
+    return pm;
+}
+
+// The audition key, lying across: a white key seen from above.
+QPixmap audition_key(bool down) {
+    QPixmap pm = blank(43, 22);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, 22);
+    g.setColorAt(0, down ? QColor(0xC0, 0xC0, 0xB8) : QColor(0xFF, 0xFF, 0xF8));
+    g.setColorAt(1, down ? QColor(0x98, 0x98, 0x90) : QColor(0xD8, 0xD8, 0xD0));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1));
+    const QRectF r = down ? QRectF(1.5, 2.5, 40, 18) : QRectF(0.5, 0.5, 41, 19);
+    p.drawRoundedRect(r, 2, 2);
+    if (!down) {
+        p.setPen(QPen(QColor(0x60, 0x60, 0x60), 2));
+        p.drawLine(QPointF(2, 21), QPointF(41, 21));
+    }
+    return pm;
+}
+
+// Lamps in a square bezel: off, lit, check box, focus and disabled looks.
+enum class Lamp { Off, On, Dim, Checked, Focus, Disabled, Checked_Disabled };
+QPixmap lamp(Lamp k) {
+    QPixmap pm = blank(14, 14);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const bool disabled = k == Lamp::Disabled || k == Lamp::Checked_Disabled;
+    p.setPen(QPen(disabled ? QColor(0x80, 0x80, 0x80) : QColor(0x10, 0x10, 0x10), 1));
+    p.setBrush(disabled ? QColor(0x9C, 0x9C, 0x9C) : QColor(0x38, 0x38, 0x3C));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 13, 13), 2, 2);
+    QColor lampc;
+    switch (k) {
+    case Lamp::On:
+        lampc = QColor(0xFF, 0x30, 0x20);
+        break;
+    case Lamp::Dim:
+        lampc = QColor(0xA0, 0x30, 0x20);
+        break;
+    case Lamp::Checked:
+        lampc = QColor(0x40, 0xE0, 0x40);
+        break;
+    case Lamp::Disabled:
+    case Lamp::Checked_Disabled:
+        lampc = QColor(0xB4, 0xB4, 0xB4);
+        break;
+    default:
+        lampc = QColor(0x50, 0x10, 0x10);
+        break;
+    }
+    if (k == Lamp::On || k == Lamp::Checked) {
+        QRadialGradient glow(7, 7, 7);
+        glow.setColorAt(0, lampc.lighter(160));
+        glow.setColorAt(1, lampc);
+        p.setBrush(glow);
+    } else {
+        p.setBrush(lampc);
+    }
+    p.setPen(QPen(QColor(0, 0, 0, 160), 1));
+    p.drawEllipse(QPointF(7, 7), 4.2, 4.2);
+    if (k == Lamp::Checked || k == Lamp::Checked_Disabled) {
+        p.setPen(
+            QPen(k == Lamp::Checked ? QColor(0x00, 0x30, 0x00) : QColor(0x70, 0x70, 0x70), 1.6));
+        p.drawPolyline(QPolygonF({QPointF(4.5, 7), QPointF(6.5, 9.5), QPointF(10, 4.5)}));
+    }
+    if (k == Lamp::Focus) {
+        p.setPen(QPen(Hi, 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(1, 1, 12, 12), 2, 2);
+    }
+    return pm;
+}
+
+QPixmap seq_key(bool black, bool down) {
+    QPixmap pm = blank(38, 12);
+    QPainter p(&pm);
+    const QColor body = black ? (down ? QColor(0x50, 0x50, 0x58) : QColor(0x14, 0x14, 0x18))
+                              : (down ? QColor(0xB8, 0xB8, 0xB0) : QColor(0xF8, 0xF8, 0xF0));
+    p.fillRect(0, 0, 38, 12, body);
+    p.setPen(QColor(0x30, 0x30, 0x30));
+    p.drawRect(0, 0, 37, 11);
+    if (down) {
+        p.setPen(QColor(0x20, 0x20, 0x20));
+        p.drawLine(1, 1, 36, 1);
+        p.drawLine(1, 1, 1, 10);
+    } else {
+        p.setPen(black ? QColor(0x60, 0x60, 0x68) : QColor(0xFF, 0xFF, 0xFF));
+        p.drawLine(1, 1, 36, 1);
+    }
+    return pm;
+}
+
+// A bevelled face: raised when up, sunk and darker when pressed.
+QPixmap face3d(int w, int h, bool down) {
+    QPixmap pm = blank(w, h, down ? Face.darker(112) : Face);
+    QPainter p(&pm);
+    const QColor light(0xFF, 0xFF, 0xFF), shade(0x70, 0x70, 0x70), dark(0x10, 0x10, 0x10);
+    p.setPen(down ? dark : light);
+    p.drawLine(0, 0, w - 2, 0);
+    p.drawLine(0, 0, 0, h - 2);
+    p.setPen(down ? shade : dark);
+    if (down) {
+        p.drawLine(1, 1, w - 3, 1);
+        p.drawLine(1, 1, 1, h - 3);
+        p.setPen(light);
+    }
+    p.drawLine(0, h - 1, w - 1, h - 1);
+    p.drawLine(w - 1, 0, w - 1, h - 1);
+    if (!down) {
+        p.setPen(shade);
+        p.drawLine(1, h - 2, w - 2, h - 2);
+        p.drawLine(w - 2, 1, w - 2, h - 2);
+    }
+    return pm;
+}
+
+// Caption pictures lie on a 3-D face, so they share its colour.
+QPixmap caption16(void (*draw)(QPainter&, QColor), QColor c) {
+    QPixmap pm = blank(16, 16, Face);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    draw(p, c);
+    return pm;
+}
+
+void draw_start(QPainter& p, QColor c) {
+    p.setBrush(c);
+    p.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(13, 8), QPointF(4, 13.5)}));
+}
+void draw_stop(QPainter& p, QColor c) {
+    p.setBrush(c);
+    p.drawRect(QRectF(3.5, 3.5, 9, 9));
+}
+void draw_record(QPainter& p, QColor c) {
+    p.setBrush(c);
+    p.drawEllipse(QPointF(8, 8), 5, 5);
+}
+
+QPixmap dialog_caption(const QString& text) {
+    QPixmap pm = blank(51, 20, Face);
+    QPainter p(&pm);
+    QFont f("DejaVu Sans");
+    f.setPixelSize(12);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(0x10, 0x10, 0x10));
+    p.drawText(QRect(0, 0, 51, 20), Qt::AlignCenter, text);
+    return pm;
+}
+
+} // namespace
+
+void Picture_Stock_Init(Quorlen& m) {
+    // Buttons: pairs of plain (2k) and highlighted (2k + 1) faces.
+    m.Buttons[0] =
+        lever(QColor(0x22, 0x22, 0x26), QColor(0x00, 0x00, 0x00), QColor(0xE8, 0xE8, 0xE8), false);
+    m.Buttons[1] = lever(Hi, Hi_Dark, QColor(0x30, 0x10, 0x00), true);
+    m.Buttons[2] =
+        lever(QColor(0xE4, 0xE0, 0xD4), QColor(0x20, 0x20, 0x20), QColor(0x20, 0x20, 0x20), false);
+    m.Buttons[3] = lever(Hi, Hi_Dark, QColor(0x30, 0x10, 0x00), true);
+    m.Buttons[4] = knob_pointer(false);
+    m.Buttons[5] = knob_pointer(true);
+    m.Buttons[6] = fader_cap(false);
+    m.Buttons[7] = fader_cap(true);
+    m.Buttons[8] = knob_body();
+    m.Buttons[9] = audition_key(false);
+    m.Buttons[10] = audition_key(true);
+
+    m.LED[0] = lamp(Lamp::Off);
+    m.LED[1] = lamp(Lamp::On);
+    m.LED[2] = lamp(Lamp::Dim);
+    m.LED[3] = lamp(Lamp::Checked);
+    m.LED[4] = lamp(Lamp::Focus);
+    m.LED[5] = lamp(Lamp::Disabled);
+    m.LED[6] = lamp(Lamp::Checked_Disabled);
+
+    m.Seq_Keys[0] = seq_key(false, false);
+    m.Seq_Keys[1] = seq_key(true, false);
+    m.Seq_Keys[2] = seq_key(false, true);
+    m.Seq_Keys[3] = seq_key(true, true);
+
+    const QColor off(0x98, 0x98, 0x98);
+    m.Start_Enabled = caption16(draw_start, QColor(0x10, 0x90, 0x20));
+    m.Start_Disabled = caption16(draw_start, off);
+    m.Stop_Enabled = caption16(draw_stop, QColor(0x20, 0x20, 0x20));
+    m.Stop_Disabled = caption16(draw_stop, off);
+    m.Record = caption16(draw_record, QColor(0xE0, 0x10, 0x10));
+
+    m.Button_Up3D = face3d(22, 22, false);
+    m.Button_Dn3D = face3d(22, 22, true);
+    m.Dlg2_Up = face3d(65, 34, false);
+    m.Dlg2_Dn = face3d(65, 34, true);
+    m.Dlg2_Ok = dialog_caption("OK");
+    m.Dlg2_Cancel = dialog_caption("Cancel");
+}
+
+void Pics_Editor() {
+    Editor& ed = Editor::get();
+    const Quorlen& m = Quorlen::get();
+    ed.Keys_Pic->Set_Picture(m.Buttons[9]);
+    ed.ED_Seq_Start->Set_Picture(m.Button_Up3D);
+    ed.ED_Seq_Stop->Set_Picture(m.Button_Up3D);
+    for (const Tone_Control_Spec& s : Tone_Controls) {
+        Pic_Control* c = ed.*(s.member);
+        switch (s.kind) {
+        case Ctl_Kind::Fader:
+            c->Set_Picture(m.Buttons[6]);
+            break;
+        case Ctl_Kind::Knob_Tune:
+        case Ctl_Kind::Knob_Fine:
+            c->Set_Picture(m.Buttons[8]);
+            c->Knob_Pointer->Set_Picture(m.Buttons[4]);
+            break;
+        default:
+            c->Set_Picture(m.Buttons[s.tag[1] == 'r' ? 2 : 0]);
+            break;
+        }
+        const bool knob = s.kind == Ctl_Kind::Knob_Tune || s.kind == Ctl_Kind::Knob_Fine;
+        c->setGeometry(s.left, s.top, knob ? 28 : 16, knob ? 26 : 16);
+        if (knob) c->Knob_Pointer->setGeometry(12, 6, 4, 4);
+    }
+    ed.Keys_Pic->setGeometry(214, 223, 43, 22);
+    ed.ED_Seq_Start->setGeometry(188, 223, 22, 22);
+    ed.ED_Seq_Stop->setGeometry(261, 223, 22, 22);
+    ed.ED_Seq_Start_Pic->setGeometry(3, 3, 16, 16);
+    ed.ED_Seq_Stop_Pic->setGeometry(3, 3, 16, 16);
+    ed.Pic_Quorlen->setGeometry(181, 150, 110, 50);
+    ed.Pic_Orvel->setGeometry(196, 200, 79, 14);
+    ed.Tone_Name->setGeometry(105, 291, 121, 18);
+}

@@ -7,6 +7,14 @@
 #include "platform/msgbox.h"
 #include <QLabel>
 
+QFont Display_Font() {
+    QFont f("JX8P");
+    // A bitmap face of one size: ask for exactly that size.
+    f.setPixelSize(16);
+    f.setStyleStrategy(QFont::NoFontMerging);
+    return f;
+}
+
 QString Display_Font_Path() {
     return Program_Folder() + Path_Separator + "JX8P.FNT";
 }
@@ -17,10 +25,8 @@ void Display_Font_Init() {
                 Mb::OkOnly | Mb::Critical, "Quorlen");
         return;
     }
-    for (QLabel* box : {Editor::get().Tone_Name, Editor_Juno::get().Tone_Name}) {
-        QFont f = box->font();
-        f.setFamily("JX8P");
-        box->setFont(f);
-    }
+    for (QLabel* box :
+         std::initializer_list<QLabel*>{Editor::get().Tone_Name, Editor_Juno::get().Tone_Name})
+        box->setFont(Display_Font());
     Font_Loaded = true;
 }

@@ -1,11 +1,368 @@
 #include "editors/knob_model.h"
+#include "app/main_module.h"
+#include "app/quorlen.h"
+#include "instrument/instrument.h"
+#include "platform/host.h"
+#include <QApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
 
 QPointer<QWidget> Focus_Control;
 int Blink_Phase = 0;
-int Edit_Value = 0;
-int Knob_Display_Value = 0;
+double Edit_Value = 0;
+double Knob_Display_Value = 0;
 int Last_Param = 0, Last_Value = 0;
 int Name_Cursor = 0;
 int Help_Index = 0;
+std::function<void()> Led_Reset_Hook;
 
-void Focus_Pic_Reset() {}
+namespace {
+QHash<QString, QPointer<Pic_Control>>& pointers() {
+    static QHash<QString, QPointer<Pic_Control>> map;
+    return map;
+}
+
+int mouse_button(Qt::MouseButtons b) {
+    int v = 0;
+    if (b & Qt::LeftButton) v |= 1;
+    if (b & Qt::RightButton) v |= 2;
+    if (b & Qt::MiddleButton) v |= 4;
+    return v;
+}
+
+int shift_state(Qt::KeyboardModifiers m) {
+    int v = 0;
+    if (m & Qt::ShiftModifier) v |= 1;
+    if (m & Qt::ControlModifier) v |= 2;
+    if (m & Qt::AltModifier) v |= 4;
+    return v;
+}
+
+// The main window holds the picture stock. While it is torn down it is no
+// longer one (its type is gone), and late focus events must leave it alone.
+const Quorlen* stock() {
+    if (!Quorlen::loaded()) return nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* q = qobject_cast<Quorlen*>(w)) return q;
+    return nullptr;
+}
+
+Pic_Control* focused_pic() {
+    return qobject_cast<Pic_Control*>(Focus_Control.data());
+}
+} // namespace
+
+int Round_Even(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
+
+// ---- Pic_Control -------------------------------------------------------------
+
+void Control_Host::Control_GotFocus(Pic_Control* c) {
+    Focus_Control = c->Knob_Pointer ? c->Knob_Pointer : c;
+}
+void Control_Host::Control_LostFocus(Pic_Control*) {
+    Focus_Pic_Reset();
+}
+
+Pic_Control::Pic_Control(QWidget* parent, Control_Host* host, const QString& name,
+                         const QString& tag, int index)
+    : QWidget(parent), Host(host), Tag(tag), Index(index) {
+    setObjectName(name);
+    setFocusPolicy(host ? Qt::StrongFocus : Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void Pic_Control::Set_Picture(const QPixmap& p) {
+    if (p.cacheKey() == picture_.cacheKey()) return;
+    picture_ = p;
+    update();
+}
+
+void Pic_Control::Set_Cursor_Line(int x, QColor color) {
+    cursor_x_ = x;
+    cursor_color_ = color;
+    update();
+}
+
+void Pic_Control::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!picture_.isNull()) p.drawPixmap(0, 0, picture_);
+    if (cursor_x_ >= 0) {
+        p.setPen(cursor_color_);
+        p.drawLine(cursor_x_, 0, cursor_x_, 18);
+    }
+}
+
+void Pic_Control::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    if (Host) Host->Control_GotFocus(this);
+}
+
+void Pic_Control::focusOutEvent(QFocusEvent* e) {
+    QWidget::focusOutEvent(e);
+    if (Host) Host->Control_LostFocus(this);
+}
+
+void Pic_Control::keyPressEvent(QKeyEvent* e) {
+    if (!Host) return QWidget::keyPressEvent(e);
+    Host->Control_KeyDown(this, Virtual_Key(*e), shift_state(e->modifiers()));
+    e->accept();
+}
+
+void Pic_Control::mousePressEvent(QMouseEvent* e) {
+    if (!Host) return QWidget::mousePressEvent(e);
+    const QPointF p = e->position();
+    Host->Control_MouseDown(this, mouse_button(e->button()), shift_state(e->modifiers()), p.x(),
+                            p.y());
+}
+
+void Pic_Control::mouseMoveEvent(QMouseEvent* e) {
+    if (!Host) return QWidget::mouseMoveEvent(e);
+    const QPointF p = e->position();
+    Host->Control_MouseMove(this, mouse_button(e->buttons()), shift_state(e->modifiers()), p.x(),
+                            p.y());
+}
+
+void Pic_Control::mouseReleaseEvent(QMouseEvent* e) {
+    if (!Host) return QWidget::mouseReleaseEvent(e);
+    const QPointF p = e->position();
+    Host->Control_MouseUp(this, mouse_button(e->button()), shift_state(e->modifiers()), p.x(),
+                          p.y());
+}
+
+// ---- Name_Display ------------------------------------------------------------
+
+Name_Display::Name_Display(QWidget* parent) : QLabel(parent) {
+    setObjectName("Tone_Name");
+    setAlignment(Qt::AlignCenter);
+    setFocusPolicy(Qt::StrongFocus);
+    setTextFormat(Qt::PlainText);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0x10, 0x18, 0x12));
+    pal.setColor(QPalette::WindowText, QColor(0x7C, 0xFF, 0x9A));
+    setPalette(pal);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+}
+
+void Name_Display::mousePressEvent(QMouseEvent* e) {
+    QLabel::mousePressEvent(e);
+    if (On_Click) On_Click();
+}
+
+void Name_Display::keyPressEvent(QKeyEvent* e) {
+    // Key presses that carry a character, as a text box reports them.
+    if (e->text().isEmpty()) return QLabel::keyPressEvent(e);
+    if (On_Key) On_Key(e->text().at(0).unicode());
+    e->accept();
+}
+
+void Name_Display::focusOutEvent(QFocusEvent* e) {
+    QLabel::focusOutEvent(e);
+    Focus_Pic_Reset();
+}
+
+// ---- Focus highlight ----------------------------------------------------------
+
+void Register_Knob_Pointer(const QString& kind, Pic_Control* pointer) {
+    pointers().insert(kind, pointer);
+}
+
+Pic_Control* Knob_Pointer_Of(const QString& kind) {
+    return pointers().value(kind).data();
+}
+
+void Focus_Pic_Blink() {
+    Pic_Control* c = focused_pic();
+    const Quorlen* stock_owner = stock();
+    if (!c || !stock_owner) return;
+    const Quorlen& m = *stock_owner;
+    const QString& t = c->Tag;
+    if (t == "bl")
+        c->Set_Picture(m.Buttons[Blink_Phase]);
+    else if (t == "br")
+        c->Set_Picture(m.Buttons[Blink_Phase + 2]);
+    else if (t == "bm")
+        c->Set_Picture(m.Buttons[Blink_Phase + 6]);
+    else if (t == "kn1" || t == "kn2" || t == "kn2f" || t == "kn2fp" || t == "knh")
+        c->Set_Picture(m.Buttons[Blink_Phase + 4]);
+    else if (t == "led")
+        c->Set_Picture(m.LED[Blink_Phase]);
+    else if (t == "cur")
+        c->Set_Cursor_Line(Name_Cursor, Blink_Phase ? QColor(0, 0xFF, 0xFF) : QColor(0, 0, 0));
+    Help_Index = c->Help_Context;
+}
+
+void Focus_Pic_Reset() {
+    Drag_Last_X = 0;
+    Pic_Control* c = focused_pic();
+    const Quorlen* stock_owner = stock();
+    if (!c || !stock_owner) return;
+    const Quorlen& m = *stock_owner;
+    const QString t = c->Tag.toLower();
+    if (t == "bl")
+        c->Set_Picture(m.Buttons[0]);
+    else if (t == "br")
+        c->Set_Picture(m.Buttons[2]);
+    else if (t == "bm")
+        c->Set_Picture(m.Buttons[6]);
+    else if (t.startsWith("kn"))
+        c->Set_Picture(m.Buttons[4]);
+    else if (t == "led") {
+        c->Set_Picture(m.LED[0]);
+        if (Patch_Form_Open == 255 && Led_Reset_Hook) Led_Reset_Hook();
+    }
+}
+
+// ---- Scales -------------------------------------------------------------------
+
+int Knob_Val_PM50(int value) {
+    if (value < 0 || value > 127) return 0;
+    // The second member of each pair of inputs that share one scale value.
+    static const int shared[] = {5,  9,  14, 19, 24, 28, 33, 38,  42,  46,  51,  56,  60, 64,
+                                 68, 72, 77, 82, 86, 90, 95, 100, 104, 109, 114, 119, 123};
+    int n = 0;
+    for (int s : shared)
+        if (s <= value) ++n;
+    return value - 50 - n;
+}
+
+namespace {
+// Lowest byte of each semitone band, -12..+12.
+const int semi_low[25] = {0,  8,  12, 16, 20, 24, 32, 36,  40,  44,  48,  52, 56,
+                          72, 76, 80, 84, 88, 92, 96, 104, 108, 112, 116, 120};
+} // namespace
+
+int Knob_Val_PM12(int value) {
+    if (value < 0 || value > 127) return 0;
+    int band = 0;
+    for (int i = 0; i < 25; ++i)
+        if (value >= semi_low[i]) band = i;
+    return band - 12;
+}
+
+int Tune_Semi_To_Value(int semitones) {
+    if (semitones < -12 || semitones > 12) return 0;
+    return semi_low[semitones + 12];
+}
+
+// ---- Positions ----------------------------------------------------------------
+
+namespace {
+int quarter_top(int v, int top0, int top3) {
+    if (v > 127 || v < 0) return 0;
+    const int step = (top0 - top3) / 3;
+    return top0 - (v / 32) * step;
+}
+} // namespace
+
+int Switch_Pos_A(int p) {
+    if (p < 0 || p > 58) return 0;
+    return quarter_top(Tone_Data[p], 62, 32);
+}
+
+int Switch_Pos_B(int p) {
+    if (p < 0 || p > 58) return 0;
+    return quarter_top(Tone_Data[p], 308, 278);
+}
+
+int Slider_Pos(int p) {
+    int base = 0;
+    switch (p) {
+    case 28:
+    case 29:
+    case 34:
+    case 35:
+    case 41:
+        base = 112;
+        break;
+    case 14:
+    case 15:
+    case 21:
+    case 22:
+    case 30:
+    case 36:
+    case 37:
+    case 38:
+        base = 232;
+        break;
+    case 45:
+    case 46:
+    case 47:
+    case 48:
+    case 49:
+    case 50:
+    case 52:
+    case 53:
+    case 54:
+    case 55:
+        base = 437;
+        break;
+    default:
+        base = 0;
+    }
+    if (p < 0 || p > 58) return base;
+    return base - (Tone_Data[p] * 80) / 127;
+}
+
+int Patch_Switch_Pos(int i) {
+    if (i < 0 || i > 8) return 0;
+    const int v = Patch_Data[i];
+    switch (i) {
+    case 0:
+        return quarter_top(v, 58, 28);
+    case 1:
+    case 5:
+        return 108 - (v * 80) / 127;
+    case 2:
+        return v <= 63 ? 143 : 133;
+    case 3: {
+        static const int idx[7] = {0, 1, 2, -1, 3, 4, 5};
+        return v < 7 && idx[v] >= 0 ? idx[v] : 0;
+    }
+    case 4: {
+        static const int idx[5] = {0, 1, 2, -1, 3};
+        return v < 5 && idx[v] >= 0 ? idx[v] : 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+// ---- Knob pointers --------------------------------------------------------------
+
+QPoint Knob_Offset(double value, double step) {
+    const double pi = Pi != 0 ? Pi : 4 * std::atan(1.0); // before start-up sets it
+    const double a = (step * value + 90.0) * pi / 180.0;
+    return {Round_Even(5 * std::cos(a)), Round_Even(5 * std::sin(a))};
+}
+
+void Knob_Draw(const QString& kind, int top, int left, double step) {
+    if (kind == "kn1")
+        Knob_Display_Value = Knob_Val_PM12(Tone_Data[13]);
+    else if (kind == "kn2")
+        Knob_Display_Value = Knob_Val_PM12(Tone_Data[19]);
+    else if (kind == "kn2f")
+        Knob_Display_Value = Knob_Val_PM50(Tone_Data[20]);
+    else if (kind == "kn2fp")
+        Knob_Display_Value = Knob_Val_PM50(Patch_Data[6]);
+    else
+        return;
+    Pic_Control* ptr = Knob_Pointer_Of(kind);
+    if (!ptr) return;
+    const QPoint d = Knob_Offset(Knob_Display_Value, step);
+    ptr->Set_Pos(left - d.x(), top - d.y());
+    ptr->setVisible(true);
+}
+
+void Knob_Pointer_Set(int x, int y, double step) {
+    Pic_Control* c = focused_pic();
+    if (!c || !c->Tag.toLower().startsWith("kn")) return;
+    const QPoint d = Knob_Offset(Knob_Display_Value, step);
+    c->Set_Pos(x - d.x(), y - d.y());
+}

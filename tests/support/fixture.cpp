@@ -112,7 +112,15 @@ void Reset_Program() {
     SysEx_Text.clear();
     Hdr_Tone_APR = Hdr_Tone_IPR = Hdr_ToneB_APR = Hdr_ToneB_IPR = Hdr_Patch_APR = Hdr_Patch_IPR =
         "";
+    Undo_Tone.fill(0);
+    Undo_Patch.fill(0);
+    Undo_Juno_Tone.fill(0);
     Focus_Control = nullptr;
+    Blink_Phase = 0;
+    Edit_Value = Knob_Display_Value = 0;
+    Last_Param = Last_Value = 0;
+    Name_Cursor = Help_Index = 0;
+    Led_Reset_Hook = nullptr;
     Dlg_Saved_Focus = nullptr;
     Seq_File.clear();
     Seq_Data.fill(0);
@@ -126,7 +134,6 @@ void Reset_Program() {
     ED_Seq_Pics_Enabled = false;
     FD_SEQ_Preview_Draw = nullptr;
     FD_Done = 0;
-    Dir_Sequences.clear();
     Set_Screen_PPI_Override(96);
 }
 

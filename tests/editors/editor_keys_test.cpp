@@ -1,0 +1,352 @@
+// Keys, mouse and drags on the JX-8P editor's controls, through the widgets.
+#include "editor_support.h"
+#include "midi/sysex.h"
+
+TEST_F(EditorTest, FaderKeysStepClampShowAndSendEveryPress) {
+    Pic_Control* cut = ctl("VCF_CutoffF");
+    focus(cut);
+    Tone_Data[34] = 120;
+    key(cut, Qt::Key_PageUp);
+    EXPECT_EQ(Tone_Data[34], 127);
+    EXPECT_EQ(name_text(), "99");
+    EXPECT_EQ(cut->Top(), 112 - 80);
+    key(cut, Qt::Key_Up); // at the limit: the same value goes out again
+    key(cut, Qt::Key_PageDown);
+    EXPECT_EQ(Tone_Data[34], 111);
+    key(cut, Qt::Key_End);
+    key(cut, Qt::Key_Down); // 0 stays 0 and is still sent
+    EXPECT_EQ(Tone_Data[34], 0);
+    EXPECT_EQ(name_text(), "0");
+    EXPECT_EQ(cut->Top(), 112);
+    pad(cut, Qt::Key_Plus);
+    EXPECT_EQ(Tone_Data[34], 1);
+    EXPECT_EQ(name_text(), "0");
+    key(cut, Qt::Key_Home);
+    pad(cut, Qt::Key_Minus);
+    EXPECT_EQ(Tone_Data[34], 126);
+    EXPECT_EQ(name_text(), "98");
+    const std::vector<std::string> want{param_msg(34, 127), param_msg(34, 127), param_msg(34, 111),
+                                        param_msg(34, 0),   param_msg(34, 0),   param_msg(34, 1),
+                                        param_msg(34, 127), param_msg(34, 126)};
+    EXPECT_EQ(take_sent(), want);
+
+    // The main keyboard's + and - and other keys set nothing and send nothing.
+    key(cut, Qt::Key_Plus);
+    key(cut, Qt::Key_Minus);
+    key(cut, Qt::Key_0);
+    key(cut, Qt::Key_Left);
+    EXPECT_EQ(Tone_Data[34], 126);
+    EXPECT_TRUE(take_sent().empty());
+    EXPECT_FALSE(Tone_Saved);
+}
+
+TEST_F(EditorTest, FaderReadoutScaleAndReturnOfTheName) {
+    Pic_Control* cut = ctl("VCF_CutoffF");
+    focus(cut);
+    Tone_Name_Text = "STRINGS";
+    for (auto [byte, shown] : {std::pair{127, "99"}, {64, "49"}, {1, "0"}}) {
+        ed().Tone_Param_Set(34, byte);
+        EXPECT_EQ(name_text(), shown);
+    }
+    EXPECT_TRUE(Quorlen::get().Timer_Display->isActive());
+    Quorlen::get().Timer_Display_Timer();
+    EXPECT_EQ(name_text(), "STRINGS");
+    EXPECT_FALSE(Quorlen::get().Timer_Display->isActive());
+
+    // A lever shows nothing but keeps the readout two more seconds.
+    ed().Tone_Param_Set(34, 127);
+    Quorlen::get().Timer_Display->stop();
+    Pic_Control* range = ctl("DCO1_Range");
+    focus(range);
+    key(range, Qt::Key_Up);
+    EXPECT_EQ(name_text(), "99");
+    EXPECT_TRUE(Quorlen::get().Timer_Display->isActive());
+
+    // While a tone loads nothing is shown and the timer is left alone, but it is sent.
+    Quorlen::get().Timer_Display_Timer();
+    take_sent();
+    Tone_Loading = 255;
+    ed().Tone_Param_Set(34, 5);
+    Tone_Loading = 0;
+    EXPECT_EQ(name_text(), "STRINGS");
+    EXPECT_FALSE(Quorlen::get().Timer_Display->isActive());
+    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(34, 5)});
+}
+
+TEST_F(EditorTest, LeverKeysStepByQuartersAndThreeWayLeversStopAt64) {
+    Pic_Control* range = ctl("DCO1_Range");
+    focus(range);
+    Tone_Data[11] = 0;
+    std::vector<int> seen, tops;
+    for (int i = 0; i < 5; ++i) {
+        key(range, Qt::Key_Up);
+        seen.push_back(Tone_Data[11]);
+        tops.push_back(range->Top());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{32, 64, 96, 127, 127}));
+    EXPECT_EQ(tops, (std::vector<int>{52, 42, 32, 32, 32}));
+    seen.clear();
+    for (int i = 0; i < 4; ++i) {
+        key(range, Qt::Key_PageDown);
+        seen.push_back(Tone_Data[11]);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{95, 63, 31, 0}));
+    EXPECT_EQ(range->Top(), 62);
+    EXPECT_EQ(take_sent().size(), 9u);
+    key(range, Qt::Key_Left); // not a lever key
+    EXPECT_TRUE(take_sent().empty());
+
+    // Byte 11 from 1: parameter "B", value "21".
+    Tone_Data[11] = 1;
+    pad(range, Qt::Key_Plus);
+    EXPECT_EQ(take_sent(), std::vector<std::string>{Bytes("F0 41 36 00 21 20 01 0B 21 F7")});
+    EXPECT_EQ(SysEx_Text, "F0 41 36 0 21 20 01 B 21 F7");
+
+    Pic_Control* chorus = ctl("Chorus_Mode");
+    focus(chorus);
+    Tone_Data[43] = 0;
+    seen.clear();
+    for (int i = 0; i < 3; ++i) {
+        key(chorus, Qt::Key_Up);
+        seen.push_back(Tone_Data[43]);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{32, 64, 64}));
+    EXPECT_EQ(chorus->Top(), 398);
+    key(chorus, Qt::Key_End);
+    EXPECT_EQ(chorus->Top(), 418);
+    key(chorus, Qt::Key_Home);
+    EXPECT_EQ(Tone_Data[43], 64);
+}
+
+TEST_F(EditorTest, TuneKnobKeysWorkOnSemitonesAndReapplyOnAnyKey) {
+    Pic_Control* tune = ctl("DCO1_Tune");
+    focus(tune);
+    EXPECT_EQ(Focus_Control, ed().DCO1_Tune_Knopf);
+    Tone_Data[13] = 56;
+    key(tune, Qt::Key_Down);
+    EXPECT_EQ(Tone_Data[13], 52);
+    EXPECT_EQ(name_text(), "-1");
+    Tone_Data[13] = Tune_Semi_To_Value(-10);
+    key(tune, Qt::Key_PageDown);
+    EXPECT_EQ(Tone_Data[13], 0);
+    EXPECT_EQ(name_text(), "-12");
+    EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), QPoint(9, 14)); // left and below
+    key(tune, Qt::Key_Home);
+    EXPECT_EQ(Tone_Data[13], 120);
+    EXPECT_EQ(name_text(), "12");
+    EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), QPoint(15, 14)); // right and below
+    key(tune, Qt::Key_0);
+    EXPECT_EQ(Tone_Data[13], 56);
+    EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), QPoint(12, 5)); // straight up
+    Tone_Data[13] = 127;
+    pad(tune, Qt::Key_0);
+    EXPECT_EQ(Tone_Data[13], 56);
+    take_sent();
+    Tone_Data[13] = 60; // inside the 0 band: any key settles it on the band's lowest byte
+    key(tune, Qt::Key_A);
+    EXPECT_EQ(Tone_Data[13], 56);
+    EXPECT_EQ(name_text(), "0");
+    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(13, 56)});
+    Tone_Data[13] = 127;
+    key(tune, Qt::Key_Right);
+    EXPECT_EQ(Tone_Data[13], 120); // clamped at +12
+}
+
+TEST_F(EditorTest, FineTuneKnobKeys) {
+    Pic_Control* fine = ctl("DCO2_FTune");
+    focus(fine);
+    EXPECT_EQ(Focus_Control, ed().DCO2_FTune_Knopf);
+    Tone_Data[20] = 10;
+    key(fine, Qt::Key_0);
+    EXPECT_EQ(Tone_Data[20], 63);
+    EXPECT_EQ(name_text(), "0");
+    EXPECT_EQ(ed().DCO2_FTune_Knopf->pos(), QPoint(12, 5));
+    key(fine, Qt::Key_End);
+    key(fine, Qt::Key_Left);
+    EXPECT_EQ(Tone_Data[20], 0);
+    EXPECT_EQ(name_text(), "-50");
+    key(fine, Qt::Key_PageUp);
+    EXPECT_EQ(Tone_Data[20], 10);
+    key(fine, Qt::Key_Home);
+    EXPECT_EQ(name_text(), "50");
+    EXPECT_EQ(ed().DCO2_FTune_Knopf->pos(), QPoint(15, 14));
+}
+
+TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
+    Pic_Control* mode = ctl("VCA_Mode");
+    focus(mode);
+    Tone_Name_Text = "X";
+    ed().Tone_Name->setText("X");
+    Tone_Data[58] = 10;
+    key(mode, Qt::Key_Up);
+    EXPECT_EQ(Tone_Data[58], 74);
+    EXPECT_EQ(mode->Top(), 152);
+    key(mode, Qt::Key_Q); // sent again, unchanged
+    EXPECT_EQ(Tone_Data[58], 74);
+    press(mode);
+    release(mode);
+    EXPECT_EQ(Tone_Data[58], 10);
+    EXPECT_EQ(mode->Top(), 162);
+    EXPECT_EQ(name_text(), "X");
+    EXPECT_EQ(take_sent(),
+              (std::vector<std::string>{param_msg(58, 74), param_msg(58, 74), param_msg(58, 10)}));
+}
+
+TEST_F(EditorTest, MouseDownReappliesFadersAndKnobsButNotLevers) {
+    Tone_Data[41] = 100;
+    press(ctl("VCA_Level"));
+    release(ctl("VCA_Level"));
+    EXPECT_EQ(name_text(), "77");
+    press(ctl("DCO1_Range"));
+    release(ctl("DCO1_Range"));
+    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(41, 100)});
+}
+
+TEST_F(EditorTest, FaderDragMovesByThePointerHeightInsideTheCap) {
+    Pic_Control* lvl = ctl("VCA_Level");
+    Tone_Data[41] = 64;
+    ed().Slider_Redraw(32, 112, 41);
+    press(lvl);
+    take_sent();
+    drag_to(lvl, 5, 10);
+    EXPECT_EQ(Tone_Data[41], 54);
+    EXPECT_EQ(lvl->Top(), 112 - (54 * 80) / 127);
+    drag_to(lvl, 5, -30.5); // above the cap: up
+    EXPECT_EQ(Tone_Data[41], 84);
+    drag_to(lvl, 5, -200);
+    EXPECT_EQ(Tone_Data[41], 127);
+    drag_to(lvl, 5, 300);
+    EXPECT_EQ(Tone_Data[41], 0);
+    EXPECT_EQ(take_sent(), (std::vector<std::string>{param_msg(41, 54), param_msg(41, 84),
+                                                     param_msg(41, 127), param_msg(41, 0)}));
+    // Moves without a button do nothing.
+    release(lvl);
+    QTest::mouseMove(lvl, QPoint(5, -20));
+    EXPECT_EQ(Tone_Data[41], 0);
+}
+
+TEST_F(EditorTest, LeverDragSendsOnlyBigStepsOnTheSameLever) {
+    Pic_Control* wave = ctl("DCO1_Waveform");
+    Pic_Control* range = ctl("DCO1_Range");
+    Tone_Data[12] = 0;
+    Tone_Data[11] = 64;
+    Last_Param = 0;
+    press(wave);
+    drag_to(wave, 4, -40); // first step on this lever: stored, not sent
+    EXPECT_EQ(Tone_Data[12], 40);
+    EXPECT_EQ(wave->Top(), 52);
+    EXPECT_EQ(name_text(), QString());
+    drag_to(wave, 4, -3); // a step of 3: not sent
+    drag_to(wave, 4, -5); // a step of 5: sent
+    EXPECT_EQ(Tone_Data[12], 48);
+    release(wave);
+    press(range);
+    drag_to(range, 4, 10); // another lever: not sent
+    EXPECT_EQ(Tone_Data[11], 54);
+    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(12, 48)});
+    EXPECT_FALSE(Tone_Saved);
+
+    // A 3-way lever shows the band a drag leaves at once.
+    Pic_Control* lfo = ctl("LFO_Waveform");
+    Tone_Data[44] = 0;
+    press(lfo);
+    drag_to(lfo, 4, -20);
+    EXPECT_EQ(Tone_Data[44], 20);
+    EXPECT_EQ(lfo->Top(), 397);
+    drag_to(lfo, 4, -30);
+    EXPECT_EQ(lfo->Top(), 387);
+    drag_to(lfo, 4, -60);
+    EXPECT_EQ(Tone_Data[44], 110);
+    EXPECT_EQ(lfo->Top(), 377);
+}
+
+TEST_F(EditorTest, KnobDragCountsFromTheLastXUntilTheKnobLosesFocus) {
+    Pic_Control* tune = ctl("DCO2_Tune");
+    Tone_Data[19] = 56;
+    press(tune, 0, 10);
+    EXPECT_EQ(Focus_Control, ed().DCO2_Tune_Knopf);
+    drag_to(tune, 8, 10); // X' = 2: two semitones up
+    EXPECT_EQ(Tone_Data[19], Tune_Semi_To_Value(2));
+    EXPECT_EQ(name_text(), "2");
+    release(tune);
+    press(tune, 8, 10);
+    drag_to(tune, 12, 10); // measured from 8: one more
+    EXPECT_EQ(Tone_Data[19], Tune_Semi_To_Value(3));
+    release(tune);
+
+    focus(ctl("DCO2_LFO")); // losing the focus resets the origin
+    EXPECT_EQ(Drag_Last_X, 0);
+    press(tune, 12, 10);
+    drag_to(tune, 12, 10); // X' = 3 from 0
+    EXPECT_EQ(Tone_Data[19], Tune_Semi_To_Value(6));
+    release(tune);
+
+    Pic_Control* fine = ctl("DCO2_FTune");
+    Tone_Data[20] = 63;
+    press(fine, 0, 10);
+    drag_to(fine, 7, 10);
+    EXPECT_EQ(Tone_Data[20], 70);
+    drag_to(fine, 2, 10);
+    EXPECT_EQ(Tone_Data[20], 65);
+    EXPECT_EQ(name_text(), "1");
+    drag_to(fine, -300, 10);
+    EXPECT_EQ(Tone_Data[20], 0);
+}
+
+TEST_F(EditorTest, NothingIsSentWithAutoSendOffOrMidiDisabled) {
+    Pic_Control* cut = ctl("VCF_CutoffF");
+    focus(cut);
+    AutoSend_On = 0;
+    key(cut, Qt::Key_Up);
+    AutoSend_On = 1;
+    MIDI_Enabled = 0;
+    key(cut, Qt::Key_Up);
+    key(ctl("VCA_Mode"), Qt::Key_Up);
+    EXPECT_EQ(Tone_Data[34], 2);
+    EXPECT_EQ(name_text(), "1");
+    EXPECT_TRUE(midi.sent().empty());
+}
+
+TEST_F(EditorTest, MksHeadersGoOutOnTheChosenChannel) {
+    Synth_Type = "MKS-70";
+    MIDI_Channel = 3;
+    Set_Synth();
+    Pic_Control* res = ctl("VCF_Res");
+    focus(res);
+    key(res, Qt::Key_Home);
+    EXPECT_EQ(take_sent(), std::vector<std::string>{Bytes("F0 41 36 02 24 20 01 23 7F F7")});
+}
+
+TEST_F(EditorTest, TabWalksThePanelAndTheBlinkFollowsTheFocus) {
+    Pic_Control* range = ctl("DCO1_Range");
+    focus(range);
+    key(range, Qt::Key_Tab);
+    Pic_Control* wave = ctl("DCO1_Waveform");
+    EXPECT_EQ(QApplication::focusWidget(), wave);
+    EXPECT_EQ(Focus_Control, wave);
+    const Quorlen& m = Quorlen::get();
+    EXPECT_EQ(range->Picture().cacheKey(), m.Buttons[0].cacheKey()); // plain again
+
+    Blink_Phase = 0;
+    ed().Timer1_Timer();
+    EXPECT_EQ(Blink_Phase, 1);
+    EXPECT_EQ(wave->Picture().cacheKey(), m.Buttons[1].cacheKey());
+    ed().Timer1_Timer();
+    EXPECT_EQ(Blink_Phase, 0);
+    EXPECT_EQ(wave->Picture().cacheKey(), m.Buttons[0].cacheKey());
+
+    struct Case {
+        const char* name;
+        int plain;
+    };
+    for (Case c : {Case{"DCO2_Crossmod", 2}, Case{"VCF_Res", 6}, Case{"DCO2_Tune", 4}}) {
+        Pic_Control* w = ctl(c.name);
+        focus(w);
+        Pic_Control* shown = w->Knob_Pointer ? w->Knob_Pointer : w;
+        Blink_Phase = 0;
+        ed().Timer1_Timer();
+        EXPECT_EQ(shown->Picture().cacheKey(), m.Buttons[c.plain + 1].cacheKey()) << c.name;
+        Focus_Pic_Reset();
+        EXPECT_EQ(shown->Picture().cacheKey(), m.Buttons[c.plain].cacheKey()) << c.name;
+    }
+}

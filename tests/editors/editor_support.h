@@ -1,0 +1,71 @@
+#pragma once
+// A started program with the JX-8P editor shown, MIDI on and a channel-1 header.
+#include "app/main_module.h"
+#include "app/quorlen.h"
+#include "editors/editor.h"
+#include "editors/knob_model.h"
+#include "instrument/instrument.h"
+#include "midi/midi_port.h"
+#include "support/fixture.h"
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+class EditorTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        Write_Settings("[MIDI]\nOutput=Synth Out\nInput=Synth In\nChannel=1\n");
+        Provide_Display_Font();
+        Start_Program();
+        Quorlen& m = Quorlen::get();
+        m.show();
+        QApplication::setActiveWindow(&m);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+        ASSERT_EQ(MIDI_Enabled, 1);
+        boxes.clear();
+        midi.events.clear();
+    }
+
+    static Editor& ed() { return Editor::get(); }
+    static Pic_Control* ctl(const char* name) {
+        auto* c = ed().findChild<Pic_Control*>(name);
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    static void focus(QWidget* w) {
+        w->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), w);
+    }
+    static void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(w, k, m);
+    }
+    static void pad(QWidget* w, Qt::Key k) { QTest::keyClick(w, k, Qt::KeypadModifier); }
+    // A mouse move with the left button held, at x, y inside the control.
+    static void drag_to(QWidget* w, double x, double y) {
+        const QPointF local(x, y);
+        QMouseEvent e(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+    static void press(QWidget* w, double x = 4, double y = 4) {
+        QTest::mousePress(w, Qt::LeftButton, {}, QPoint(static_cast<int>(x), static_cast<int>(y)));
+    }
+    static void release(QWidget* w) { QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(4, 4)); }
+
+    // The single-parameter message of channel 1 as the instrument receives it.
+    static std::string param_msg(int p, int v) {
+        std::string s = Bytes("F0 41 36 00 21 20 01");
+        s.push_back(static_cast<char>(p));
+        s.push_back(static_cast<char>(v));
+        s.push_back(static_cast<char>(0xF7));
+        return s;
+    }
+    std::vector<std::string> take_sent() {
+        auto s = midi.sent();
+        midi.events.clear();
+        return s;
+    }
+    static QString name_text() { return ed().Tone_Name->text(); }
+};

@@ -1,0 +1,195 @@
+// Whole-tone redraw, undo, name bytes, the layout switch and the display font.
+#include "editor_support.h"
+#include "editors/display_font.h"
+#include "midi/sysex.h"
+#include <QAction>
+#include <QPainter>
+
+namespace {
+void set_name(const char* ten) {
+    for (int i = 0; i < 10; ++i) Tone_Data[i] = static_cast<std::uint8_t>(ten[i]);
+}
+} // namespace
+
+TEST_F(EditorTest, RedrawPlacesEveryKindForZerosAndMaxima) {
+    for (int fill : {0, 127}) {
+        for (int i = 11; i < 59; ++i) Tone_Data[i] = static_cast<std::uint8_t>(fill);
+        take_sent();
+        Tone_Saved = true;
+        Editor_Redraw();
+        for (const Tone_Control_Spec& s : Tone_Controls) {
+            const Pic_Control* c = ed().*(s.member);
+            int want = 0;
+            switch (s.kind) {
+            case Ctl_Kind::Fader:
+                want = fill ? s.b - 80 : s.b;
+                break;
+            case Ctl_Kind::Lever4:
+                want = fill ? s.a : s.a + 30;
+                break;
+            case Ctl_Kind::Lever3:
+                want = fill ? s.a : s.a + 20;
+                break;
+            case Ctl_Kind::Toggle:
+                want = fill ? 152 : 162;
+                break;
+            default:
+                continue;
+            }
+            EXPECT_EQ(c->Top(), want) << s.name << " at " << fill;
+            EXPECT_EQ(c->Left(), s.layout_left) << s.name;
+        }
+        // Pointers: -12 semitones (byte 0) left and below, +12 right and below.
+        const QPoint tune = fill ? QPoint(15, 14) : QPoint(9, 14);
+        EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), tune);
+        EXPECT_EQ(ed().DCO2_Tune_Knopf->pos(), tune);
+        EXPECT_EQ(ed().DCO2_FTune_Knopf->pos(), fill ? QPoint(15, 14) : QPoint(9, 14));
+        EXPECT_EQ(Knob_Display_Value, fill ? 50 : -50);
+        EXPECT_TRUE(take_sent().empty());
+        EXPECT_TRUE(Tone_Saved);
+    }
+    // The full redraw puts a 3-way lever's in-between values on their band.
+    Tone_Data[43] = 20;
+    Tone_Data[44] = 100;
+    Editor_Redraw();
+    EXPECT_EQ(ed().Chorus_Mode->Top(), 418);
+    EXPECT_EQ(ed().LFO_Waveform->Top(), 377);
+}
+
+TEST_F(EditorTest, RedrawBuildsTheNameFromItsBytes) {
+    set_name("  Brass 7 ");
+    Editor_Redraw();
+    EXPECT_EQ(Tone_Name_Text, "BRASS 7");
+    EXPECT_EQ(name_text(), "BRASS 7");
+    set_name("\x01"
+             "ab       ");
+    Editor_Redraw();
+    EXPECT_EQ(Tone_Name_Text, QString("\x01"
+                                      "AB")); // taken as it is
+}
+
+TEST_F(EditorTest, NameToToneFillsWithBlanksUpToByte10) {
+    Tone_Data.fill(77);
+    Tone_Name_Text = "PIANO";
+    Name_To_Tone();
+    for (int i = 0; i <= 10; ++i) EXPECT_EQ(Tone_Data[i], i < 5 ? "PIANO"[i] : 32) << i;
+    EXPECT_EQ(Tone_Data[11], 77);
+    Tone_Name_Text.clear();
+    Name_To_Tone();
+    for (int i = 0; i <= 10; ++i) EXPECT_EQ(Tone_Data[i], 32);
+    Tone_Name_Text = "ABCDEFGHIJKLMN"; // too long: parameters stay untouched
+    Name_To_Tone();
+    EXPECT_EQ(Tone_Data[9], 'J');
+    EXPECT_EQ(Tone_Data[10], 32);
+    EXPECT_EQ(Tone_Data[11], 77);
+}
+
+TEST_F(EditorTest, UndoBringsBackToneAndPatchRedrawsAndSendsOnce) {
+    QAction* undo = Quorlen::get().Menu_Edit_Undo;
+    set_name("ORGAN     ");
+    Tone_Data[34] = 100;
+    Patch_Data[1] = 55;
+    Undo_Save();
+    EXPECT_TRUE(undo->isEnabled());
+    const JX8P_Tone_Params saved = Tone_Data;
+    Tone_Data.fill(3);
+    Patch_Data.fill(9);
+    Editor_Redraw();
+    Tone_Saved = false;
+    take_sent();
+
+    Undo_Restore();
+    EXPECT_EQ(Tone_Data, saved);
+    EXPECT_EQ(Patch_Data[1], 55);
+    EXPECT_EQ(Patch_Data[0], 0);
+    EXPECT_EQ(name_text(), "ORGAN");
+    EXPECT_EQ(ed().VCF_CutoffF->Top(), 112 - (100 * 80) / 127);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(Tone_Saved);
+    const auto sent = take_sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].size(), 89u);
+}
+
+TEST_F(EditorTest, UndoInAlphaJunoModeTouchesOnlyTheJunoTone) {
+    Synth_Type = "Alpha Juno";
+    Juno_Tone.fill(5);
+    Tone_Data.fill(1);
+    Undo_Tone.fill(4);
+    Undo_Save();
+    Juno_Tone.fill(6);
+    Tone_Data.fill(2);
+    Undo_Restore();
+    EXPECT_EQ(Juno_Tone[0], 5);
+    EXPECT_EQ(Tone_Data[0], 2);
+    EXPECT_EQ(Undo_Tone[0], 4);
+}
+
+TEST_F(EditorTest, LayoutSwitchHidesThePanelAndShowsItAgainAtItsPlaces) {
+    Synth_Type = "Alpha Juno";
+    Set_Synth();
+    for (const Tone_Control_Spec& s : Tone_Controls)
+        EXPECT_TRUE((ed().*(s.member))->isHidden()) << s.name;
+    EXPECT_FALSE(ed().Tone_Name->isHidden());
+    EXPECT_FALSE(ed().ED_Seq_Start->isHidden());
+
+    Synth_Type = "JX-8P";
+    Set_Synth();
+    for (const Tone_Control_Spec& s : Tone_Controls) {
+        const Pic_Control* c = ed().*(s.member);
+        EXPECT_TRUE(c->isVisible()) << s.name;
+        EXPECT_EQ(c->pos(), QPoint(s.layout_left, s.layout_top)) << s.name;
+    }
+    EXPECT_EQ(ed().DCO1_LFO->pos(), QPoint(19, 152));
+    EXPECT_EQ(ed().Tone_Name->pos(), QPoint(100, 292));
+    EXPECT_EQ(ed().Keys_Pic->pos(), QPoint(214, 221));
+    EXPECT_EQ(ed().Pic_Orvel->pos(), QPoint(197, 204));
+    EXPECT_EQ(ed().size(), QSize(528, 456));
+}
+
+TEST_F(EditorTest, TheNameBoxDrawsTheSegmentFace) {
+    ASSERT_TRUE(Font_Loaded);
+    EXPECT_TRUE(boxes.calls.empty());
+    const QFont face = ed().Tone_Name->font();
+    EXPECT_EQ(QFontInfo(face).family(), "JX8P");
+
+    auto render = [](const QFont& f, const QString& text) {
+        QImage img(121, 18, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        QPainter p(&img);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(img.rect(), Qt::AlignCenter, text);
+        return img;
+    };
+    const QImage ours = render(face, "BRASS-8");
+    QFont plain("DejaVu Sans");
+    plain.setPixelSize(16);
+    EXPECT_NE(ours, render(plain, "BRASS-8"));
+    // Every character has a glyph of its own: no two letters look alike.
+    EXPECT_NE(render(face, "A"), render(face, "B"));
+    EXPECT_NE(render(face, "8"), render(face, "B"));
+    EXPECT_NE(render(face, "-"), render(face, " "));
+    // Segments: the minus is one horizontal bar, two pixels thick.
+    const QImage minus = render(face, "-");
+    int lit_rows = 0;
+    for (int y = 0; y < minus.height(); ++y) {
+        bool lit = false;
+        for (int x = 0; x < minus.width(); ++x) lit |= qGray(minus.pixel(x, y)) > 128;
+        lit_rows += lit;
+    }
+    EXPECT_EQ(lit_rows, 2);
+}
+
+class FontMissingTest : public ProgramTest {};
+
+TEST_F(FontMissingTest, StartsWithTheDefaultFontAfterOneBox) {
+    Write_Settings("[MIDI]\nOutput=Synth Out\nInput=Synth In\n");
+    Start_Program();
+    const QStringList texts = boxes.texts();
+    ASSERT_EQ(texts.count(), 1);
+    EXPECT_TRUE(texts[0].startsWith("Error: Could not load font "));
+    EXPECT_TRUE(texts[0].endsWith("JX8P.FNT\nUsing default font."));
+    EXPECT_FALSE(Font_Loaded);
+    EXPECT_NE(QFontInfo(Editor::get().Tone_Name->font()).family(), "JX8P");
+}
