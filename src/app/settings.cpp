@@ -4,6 +4,7 @@
 
 QString INI_File;
 bool Settings_Loaded = false;
+QString Dir_Tones, Dir_Sequences, Dir_Oscillators;
 
 QString INI_Read(const QString& section, const QString& key, const QString& def) {
     if (INI_File.isEmpty()) return StripNull(def);

@@ -13,3 +13,6 @@ void Load_Settings();
 void Save_Settings();
 // True once Load_Settings has run: only read settings may be written back.
 extern bool Settings_Loaded;
+
+// The start folder of each file type in the file dialog.
+extern QString Dir_Tones, Dir_Sequences, Dir_Oscillators;

@@ -70,10 +70,10 @@ QString Input_Box(const QString& prompt, const QString& title, const QString& de
     dlg.setWindowTitle(title);
     // Whatever closes the box, the caller gets Cancel's answer unless OK said otherwise.
     Input_Result.clear();
-    if (hook_slot()) {
-        auto hook = hook_slot();
-        QTimer::singleShot(0, &dlg, [&dlg, hook] { hook(dlg); });
-    }
+    if (hook_slot())
+        QTimer::singleShot(0, &dlg, [&dlg] {
+            if (hook_slot()) hook_slot()(dlg);
+        });
     dlg.exec();
     Input_Dlg::Destroy_Instance();
     return Input_Result;

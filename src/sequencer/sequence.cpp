@@ -10,3 +10,4 @@ void New_SEQ() {
 }
 
 void Save_SEQ(const QString&) {}
+void Load_SEQ(const QString&, const QString&) {}

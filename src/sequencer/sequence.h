@@ -9,4 +9,5 @@ extern Seq_Grid Seq_Data;
 extern QString Seq_File;
 
 void New_SEQ();
+void Load_SEQ(const QString& file, const QString& mode);
 void Save_SEQ(const QString& file);
