@@ -93,7 +93,8 @@ class Depth_Delegate : public QStyledItemDelegate {
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem o(option);
-        o.rect.setLeft(o.rect.left() + 10 * index.data(Depth_Role).toInt());
+        // Deep folders would push their names out of the narrow list: the indent stops growing.
+        o.rect.setLeft(o.rect.left() + 6 * std::min(index.data(Depth_Role).toInt(), 5));
         QStyledItemDelegate::paint(p, o, index);
     }
 };
@@ -355,7 +356,7 @@ File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
 
     FD_List_Files->Set_Path(FD_List_Dirs->Path());
     FD_List_Dirs->Refresh();
-    FD_Dir_Label->setText(FD_List_Dirs->Path());
+    Show_Dir_Label();
     // The dialog sees every key before its controls do.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
@@ -671,8 +672,16 @@ void File_Dlg::FD_List_Filter_Click() {
     FD_List_Files->Set_Pattern(item == "All Files (*.*)" ? QStringLiteral("*.*") : "*" + FD_Ext);
 }
 
+void File_Dlg::Show_Dir_Label() {
+    // The end of a long path says most: it is cut at the front.
+    const QString path = FD_List_Dirs->Path();
+    FD_Dir_Label->setText(
+        FD_Dir_Label->fontMetrics().elidedText(path, Qt::ElideLeft, FD_Dir_Label->width()));
+    FD_Dir_Label->setToolTip(path);
+}
+
 void File_Dlg::FD_List_Dirs_Change() {
-    FD_Dir_Label->setText(FD_List_Dirs->Path());
+    Show_Dir_Label();
     for (;;) {
         const int err = FD_List_Files->Set_Path(FD_List_Dirs->Path());
         if (err != Fd_Err::Unavailable) return;

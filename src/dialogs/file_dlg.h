@@ -129,6 +129,7 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     void Build_Preview_Panels();
     void Extension_Completion();
     void Select_Name();
+    void Show_Dir_Label();
     void Error_Box(int err);
     void File_Pressed();
     bool unloading_ = false;
