@@ -3,6 +3,8 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "app/settings.h"
+#include "dialogs/file_dlg.h"
+#include "dialogs/input_dlg.h"
 #include "editors/knob_model.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
@@ -97,6 +99,18 @@ void Reset_Program() {
     Focus_Control = nullptr;
     Dlg_Saved_Focus = nullptr;
     Seq_File.clear();
+    FD_Mode.clear();
+    FD_Ext.clear();
+    FD_Path.clear();
+    FD_Selected.clear();
+    FD_Selected_Kind.clear();
+    FD_Done = 0;
+    FD_Drive.clear();
+    Dir_Tones.clear();
+    Dir_Sequences.clear();
+    Dir_Oscillators.clear();
+    Input_Result.clear();
+    Set_Input_Box_Hook({});
     Set_Screen_PPI_Override(96);
 }
 
