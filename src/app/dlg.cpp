@@ -14,6 +14,12 @@
 QPointer<QWidget> Dlg_Saved_Focus;
 
 namespace {
+std::function<void()> g_waitHook;
+}
+
+void Set_Dlg_Wait_Hook(std::function<void()> hook) { g_waitHook = std::move(hook); }
+
+namespace {
 void set_menus(bool enabled) {
     Quorlen& m = Quorlen::get();
     for (QAction* a :
@@ -68,6 +74,7 @@ void Dlg_End() {
 }
 
 void Dlg_Wait() {
+    if (g_waitHook && !Dlg_Open.isEmpty()) g_waitHook();
     // Sleeps in the event loop until an event arrives; never spins.
     while (!Dlg_Open.isEmpty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

@@ -3,13 +3,17 @@
 #include "app/quorlen.h"
 #include "app/recent.h"
 #include "app/save_as.h"
+#include "dialogs/picture_buttons.h"
+#include "midi/midi_setup.h"
 #include "midi/midi_port.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/msgbox.h"
 #include "sequencer/sequence.h"
+#include "sequencer/sequencer.h"
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
 void Quorlen::Build_Menus() {
     QMenuBar* bar = menuBar();
@@ -150,7 +154,16 @@ void Quorlen::Menu_File_Exit_Click() {
 }
 void Quorlen::Menu_Edit_Undo_Click() {}
 void Quorlen::Menu_MIDI_CloseOutput_Click() {}
-void Quorlen::Menu_MIDI_Setup_Click() {}
+void Quorlen::Menu_MIDI_Setup_Click() {
+    if (MIDI_Enabled == 1 && Seq_Running == 255) {
+        Seq_Tmr->stop();
+        MIDI_AllNotesOff();
+        Seq_Running = 0;
+        if (Seq_Form_Open == 255)
+            if (QWidget* start = Sequencer::get().findChild<QWidget*>("Seq_Start")) Btn_Up(*start);
+    }
+    if (Dlg_Open.isEmpty()) MIDI_Setup::get().Form_Show();
+}
 void Quorlen::Menu_MIDI_Osc_Click() {}
 void Quorlen::Menu_MIDI_Seq_Click() {}
 void Quorlen::Menu_MIDI_Seq_Load_Click() {

@@ -4,6 +4,8 @@
 #include "app/quorlen.h"
 #include "app/recent.h"
 #include "app/settings.h"
+#include "dialogs/file_dlg.h"
+#include "dialogs/input_dlg.h"
 #include "editors/knob_model.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
@@ -133,17 +135,34 @@ void Reset_Program() {
     Seq_Step = Seq_Step_Prev = Seq_Step_Base = 0;
     ED_Seq_Pics_Enabled = false;
     FD_SEQ_Preview_Draw = nullptr;
+    FD_Mode.clear();
+    FD_Ext.clear();
+    FD_Path.clear();
+    FD_Selected.clear();
+    FD_Selected_Kind.clear();
     FD_Done = 0;
+    FD_Drive.clear();
+    Dir_Tones.clear();
+    Dir_Sequences.clear();
+    Dir_Oscillators.clear();
+    Input_Result.clear();
+    Set_Input_Box_Hook({});
     Set_Screen_PPI_Override(96);
 }
 
 ProgramTest::ProgramTest() : midi(Install_Fake_Midi()) {
     Reset_Program();
+    // Nobody is there to answer a dialog someone waits on: it is cancelled,
+    // unless the test works it itself.
+    Set_Dlg_Wait_Hook([] {
+        if (File_Dlg::loaded() && Dlg_Open == "File_Dlg") File_Dlg::get().Form_Unload();
+    });
     Set_Program_Folder(folder.path());
     Set_Sound_Hook([this](const QString& s) { sounds << s; });
 }
 
 ProgramTest::~ProgramTest() {
+    Set_Dlg_Wait_Hook({});
     Reset_Program();
     Set_Sound_Hook({});
     Set_Program_Folder(QString());

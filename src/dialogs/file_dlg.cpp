@@ -1,0 +1,848 @@
+#include "dialogs/file_dlg.h"
+#include "app/dlg.h"
+#include "app/main_module.h"
+#include "app/quorlen.h"
+#include "app/settings.h"
+#include "dialogs/input_dlg.h"
+#include "dialogs/picture_buttons.h"
+#include "editors/editor.h"
+#include "editors/editor_juno.h"
+#include "editors/knob_model.h"
+#include "editors/patch.h"
+#include "instrument/instrument.h"
+#include "midi/midi_port.h"
+#include "midi/routines.h"
+#include "midi/sysex.h"
+#include "midi/tone_files.h"
+#include "platform/host.h"
+#include "platform/msgbox.h"
+#include "sequencer/sequence.h"
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <algorithm>
+
+QString FD_Mode;
+QString FD_Ext;
+QString FD_Path;
+QString FD_Selected;
+QString FD_Selected_Kind;
+QString FD_Drive;
+
+QString FD_Error_Text(int err) {
+    switch (err) {
+    case Fd_Err::Bad_Name:
+        return "Bad file name or number";
+    case Fd_Err::Not_Found:
+        return "File not found";
+    case Fd_Err::Unavailable:
+        return "Device unavailable";
+    case Fd_Err::Denied:
+        return "Permission denied";
+    case Fd_Err::Access:
+        return "Path/File access error";
+    case Fd_Err::No_Path:
+        return "Path not found";
+    default:
+        return "Error " + QString::number(err);
+    }
+}
+
+namespace {
+constexpr int Path_Role = Qt::UserRole;
+constexpr int Depth_Role = Qt::UserRole + 1;
+
+QString clean(const QString& path) {
+    const QString c = QDir::cleanPath(path);
+    return c.isEmpty() ? QStringLiteral("/") : c;
+}
+
+// A name the file system cannot take: a NUL, or a part longer than it allows.
+bool bad_name(const QString& name) {
+    if (name.contains(QChar(0))) return true;
+    for (const QString& part : name.split('/', Qt::SkipEmptyParts))
+        if (part.toUtf8().size() > 255) return true;
+    return false;
+}
+
+// The volume of a path that no longer exists: gone when its volume root is gone.
+int folder_error(const QString& path) {
+    const QString root = QStorageInfo(path).rootPath();
+    if (!root.isEmpty() && root != "/" && !QFileInfo(root).isDir()) return Fd_Err::Unavailable;
+    // QStorageInfo finds nothing for a missing path: look for the nearest existing parent.
+    QString p = clean(path);
+    while (p != "/" && !QFileInfo(p).exists()) p = clean(p + "/..");
+    return Fd_Err::No_Path;
+}
+
+// Indents each folder entry by its depth below the root.
+class Depth_Delegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem o(option);
+        // Deep folders would push their names out of the narrow list: the indent stops growing.
+        o.rect.setLeft(o.rect.left() + 6 * std::min(index.data(Depth_Role).toInt(), 5));
+        QStyledItemDelegate::paint(p, o, index);
+    }
+};
+
+bool is_wild(const QString& name) {
+    return name.contains('*') || name.contains('?');
+}
+} // namespace
+
+// ---- drive list ----
+
+Drive_List::Drive_List(QWidget* parent) : QComboBox(parent) {
+    Refresh();
+}
+
+void Drive_List::Refresh() {
+    QStringList roots{"/"};
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        const QString r = v.rootPath();
+        // Bind mounts of single files are no drives.
+        if (v.isValid() && v.isReady() && QFileInfo(r).isDir() && !roots.contains(r)) roots << r;
+    }
+    std::sort(roots.begin() + 1, roots.end());
+    const QString keep = currentText();
+    clear();
+    addItems(roots);
+    const int i = findText(keep);
+    setCurrentIndex(i >= 0 ? i : 0);
+}
+
+void Drive_List::Set_Drive(const QString& path) {
+    const QString p = clean(path);
+    int best = 0, best_len = 0;
+    for (int i = 0; i < count(); ++i) {
+        const QString r = itemText(i);
+        const bool holds = r == "/" || p == r || p.startsWith(r.endsWith('/') ? r : r + '/');
+        if (holds && r.size() > best_len) best = i, best_len = static_cast<int>(r.size());
+    }
+    setCurrentIndex(best);
+}
+
+// ---- folder list ----
+
+Dir_List::Dir_List(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new Depth_Delegate(this));
+    setUniformItemSizes(true);
+    path_ = clean(QDir::currentPath());
+}
+
+int Dir_List::Set_Path(const QString& path) {
+    const QString p = clean(path);
+    if (!QFileInfo(p).isDir()) return folder_error(p);
+    const bool changed = p != path_;
+    path_ = p;
+    Refresh();
+    if (changed) emit Change();
+    return 0;
+}
+
+void Dir_List::Refresh() {
+    clear();
+    const QStyle* st = style();
+    const QIcon open = st->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = st->standardIcon(QStyle::SP_DirClosedIcon);
+    QStringList parts = path_.split('/', Qt::SkipEmptyParts);
+    auto add = [&](const QString& text, const QString& full, int depth, const QIcon& icon) {
+        auto* item = new QListWidgetItem(icon, text, this);
+        item->setData(Path_Role, full);
+        item->setData(Depth_Role, depth);
+    };
+    add("/", "/", 0, open);
+    QString full;
+    for (int i = 0; i < parts.size(); ++i) {
+        full += '/' + parts[i];
+        add(parts[i], full, i + 1, open);
+    }
+    const int current = count() - 1;
+    const QDir dir(path_);
+    const QString base = path_ == "/" ? QString() : path_;
+    for (const QString& sub :
+         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+        add(sub, base + '/' + sub, static_cast<int>(parts.size()) + 1, closed);
+    setCurrentRow(current);
+}
+
+QString Dir_List::Entry_At_Index() const {
+    const QListWidgetItem* item = currentItem();
+    return item && item->isSelected() ? item->data(Path_Role).toString() : path_;
+}
+
+// ---- file list ----
+
+File_List::File_List(QWidget* parent) : QListWidget(parent) {
+    setUniformItemSizes(true);
+    path_ = clean(QDir::currentPath());
+}
+
+int File_List::Set_Path(const QString& path) {
+    const QString p = clean(path);
+    if (!QFileInfo(p).isDir()) return folder_error(p);
+    path_ = p;
+    Refresh();
+    return 0;
+}
+
+void File_List::Set_Pattern(const QString& pattern) {
+    pattern_ = pattern;
+    Refresh();
+}
+
+int File_List::Set_FileName(const QString& name) {
+    if (bad_name(name)) return Fd_Err::Bad_Name;
+    QString file = name.trimmed();
+    const qsizetype slash = file.lastIndexOf('/');
+    if (slash >= 0) {
+        const QString folder = file.left(slash + 1);
+        const int err = Set_Path(QDir::isAbsolutePath(folder) ? folder : path_ + '/' + folder);
+        if (err != 0) return err;
+        file = file.mid(slash + 1);
+    }
+    if (file.isEmpty()) return 0;
+    if (is_wild(file)) {
+        Set_Pattern(file);
+        return 0;
+    }
+    const QList<QListWidgetItem*> found =
+        findItems(file, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (!found.isEmpty()) setCurrentItem(found.first());
+    return 0;
+}
+
+void File_List::Refresh() {
+    clear();
+    QStringList filters;
+    for (const QString& f : pattern_.split(';', Qt::SkipEmptyParts))
+        filters << (f.trimmed() == "*.*" ? QStringLiteral("*") : f.trimmed());
+    QDir dir(path_);
+    dir.setNameFilters(filters);
+    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    // Names starting with a dot are hidden by custom, but a pattern may ask for them.
+    QStringList names = dir.entryList();
+    if (!pattern_.startsWith('.'))
+        names.erase(std::remove_if(names.begin(), names.end(),
+                                   [](const QString& n) { return n.startsWith('.'); }),
+                    names.end());
+    addItems(names);
+}
+
+QString File_List::Entry_At_Index() const {
+    const QListWidgetItem* item = currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+// ---- the dialog ----
+
+namespace {
+QLabel* caption(QWidget* parent, const QString& text, QWidget* buddy, int x, int y, int w) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, 18);
+    l->setBuddy(buddy);
+    return l;
+}
+
+QFrame* panel(QWidget* parent, const char* name) {
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setFrameShape(QFrame::Box);
+    f->setFrameShadow(QFrame::Sunken);
+    f->setGeometry(266, 92, 142, 170);
+    return f;
+}
+
+Picture_Button* button_3d(QWidget* parent, const char* name, int x, int y, int w, int h,
+                          const QString& fallback = {}) {
+    auto* b = new Picture_Button(parent, name, Picture_Button::Button_3D);
+    b->setGeometry(x, y, w, h);
+    b->Caption()->resize(w - 6, h - 6);
+    b->Caption()->Set_Fallback_Text(fallback);
+    return b;
+}
+} // namespace
+
+File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
+    setObjectName("File_Dlg");
+    setFixedSize(416, 270);
+
+    FD_FileName = new QLineEdit(this);
+    FD_FileName->setObjectName("FD_FileName");
+    FD_FileName->setGeometry(8, 26, 120, 22);
+    FD_List_Files = new File_List(this);
+    FD_List_Files->setObjectName("FD_List_Files");
+    FD_List_Files->setGeometry(8, 52, 120, 160);
+    FD_Dir_Label = new QLabel(this);
+    FD_Dir_Label->setGeometry(136, 26, 124, 22);
+    FD_List_Dirs = new Dir_List(this);
+    FD_List_Dirs->setObjectName("FD_List_Dirs");
+    FD_List_Dirs->setGeometry(136, 52, 124, 160);
+    FD_List_Filter = new QComboBox(this);
+    FD_List_Filter->setObjectName("FD_List_Filter");
+    FD_List_Filter->setGeometry(8, 238, 120, 24);
+    FD_List_Drives = new Drive_List(this);
+    FD_List_Drives->setObjectName("FD_List_Drives");
+    FD_List_Drives->setGeometry(136, 238, 124, 24);
+    caption(this, "File &Name:", FD_FileName, 8, 6, 120);
+    caption(this, "&Directory:", FD_List_Dirs, 136, 6, 124);
+    caption(this, "List Files of &Type:", FD_List_Filter, 8, 218, 124);
+    caption(this, "Dri&ves:", FD_List_Drives, 136, 218, 124);
+
+    FD_Button_Ok = new Picture_Button(this, "FD_Button_Ok", Picture_Button::Dialog_OkCancel);
+    FD_Button_Ok->setGeometry(266, 16, 65, 34);
+    FD_Button_Ok->Caption()->Set_Fallback_Text("OK");
+    FD_Button_Cancel =
+        new Picture_Button(this, "FD_Button_Cancel", Picture_Button::Dialog_OkCancel);
+    FD_Button_Cancel->setGeometry(342, 16, 65, 34);
+    FD_Button_Cancel->Caption()->Set_Fallback_Text("Cancel");
+    FD_Button_Updir = button_3d(this, "FD_Button_Updir", 266, 58, 30, 26, "Up");
+    FD_Button_Newdir = button_3d(this, "FD_Button_Newdir", 302, 58, 30, 26, "New");
+    FD_Button_Delete = button_3d(this, "FD_Button_Delete", 338, 58, 30, 26, "Del");
+    FD_Button_Updir->setToolTip("Up one folder");
+    FD_Button_Newdir->setToolTip("New folder");
+    FD_Button_Delete->setToolTip("Delete");
+    Build_Preview_Panels();
+
+    connect(FD_Button_Ok, &Picture_Box::Click, this, &File_Dlg::FD_Button_Ok_Click);
+    connect(FD_Button_Cancel, &Picture_Box::Click, this, &File_Dlg::Form_Unload);
+    for (Picture_Button* b : {FD_Button_Ok, FD_Button_Cancel}) {
+        connect(b, &Picture_Box::Mouse_Down, this, [b] { Btn_OkCancel_Down(*b); });
+        connect(b, &Picture_Box::Mouse_Up, this, [b] { Btn_OkCancel_Up(*b); });
+    }
+    connect(FD_Button_Updir, &Picture_Box::Mouse_Down, this, &File_Dlg::FD_Button_Updir_MouseDown);
+    connect(FD_Button_Delete, &Picture_Box::Mouse_Down, this, [this] {
+        Btn_Down(*FD_Button_Delete);
+        if (!FD_Selected.isEmpty()) FD_Delete();
+        Btn_Up(*FD_Button_Delete);
+    });
+    connect(FD_Button_Newdir, &Picture_Box::Mouse_Down, this, [this] {
+        Btn_Down(*FD_Button_Newdir);
+        if (!FD_Selected.isEmpty()) FD_New_Dir();
+        Btn_Up(*FD_Button_Newdir);
+    });
+    for (Picture_Button* b : {FD_Button_Updir, FD_Button_Delete, FD_Button_Newdir})
+        connect(b, &Picture_Box::Mouse_Up, this, [b] { Btn_Up(*b); });
+
+    connect(FD_List_Files, &QListWidget::itemPressed, this, &File_Dlg::File_Pressed);
+    connect(FD_List_Files, &QListWidget::itemDoubleClicked, this,
+            &File_Dlg::FD_List_Files_DblClick);
+    connect(FD_List_Dirs, &QListWidget::itemPressed, this, [this] {
+        FD_Selected = FD_List_Dirs->Entry_At_Index();
+        FD_Selected_Kind = "Dir";
+    });
+    // The folder list opens a folder on a double click, as such lists do.
+    connect(FD_List_Dirs, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        FD_List_Dirs->Set_Path(item->data(Path_Role).toString());
+    });
+    connect(FD_List_Dirs, &Dir_List::Change, this, &File_Dlg::FD_List_Dirs_Change);
+    connect(FD_List_Drives, &QComboBox::activated, this, &File_Dlg::FD_List_Drives_Change);
+    connect(FD_List_Filter, &QComboBox::activated, this, &File_Dlg::FD_List_Filter_Click);
+
+    FD_List_Files->Set_Path(FD_List_Dirs->Path());
+    FD_List_Dirs->Refresh();
+    Show_Dir_Label();
+    // The dialog sees every key before its controls do.
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+}
+
+void File_Dlg::Build_Preview_Panels() {
+    FD_SYX = panel(this, "FD_SYX");
+    FD_SEQ = panel(this, "FD_SEQ");
+    FD_OSC = panel(this, "FD_OSC");
+
+    FD_SYX_CB_Autosend = new Picture_Check(FD_SYX, "FD_SYX_CB_Autosend");
+    FD_SYX_CB_Autoplay = new Picture_Check(FD_SYX, "FD_SYX_CB_Autoplay");
+    FD_SYX_CB_Autoplay->move(6, 27);
+    caption(FD_SYX, "Auto Send", nullptr, 26, 5, 110);
+    caption(FD_SYX, "Auto Play", nullptr, 26, 25, 110);
+    caption(FD_SYX, "Sound check:", nullptr, 6, 46, 110);
+    for (int i = 0; i < 2; ++i) {
+        auto* o = new Picture_Check(FD_SYX, "FD_SYX_OB_Soundcheck", true);
+        o->move(6, 67 + 20 * i);
+        FD_SYX_OB_Soundcheck.push_back(o);
+    }
+    caption(FD_SYX, "Note", nullptr, 26, 65, 40);
+    caption(FD_SYX, "Sequence", nullptr, 26, 85, 70);
+    FD_SYX_SoundCheck_Note_List = new QComboBox(FD_SYX);
+    FD_SYX_SoundCheck_Note_List->setObjectName("FD_SYX_SoundCheck_Note_List");
+    FD_SYX_SoundCheck_Note_List->setGeometry(6, 108, 60, 22);
+    FD_SYX_SoundCheck_Velocity_List = new QComboBox(FD_SYX);
+    FD_SYX_SoundCheck_Velocity_List->setObjectName("FD_SYX_SoundCheck_Velocity_List");
+    FD_SYX_SoundCheck_Velocity_List->setGeometry(72, 108, 62, 22);
+    FD_SYX_Button_Start = button_3d(FD_SYX, "FD_SYX_Button_Start", 6, 136, 30, 26);
+    FD_SYX_Button_Stop = button_3d(FD_SYX, "FD_SYX_Button_Stop", 40, 136, 30, 26);
+
+    FD_SEQ_CB_Autoplay = new Picture_Check(FD_SEQ, "FD_SEQ_CB_Autoplay");
+    caption(FD_SEQ, "Auto Play", nullptr, 26, 8, 110);
+    FD_SEQ_Preview = new Picture_Box(FD_SEQ, "FD_SEQ_Preview");
+    FD_SEQ_Button_Start = button_3d(FD_SEQ, "FD_SEQ_Button_Start", 80, 51, 30, 26);
+    FD_SEQ_Button_Stop = button_3d(FD_SEQ, "FD_SEQ_Button_Stop", 80, 83, 30, 26);
+
+    FD_OSC_Preview = new Picture_Box(FD_OSC, "FD_OSC_Preview");
+    FD_OSC_Preview->setGeometry(7, 7, 128, 156);
+}
+
+void Pics_File_Dlg() {
+    File_Dlg& d = File_Dlg::get();
+    const Quorlen& m = Quorlen::get();
+    auto face = [](Picture_Button* b, const QPixmap& pic) {
+        b->Set_Face(pic, false);
+        b->Caption()->move(3, 3);
+    };
+    for (Picture_Button* b : {d.FD_SEQ_Button_Start, d.FD_SEQ_Button_Stop}) face(b, m.Button_Up3D);
+    d.FD_SEQ_Button_Start->Caption()->Set_Picture(m.Start_Enabled);
+    d.FD_SEQ_Button_Stop->Caption()->Set_Picture(m.Stop_Enabled);
+    d.FD_SEQ_Preview->setGeometry(7, 51, 67, 107);
+    for (Picture_Button* b : {d.FD_SYX_Button_Start, d.FD_SYX_Button_Stop}) face(b, m.Button_Up3D);
+    d.FD_SYX_Button_Start->Caption()->Set_Picture(m.Start_Disabled);
+    d.FD_SYX_Button_Stop->Caption()->Set_Picture(m.Stop_Disabled);
+    for (Picture_Button* b : {d.FD_Button_Updir, d.FD_Button_Delete, d.FD_Button_Newdir})
+        face(b, m.Button_Up3D);
+    d.FD_SYX_CB_Autosend->Set_Look(0);
+    d.FD_SYX_CB_Autosend->setGeometry(6, 7, 14, 14);
+    d.FD_SYX_CB_Autoplay->Set_Look(0);
+    for (Picture_Check* o : d.FD_SYX_OB_Soundcheck) o->Set_Look(0);
+    d.FD_SEQ_CB_Autoplay->Set_Look(0);
+    d.FD_SEQ_CB_Autoplay->setGeometry(6, 10, 14, 14);
+    for (Picture_Button* b : {d.FD_Button_Ok, d.FD_Button_Cancel}) {
+        b->Set_Face(m.Dlg2_Up, false);
+        b->Caption()->setGeometry(6, 5, 51, 20);
+    }
+    d.FD_Button_Ok->Caption()->Set_Picture(m.Dlg2_Ok);
+    d.FD_Button_Cancel->Caption()->Set_Picture(m.Dlg2_Cancel);
+}
+
+void FD_Setup() {
+    struct Mode {
+        const char* mode;
+        const char* type;
+        const char* caption;
+        int panel; // 0 tones, 1 sequences, 2 oscillators
+        const char* ext;
+    };
+    static const Mode modes[] = {
+        {"Open_SYX", "Sysex (*.SYX)", "Open Tone File", 0, ".syx"},
+        {"SaveAs_SYX", "Sysex (*.SYX)", "Save Tone File", 0, ".syx"},
+        {"Open_SEQ", "Sequence (*.SEQ)", "Open Sequencer File", 1, ".seq"},
+        {"SaveAs_SEQ", "Sequence (*.SEQ)", "Save Sequencer File", 1, ".seq"},
+        {"Open_OSC", "Oscillator (*.OSC)", "Open Oscillator File", 2, ".osc"},
+        {"SaveAs_OSC", "Oscillator (*.OSC)", "Save Oscillator File", 2, ".osc"},
+    };
+    File_Dlg& d = File_Dlg::get();
+    d.FD_List_Filter->clear();
+    if (FD_Mode == "SaveAs_SYX") Tone_Backup();
+    for (const Mode& m : modes) {
+        if (FD_Mode != m.mode) continue;
+        d.FD_List_Filter->addItems({m.type, "All Files (*.*)"});
+        d.setWindowTitle(m.caption);
+        QFrame* panels[] = {d.FD_SYX, d.FD_SEQ, d.FD_OSC};
+        for (int i = 0; i < 3; ++i) panels[i]->setVisible(i == m.panel);
+        d.FD_List_Filter->setCurrentIndex(0);
+        d.FD_List_Filter_Click();
+        FD_Ext = m.ext;
+        return;
+    }
+    d.FD_List_Filter->addItem("All Files (*.*)");
+    if (FD_Mode == "Open_ALL") {
+        d.setWindowTitle("Open File");
+        for (QFrame* p : {d.FD_SYX, d.FD_SEQ, d.FD_OSC}) p->hide();
+        FD_Ext = ".*";
+    }
+}
+
+namespace {
+// The start folder kept for the type of file the dialog shows.
+QString* kept_folder() {
+    const QString ext = FD_Ext.toUpper();
+    if (ext == ".SYX") return &Dir_Tones;
+    if (ext == ".SEQ") return &Dir_Sequences;
+    if (ext == ".OSC") return &Dir_Oscillators;
+    return nullptr;
+}
+} // namespace
+
+void File_Dlg::Form_Load() {
+    Focus_Pic_Reset();
+    if (Quorlen::get().Menu_Windows_SavePos->isChecked())
+        move(static_cast<int>(FD_Left / Twips_Per_Pixel_X()),
+             static_cast<int>(FD_Top / Twips_Per_Pixel_Y()));
+    else
+        move(0, 0);
+    Menus_Disable();
+    Dlg_Begin(this, "File_Dlg");
+    Pics_File_Dlg();
+    FD_Setup();
+    FD_Drive = FD_List_Drives->Drive();
+    if (QString* start = kept_folder(); start && QFileInfo(*start).isDir()) {
+        FD_List_Files->Set_Path(*start);
+        FD_List_Dirs->Set_Path(*start);
+        FD_List_Drives->Set_Drive(*start);
+        FD_Drive = FD_List_Drives->Drive();
+    }
+    Select_Name();
+    FD_Form_Open = true;
+}
+
+void File_Dlg::Form_Show() {
+    show();
+    raise();
+    activateWindow();
+    FD_FileName->setFocus();
+}
+
+void File_Dlg::Select_Name() {
+    FD_FileName->setSelection(0, static_cast<int>(FD_FileName->text().size()));
+}
+
+void File_Dlg::Form_QueryUnload() {
+    Quorlen::get().Timer_Display->stop();
+    Soundcheck_Wait = 1;
+    MIDI_AllNotesOff();
+    if (QString* keep = kept_folder()) *keep = FD_List_Files->Path();
+    Menus_Enable();
+    if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
+        FD_Left = static_cast<int>(std::lround(x() * Twips_Per_Pixel_X()));
+        FD_Top = static_cast<int>(std::lround(y() * Twips_Per_Pixel_Y()));
+    }
+    Dlg_End();
+    FD_Form_Open = false;
+}
+
+void File_Dlg::Form_Unload() {
+    if (unloading_) return;
+    unloading_ = true;
+    Form_QueryUnload();
+    hide();
+    // The handler that closes the dialog may still be running inside it.
+    instance_ = nullptr;
+    deleteLater();
+}
+
+void File_Dlg::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Form_Unload();
+}
+
+void File_Dlg::Error_Box(int err) {
+    Msg_Box(FD_FileName->text().trimmed() + " : " + FD_Error_Text(err),
+            Mb::OkOnly | Mb::Exclamation);
+}
+
+void File_Dlg::Extension_Completion() {
+    const QString name = FD_FileName->text();
+    // An empty name stays empty: it would otherwise become a hidden file ".syx".
+    if (name.trimmed().isEmpty()) return;
+    if (!name.right(4).contains('.') && !name.endsWith('/')) FD_FileName->setText(name + FD_Ext);
+}
+
+namespace {
+QString full_name() {
+    File_Dlg& d = File_Dlg::get();
+    QString path = FD_Path.trimmed();
+    if (!path.endsWith('/')) path += '/';
+    return path + d.FD_FileName->text().trimmed();
+}
+
+// Saves through the writer after the overwrite question; true when it was written.
+bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QString&),
+             const std::function<bool()>& saved, int& err) {
+    File_Dlg& d = File_Dlg::get();
+    if (d.FD_FileName->text().compare(wildcard, Qt::CaseInsensitive) == 0) return false;
+    if (d.FD_FileName->text().trimmed().isEmpty()) return false;
+    const QString full = full_name();
+    if (bad_name(d.FD_FileName->text())) {
+        err = Fd_Err::Bad_Name;
+        return false;
+    }
+    // A folder of that name must not be taken for a file to write over.
+    if (QFileInfo(full).isDir()) {
+        err = Fd_Err::Access;
+        return false;
+    }
+    file_var = full;
+    bool write = true;
+    if (File_Exists(full))
+        write = Msg_Box("File exists: " + file_var + " Overwrite?", Mb::YesNo | Mb::Critical,
+                        "Write TONE file") == Mb::Yes;
+    if (!write) return false;
+    writer(full);
+    if (saved()) FD_Done = 255;
+    return true;
+}
+} // namespace
+
+void File_Dlg::FD_Button_Ok_Click() {
+    FD_Done = 0;
+    int err = 0;
+    FD_Path = FD_List_Dirs->Path();
+    Extension_Completion();
+    const QString full = full_name();
+    if (FD_Mode == "Open_SYX") {
+        err = FD_List_Files->Set_FileName(FD_FileName->text());
+        if (err == 0 && File_Exists(full)) Load_SYX(full, "Open");
+    } else if (FD_Mode == "Open_SEQ" || FD_Mode == "Open_OSC") {
+        err = FD_List_Files->Set_FileName(FD_FileName->text());
+        if (err == 0) {
+            FD_List_Dirs->Set_Path(FD_List_Files->Path());
+            if (File_Exists(full) && FD_Mode == "Open_SEQ") Load_SEQ(full, "Open");
+        }
+    } else if (FD_Mode == "SaveAs_SYX") {
+        FD_List_Dirs->Set_Path(FD_List_Files->Path());
+        if (FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
+            save_as(
+                Tone_File, "*.syx", Save_SYX, [] { return Tone_Saved; }, err);
+            if (err == 0) Tone_Restore();
+        }
+    } else if (FD_Mode == "SaveAs_SEQ") {
+        FD_List_Dirs->Set_Path(FD_List_Files->Path());
+        save_as(
+            Seq_File, "*.SEQ", [](const QString& f) { Save_SEQ(f); },
+            [] { return Seq_Saved == 255; }, err);
+    }
+    if (err != 0) Error_Box(err);
+    if (FD_Done == 255) {
+        Form_Unload();
+        return;
+    }
+    FD_FileName->setFocus();
+    Select_Name();
+}
+
+void File_Dlg::File_Pressed() {
+    const QString name = FD_List_Files->Entry_At_Index();
+    FD_FileName->setText(name);
+    FD_Selected = name;
+    FD_Selected_Kind = "File";
+    // The preview of the clicked file follows here.
+}
+
+void File_Dlg::FD_List_Files_DblClick() {
+    // A double click in a save mode chooses the file as OK does: a name is
+    // marked saved only when its file was written.
+    if (FD_Mode == "SaveAs_SYX" || FD_Mode == "SaveAs_SEQ") {
+        FD_Button_Ok_Click();
+        return;
+    }
+    FD_Path = FD_List_Dirs->Path();
+    FD_Done = 0;
+    int err = 0;
+    if (FD_Mode == "Open_SYX" || FD_Mode == "Open_SEQ") {
+        const QString full = full_name();
+        err = FD_List_Files->Set_FileName(FD_FileName->text());
+        if (err == 0) {
+            FD_List_Dirs->Set_Path(FD_List_Files->Path());
+            if (File_Exists(full)) {
+                if (FD_Mode == "Open_SYX")
+                    Load_SYX(full, "Open");
+                else
+                    Load_SEQ(full, "Open");
+            }
+        }
+    }
+    if (err != 0) Error_Box(err);
+    if (FD_Done == 255) {
+        Form_Unload();
+        return;
+    }
+    Extension_Completion();
+    Select_Name();
+}
+
+void File_Dlg::FD_List_Filter_Click() {
+    const QString item = FD_List_Filter->currentText();
+    if (item == "Sysex (*.SYX)") FD_Ext = ".SYX";
+    if (item == "Sequence (*.SEQ)") FD_Ext = ".SEQ";
+    if (item == "Oscillator (*.OSC)") FD_Ext = ".OSC";
+    // All files are shown; the mode and its extension stay, so OK still opens or saves.
+    FD_List_Files->Set_Pattern(item == "All Files (*.*)" ? QStringLiteral("*.*") : "*" + FD_Ext);
+}
+
+void File_Dlg::Show_Dir_Label() {
+    // The end of a long path says most: it is cut at the front.
+    const QString path = FD_List_Dirs->Path();
+    FD_Dir_Label->setText(
+        FD_Dir_Label->fontMetrics().elidedText(path, Qt::ElideLeft, FD_Dir_Label->width()));
+    FD_Dir_Label->setToolTip(path);
+}
+
+void File_Dlg::FD_List_Dirs_Change() {
+    Show_Dir_Label();
+    for (;;) {
+        const int err = FD_List_Files->Set_Path(FD_List_Dirs->Path());
+        if (err != Fd_Err::Unavailable) return;
+        if (Msg_Box("Drive not ready or not available.", Mb::RetryCancel | Mb::Critical) !=
+            Mb::Retry)
+            return;
+    }
+}
+
+void File_Dlg::FD_List_Drives_Change() {
+    for (;;) {
+        const QString drive = FD_List_Drives->Drive();
+        const int err =
+            QFileInfo(drive).isDir() ? FD_List_Dirs->Set_Path(drive) : int(Fd_Err::Unavailable);
+        if (err != Fd_Err::Unavailable) {
+            FD_Drive = drive;
+            return;
+        }
+        if (Msg_Box("Drive not ready or unavailable.", Mb::RetryCancel | Mb::Critical) !=
+            Mb::Retry) {
+            FD_List_Drives->setCurrentIndex(FD_List_Drives->findText(FD_Drive));
+            return;
+        }
+    }
+}
+
+QString Parent_Dir(QString& path) {
+    Add_Backslash(path);
+    path.chop(1);
+    const qsizetype i = path.lastIndexOf('/');
+    path = i > 0 ? path.left(i) : QString();
+    return Add_Backslash(path);
+}
+
+void File_Dlg::FD_Button_Updir_MouseDown() {
+    Btn_Down(*FD_Button_Updir);
+    if (FD_Selected.isEmpty()) {
+        Host_Beep();
+        return;
+    }
+    QString entry = FD_List_Dirs->Entry_At_Index();
+    FD_List_Dirs->Set_Path(Parent_Dir(entry));
+    FD_Selected = FD_List_Dirs->Path();
+    FD_List_Dirs->Refresh();
+}
+
+void FD_New_Dir() {
+    File_Dlg& d = File_Dlg::get();
+    // Only a folder can hold the new one; after a file click that is the listed folder.
+    const QString where = FD_Selected_Kind == "Dir" ? FD_Selected : d.FD_List_Dirs->Path();
+    auto create = [&](const QString& name) {
+        QString base = where;
+        Add_Backslash(base);
+        return !name.contains('/') && !bad_name(name) && QDir().mkdir(base + name);
+    };
+    QString name = Input_Box("Please enter a name for the new folder in:\r" + where,
+                             "Create new folder", "folder");
+    bool failed = !name.isEmpty() && !create(name);
+    while (failed) {
+        name = Input_Box("A folder or file of the given name already exists!!\n\n"
+                         "Please enter another name:",
+                         "Create new directory", name);
+        failed = !name.isEmpty() && !create(name);
+    }
+    d.FD_List_Dirs->Refresh();
+}
+
+void FD_Delete() {
+    File_Dlg& d = File_Dlg::get();
+    if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
+    if (FD_Selected_Kind == "File") {
+        QString folder = d.FD_List_Dirs->Path().trimmed();
+        Add_Backslash(folder);
+        const QString file = folder + d.FD_FileName->text().trimmed();
+        if (!QFileInfo(file).isFile() || !QFile::remove(file))
+            Msg_Box(FD_Selected + " could not be deleted.");
+        else
+            d.FD_List_Files->Refresh();
+    } else if (FD_Selected_Kind == "Dir") {
+        if (FD_Selected == "/" || !QDir().rmdir(FD_Selected)) {
+            Msg_Box(FD_Selected + " could not be removed. The directory is not empty.");
+            return;
+        }
+        // The list may have stood in the folder just removed.
+        QString path = d.FD_List_Dirs->Path();
+        while (!QFileInfo(path).isDir()) Parent_Dir(path);
+        if (d.FD_List_Dirs->Set_Path(path) == 0) d.FD_List_Dirs->Refresh();
+        FD_Selected = d.FD_List_Dirs->Path();
+    }
+}
+
+void Tone_Backup() {
+    if (Synth_Type == "Alpha Juno") {
+        Undo_Juno_Tone = Juno_Tone;
+    } else {
+        Undo_Tone = Tone_Data;
+        Undo_Patch = Patch_Data;
+    }
+}
+
+void Tone_Restore() {
+    if (Synth_Type == "Alpha Juno") {
+        Juno_Tone = Undo_Juno_Tone;
+        Juno_Editor_Redraw();
+    } else {
+        Tone_Data = Undo_Tone;
+        Patch_Data = Undo_Patch;
+        if (Patch_Form_Open == 255) Patch_Redraw();
+        Editor_Redraw();
+    }
+    Tone_Loading = 0;
+    if (AutoSend_On == 1) Tone_Send();
+}
+
+bool File_Dlg::Form_KeyDown(QObject* target, QKeyEvent* event) {
+    const int key = Virtual_Key(*event);
+    if (key == Vk::Escape) {
+        Form_Unload();
+        return true;
+    }
+    if (key == Vk::Return && target == FD_FileName) {
+        FD_Button_Ok_Click();
+        return true;
+    }
+    if (key == Vk::Space && (target == FD_List_Dirs || target == FD_List_Dirs->viewport())) {
+        FD_List_Dirs->Set_Path(FD_List_Dirs->Entry_At_Index());
+        return true;
+    }
+    if (event->modifiers() != Qt::AltModifier || key == Vk::Menu) return false;
+    // The Alt keys move the focus; an Alt key of no meaning gives it to the name box.
+    switch (key) {
+    case 'N':
+        FD_FileName->setFocus(Qt::ShortcutFocusReason);
+        Select_Name();
+        break;
+    case 'F':
+        FD_List_Files->setFocus(Qt::ShortcutFocusReason);
+        break;
+    case 'D':
+        FD_List_Dirs->setFocus(Qt::ShortcutFocusReason);
+        break;
+    case 'V':
+        FD_List_Drives->setFocus(Qt::ShortcutFocusReason);
+        break;
+    case 'T':
+        FD_List_Filter->setFocus(Qt::ShortcutFocusReason);
+        break;
+    default:
+        Do_Events();
+        FD_FileName->setFocus(Qt::ShortcutFocusReason);
+        break;
+    }
+    return true;
+}
+
+bool File_Dlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && Form_KeyDown(watched, static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void File_Dlg::keyPressEvent(QKeyEvent* event) {
+    if (!Form_KeyDown(this, event)) QWidget::keyPressEvent(event);
+}

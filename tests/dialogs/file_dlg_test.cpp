@@ -1,0 +1,394 @@
+#include "app/dlg.h"
+#include "app/main_module.h"
+#include "app/quorlen.h"
+#include "app/save_as.h"
+#include "app/settings.h"
+#include "dialogs/file_dlg.h"
+#include "dialogs/input_dlg.h"
+#include "dialogs/picture_buttons.h"
+#include "instrument/instrument.h"
+#include "midi/midi_port.h"
+#include "midi/tone_files.h"
+#include "sequencer/sequence.h"
+#include "support/fixture.h"
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+struct Asked {
+    QString prompt, title, def;
+};
+
+class FileDlgTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        Write_Settings("[MIDI]\nOutput=Synth Out\nInput=Synth In\n");
+        Start_Program();
+        boxes.clear();
+        tree = folder.filePath("Tree");
+        QDir().mkpath(tree + "/sub/deeper");
+        QDir().mkpath(tree + "/Empty");
+        for (const char* f : {"a.syx", "B.SYX", "c.seq", "notes.txt", "sub/inner.syx"}) Touch(f);
+        Dir_Tones = Dir_Sequences = tree;
+    }
+    void TearDown() override { Set_Input_Box_Hook({}); }
+    void Touch(const QString& name) {
+        QFile f(tree + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    File_Dlg& Open(const char* mode) {
+        FD_Mode = mode;
+        File_Dlg& d = File_Dlg::get();
+        d.Form_Show();
+        return d;
+    }
+    static QStringList Items(QListWidget* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        return out;
+    }
+    static void Press(QListWidget* list, const QString& text) {
+        const auto found = list->findItems(text, Qt::MatchExactly);
+        ASSERT_FALSE(found.isEmpty()) << text.toStdString();
+        const QPoint at = list->visualItemRect(found.first()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    static void Type_Ok(File_Dlg& d, const QString& name) {
+        d.FD_FileName->setText(name);
+        QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+    }
+    // Answers the input box from a list; an empty answer is Cancel.
+    void Answer_Input(QStringList answers) {
+        Set_Input_Box_Hook([this, answers](Input_Dlg& d) mutable {
+            asked.push_back({d.Input_Msg->text(), d.windowTitle(), d.Input_Textbox->text()});
+            const QString a = answers.isEmpty() ? QString() : answers.takeFirst();
+            if (a.isEmpty()) {
+                d.Input_Cancel_Click();
+            } else {
+                d.Input_Textbox->setText(a);
+                d.Input_OK_Click();
+            }
+        });
+    }
+    static void Settle() { QCoreApplication::processEvents(); }
+
+    QString tree;
+    std::vector<Asked> asked;
+};
+} // namespace
+
+TEST_F(FileDlgTest, OpenModeListsItsTypeAndAllFilesOnRequest) {
+    File_Dlg& d = Open("Open_SYX");
+    EXPECT_EQ(d.windowTitle(), "Open Tone File");
+    EXPECT_EQ(Dlg_Open, "File_Dlg");
+    EXPECT_TRUE(FD_Form_Open);
+    EXPECT_FALSE(Quorlen::get().Menu_File->isEnabled());
+    EXPECT_TRUE(d.FD_SYX->isVisibleTo(&d));
+    EXPECT_FALSE(d.FD_SEQ->isVisibleTo(&d));
+    EXPECT_EQ(FD_Ext, ".syx");
+    EXPECT_EQ(d.FD_List_Files->Path(), tree);
+    EXPECT_EQ(Items(d.FD_List_Files), (QStringList{"a.syx", "B.SYX"}));
+    EXPECT_EQ(d.FD_List_Filter->count(), 2);
+    EXPECT_EQ(d.FD_List_Filter->itemText(0), "Sysex (*.SYX)");
+    // The folder list: the path from the root down, then the subfolders.
+    const QStringList dirs = Items(d.FD_List_Dirs);
+    EXPECT_EQ(dirs.first(), "/");
+    EXPECT_EQ(dirs.mid(dirs.indexOf("Tree")), (QStringList{"Tree", "Empty", "sub"}));
+    EXPECT_EQ(d.FD_List_Drives->itemText(0), "/");
+
+    d.FD_List_Filter->setCurrentIndex(1);
+    emit d.FD_List_Filter->activated(1);
+    EXPECT_EQ(Items(d.FD_List_Files), (QStringList{"a.syx", "B.SYX", "c.seq", "notes.txt"}));
+    EXPECT_EQ(FD_Mode, "Open_SYX"); // its OK still opens tones
+
+    // A wildcard name becomes the pattern; a missing file only selects the name.
+    Type_Ok(d, "*.txt");
+    EXPECT_EQ(d.FD_List_Files->Pattern(), "*.txt");
+    EXPECT_EQ(Items(d.FD_List_Files), QStringList{"notes.txt"});
+    Type_Ok(d, "missing");
+    EXPECT_EQ(d.FD_FileName->text(), "missing.syx");
+    EXPECT_EQ(d.FD_FileName->selectedText(), "missing.syx");
+    EXPECT_TRUE(boxes.calls.empty());
+    Type_Ok(d, "nowhere/x.syx");
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "nowhere/x.syx : Path not found");
+    EXPECT_EQ(boxes.calls[0].style, Mb::OkOnly | Mb::Exclamation);
+    EXPECT_TRUE(File_Dlg::loaded());
+    // A folder part moves the file list there.
+    Type_Ok(d, "sub/");
+    EXPECT_EQ(d.FD_FileName->text(), "sub/");
+    EXPECT_EQ(d.FD_List_Files->Path(), tree + "/sub");
+
+    QTest::keyClick(d.FD_List_Files, Qt::Key_Escape);
+    Settle();
+    EXPECT_FALSE(File_Dlg::loaded());
+    EXPECT_TRUE(Dlg_Open.isEmpty());
+    EXPECT_FALSE(FD_Form_Open);
+    EXPECT_TRUE(Quorlen::get().Menu_File->isEnabled());
+    EXPECT_EQ(Dlg_Count, 0);
+    EXPECT_EQ(Dir_Tones, tree + "/sub"); // the folder shown is kept
+}
+
+TEST_F(FileDlgTest, ClicksNameTheEntryAndUpClimbsToTheRoot) {
+    FD_Selected.clear();
+    File_Dlg& d = Open("Open_SEQ");
+    EXPECT_EQ(d.windowTitle(), "Open Sequencer File");
+    EXPECT_EQ(Items(d.FD_List_Files), QStringList{"c.seq"});
+    QTest::mousePress(d.FD_Button_Updir, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(sounds.contains("beep"));
+    EXPECT_EQ(d.FD_Button_Updir->Caption()->pos(), QPoint(4, 4));
+    QTest::mouseRelease(d.FD_Button_Updir, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(d.FD_Button_Updir->Caption()->pos(), QPoint(3, 3));
+    EXPECT_EQ(d.FD_List_Dirs->Path(), tree);
+
+    Press(d.FD_List_Files, "c.seq");
+    EXPECT_EQ(d.FD_FileName->text(), "c.seq");
+    EXPECT_EQ(FD_Selected_Kind, "File");
+    Press(d.FD_List_Dirs, "sub");
+    EXPECT_EQ(FD_Selected, tree + "/sub");
+    EXPECT_EQ(FD_Selected_Kind, "Dir");
+    EXPECT_EQ(d.FD_List_Dirs->Path(), tree); // a click does not open it
+    QTest::keyClick(d.FD_List_Dirs, Qt::Key_Space);
+    EXPECT_EQ(d.FD_List_Dirs->Path(), tree + "/sub");
+    EXPECT_EQ(d.FD_List_Files->Path(), tree + "/sub");
+
+    QTest::mouseClick(d.FD_Button_Updir, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(d.FD_List_Dirs->Path(), tree);
+    EXPECT_EQ(FD_Selected, tree);
+    d.FD_List_Dirs->Set_Path("/");
+    Press(d.FD_List_Dirs, "/");
+    QTest::mouseClick(d.FD_Button_Updir, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(d.FD_List_Dirs->Path(), "/");
+
+    QString p = "/a/b";
+    EXPECT_EQ(Parent_Dir(p), "/a/");
+    p = "/a";
+    EXPECT_EQ(Parent_Dir(p), "/");
+    p = "/";
+    EXPECT_EQ(Parent_Dir(p), "/");
+    d.Form_Unload();
+}
+
+TEST_F(FileDlgTest, NewFolderAsksAgainForATakenNameAndKeepsTheCase) {
+    File_Dlg& d = Open("Open_SYX");
+    Press(d.FD_List_Dirs, "Tree");
+    Answer_Input({"sub", "Sub Two"});
+    QTest::mouseClick(d.FD_Button_Newdir, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].title, "Create new folder");
+    EXPECT_EQ(asked[0].def, "folder");
+    EXPECT_EQ(asked[0].prompt, "Please enter a name for the new folder in:\n" + tree);
+    EXPECT_EQ(asked[1].title, "Create new directory");
+    EXPECT_EQ(asked[1].def, "sub");
+    EXPECT_EQ(asked[1].prompt,
+              "A folder or file of the given name already exists!!\n\nPlease enter another name:");
+    EXPECT_TRUE(QFileInfo(tree + "/Sub Two").isDir());
+    EXPECT_TRUE(Items(d.FD_List_Dirs).contains("Sub Two"));
+    EXPECT_EQ(d.FD_Button_Newdir->Caption()->pos(), QPoint(3, 3));
+
+    // After a file click the new folder goes into the listed folder.
+    asked.clear();
+    Press(d.FD_List_Files, "a.syx");
+    Answer_Input({"x"});
+    QTest::mouseClick(d.FD_Button_Newdir, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(QFileInfo(tree + "/x").isDir());
+    // Cancel ends the asking.
+    asked.clear();
+    Answer_Input({"x", ""});
+    QTest::mouseClick(d.FD_Button_Newdir, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(asked.size(), 2u);
+    d.Form_Unload();
+}
+
+TEST_F(FileDlgTest, DeleteAsksAndReportsWhatItCouldNotDo) {
+    File_Dlg& d = Open("Open_SYX");
+    Press(d.FD_List_Files, "a.syx");
+    boxes.answers = {Mb::No};
+    QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "Delete a.syx ?");
+    EXPECT_EQ(boxes.calls[0].style, Mb::YesNo);
+    EXPECT_TRUE(QFile::exists(tree + "/a.syx"));
+    boxes.answers = {Mb::Yes};
+    QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(QFile::exists(tree + "/a.syx"));
+    EXPECT_EQ(Items(d.FD_List_Files), QStringList{"B.SYX"});
+
+    boxes.clear();
+    Press(d.FD_List_Dirs, "sub");
+    boxes.answers = {Mb::Yes};
+    QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[1].text, tree + "/sub could not be removed. The directory is not empty.");
+    EXPECT_TRUE(QFileInfo(tree + "/sub").isDir());
+
+    Press(d.FD_List_Dirs, "Empty");
+    boxes.answers = {Mb::Yes};
+    QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(QFileInfo(tree + "/Empty").exists());
+    EXPECT_FALSE(Items(d.FD_List_Dirs).contains("Empty"));
+    EXPECT_EQ(FD_Selected, tree);
+    d.Form_Unload();
+}
+
+TEST_F(FileDlgTest, DriveThatHasGoneAsksToRetryAndPutsTheOldDriveBack) {
+    File_Dlg& d = Open("Open_SYX");
+    const QString old = FD_Drive;
+    const QString gone = folder.filePath("Volume");
+    QDir().mkpath(gone);
+    d.FD_List_Drives->addItem(gone);
+    QDir().rmdir(gone);
+    const int i = d.FD_List_Drives->count() - 1;
+    d.FD_List_Drives->setCurrentIndex(i);
+    boxes.answers = {Mb::Retry, Mb::Cancel};
+    emit d.FD_List_Drives->activated(i);
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[0].text, "Drive not ready or unavailable.");
+    EXPECT_EQ(boxes.calls[0].style, Mb::RetryCancel | Mb::Critical);
+    EXPECT_EQ(d.FD_List_Drives->Drive(), old);
+    EXPECT_EQ(FD_Drive, old);
+    // The root is always there.
+    d.FD_List_Drives->setCurrentIndex(0);
+    emit d.FD_List_Drives->activated(0);
+    EXPECT_EQ(d.FD_List_Dirs->Path(), "/");
+    EXPECT_EQ(FD_Drive, "/");
+    d.Form_Unload();
+}
+
+TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
+    AutoSend_On = 1;
+    Tone_Data[20] = 5;
+    File_Dlg& d = Open("SaveAs_SYX");
+    EXPECT_EQ(d.windowTitle(), "Save Tone File");
+    Tone_Data[20] = 99; // what a preview would have done meanwhile
+    const int sent = midi.count(FakeMidiHost::Event::Long);
+
+    Type_Ok(d, "*.SyX");
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(Tone_Data[20], 99); // no restore for the pattern
+    EXPECT_EQ(d.FD_FileName->selectedText(), "*.SyX");
+
+    boxes.answers = {Mb::No};
+    Type_Ok(d, "a");
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "File exists: " + tree + "/a.syx Overwrite?");
+    EXPECT_EQ(boxes.calls[0].style, Mb::YesNo | Mb::Critical);
+    EXPECT_EQ(boxes.calls[0].title, "Write TONE file");
+    EXPECT_EQ(Tone_File, tree + "/a.syx");
+    EXPECT_EQ(Tone_Data[20], 5);
+    EXPECT_GT(midi.count(FakeMidiHost::Event::Long), sent); // restored and sent
+    EXPECT_TRUE(File_Dlg::loaded());
+
+    // Names keep their extension and case; a written file closes the dialog.
+    boxes.clear();
+    for (const char* name : {"Test.x", "a.b.syx"}) {
+        File_Dlg& again = Open("SaveAs_SYX");
+        again.FD_FileName->setText(name);
+        Tone_Saved = false;
+        again.FD_Button_Ok_Click();
+        Settle();
+        EXPECT_EQ(Tone_File, tree + "/" + name);
+        EXPECT_TRUE(Tone_Saved);
+        EXPECT_TRUE(QFileInfo(tree + "/" + name).isFile());
+        EXPECT_FALSE(File_Dlg::loaded());
+    }
+    EXPECT_TRUE(boxes.calls.empty());
+
+    // A folder is no file to write.
+    File_Dlg& e = Open("SaveAs_SYX");
+    e.FD_FileName->setText("sub/");
+    e.FD_Button_Ok_Click();
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "sub/ : Path/File access error");
+    EXPECT_TRUE(QFileInfo(tree + "/sub").isDir());
+
+    // A double click chooses the file as OK does.
+    boxes.clear();
+    boxes.answers = {Mb::No};
+    Press(e.FD_List_Files, "B.SYX");
+    emit e.FD_List_Files->itemDoubleClicked(e.FD_List_Files->currentItem());
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "File exists: " + tree + "/B.SYX Overwrite?");
+
+    // Escape: no restore.
+    Tone_Data[20] = 77;
+    QTest::keyClick(e.FD_FileName, Qt::Key_Escape);
+    Settle();
+    EXPECT_FALSE(File_Dlg::loaded());
+    EXPECT_EQ(Tone_Data[20], 77);
+}
+
+TEST_F(FileDlgTest, SaveAsWaitsForTheDialogAndCancelLeavesTheToneUnsaved) {
+    Tone_Saved = false;
+    QTimer::singleShot(0, [] {
+        ASSERT_TRUE(File_Dlg::loaded());
+        File_Dlg& d = File_Dlg::get();
+        QTest::mouseClick(d.FD_Button_Cancel, Qt::LeftButton, {}, QPoint(10, 10));
+    });
+    SaveAs_SYX();
+    EXPECT_FALSE(File_Dlg::loaded());
+    EXPECT_FALSE(Tone_Saved);
+    EXPECT_TRUE(Dlg_Open.isEmpty());
+
+    // Saving under a new name closes the dialog once the tone is saved.
+    QTimer::singleShot(0, [this] {
+        File_Dlg& d = File_Dlg::get();
+        d.FD_FileName->setText("fresh");
+        d.FD_Button_Ok_Click();
+        // Without a tone writer the tone stays unsaved: close the dialog anyway.
+        if (File_Dlg::loaded()) File_Dlg::get().Form_Unload();
+        (void)this;
+    });
+    SaveAs_SYX();
+    EXPECT_EQ(Tone_File, tree + "/fresh.syx");
+    if (QFile::exists(tree + "/fresh.syx")) {
+        EXPECT_TRUE(Tone_Saved);
+        EXPECT_EQ(FD_Done, 255);
+    }
+}
+
+TEST_F(FileDlgTest, SaveSequenceAsksWithItsOwnName) {
+    QTimer::singleShot(0, [this] {
+        File_Dlg& d = File_Dlg::get();
+        EXPECT_EQ(d.windowTitle(), "Save Sequencer File");
+        EXPECT_TRUE(d.FD_SEQ->isVisibleTo(&d));
+        Type_Ok(d, "*.seq");
+        EXPECT_TRUE(boxes.calls.empty());
+        boxes.answers = {Mb::No};
+        Type_Ok(d, "c");
+        EXPECT_EQ(boxes.calls.at(0).text, "File exists: " + tree + "/c.seq Overwrite?");
+        EXPECT_EQ(Seq_File, tree + "/c.seq");
+        EXPECT_TRUE(File_Dlg::loaded());
+        d.close(); // the close box
+    });
+    SaveAs_SEQ();
+    EXPECT_FALSE(File_Dlg::loaded());
+    EXPECT_EQ(Dir_Sequences, tree);
+}
+
+TEST_F(FileDlgTest, KeptPositionAndAltKeys) {
+    Quorlen::get().Menu_Windows_SavePos->setChecked(true);
+    FD_Left = 40 * 15;
+    FD_Top = 30 * 15;
+    File_Dlg& d = Open("Open_SYX");
+    EXPECT_EQ(d.pos(), QPoint(40, 30));
+    d.move(50, 60);
+    QTest::keyClick(d.FD_FileName, Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(d.focusWidget(), d.FD_List_Files);
+    QTest::keyClick(d.FD_List_Files, Qt::Key_Z, Qt::AltModifier);
+    EXPECT_EQ(d.focusWidget(), d.FD_FileName);
+    d.Form_Unload();
+    EXPECT_EQ(FD_Left, 50 * 15);
+    EXPECT_EQ(FD_Top, 60 * 15);
+}
