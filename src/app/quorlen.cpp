@@ -16,6 +16,7 @@
 #include "midi/sysex.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
+#include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
 #include <QCloseEvent>
@@ -107,6 +108,8 @@ void Quorlen::Refuse_Screen() {
 bool Quorlen::Form_Unload() {
     if (unloaded_) return true;
     if (MDIForm_QueryUnload()) return false;
+    // The windows left close with the frame, before the MIDI output is closed.
+    if (Oscillator::loaded()) Oscillator::get().close();
     MDIForm_Unload();
     unloaded_ = true;
     hide();

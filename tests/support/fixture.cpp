@@ -9,6 +9,7 @@
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"
+#include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include <QDir>
 #include <QFile>
@@ -97,6 +98,7 @@ void Reset_Program() {
     Focus_Control = nullptr;
     Dlg_Saved_Focus = nullptr;
     Seq_File.clear();
+    Osc_Step_Pos = 0;
     Set_Screen_PPI_Override(96);
 }
 
