@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
             for (int step_ms : {100, 20}) {
                 if (status) break;
                 osc.Combo1->setCurrentIndex(osc.Combo1->findText(target));
-                osc.Osc_Time->setValue(step_ms);
+                osc.Osc_Time->Set_Value(step_ms);
                 // Let the connection settle, then start from an empty record.
                 QEventLoop settle;
                 QTimer::singleShot(300, &settle, &QEventLoop::quit);

@@ -176,6 +176,16 @@ void Osc_Picture::mouseReleaseEvent(QMouseEvent*) {
 
 // ---------------------------------------------------------------------------
 
+Osc_Bar::Osc_Bar(QWidget* parent, const QString& name, int top, int bottom, int page_step)
+    : QScrollBar(Qt::Vertical, parent) {
+    setObjectName(name);
+    setRange(-top, -bottom);
+    setSingleStep(1);
+    setPageStep(page_step);
+}
+
+// ---------------------------------------------------------------------------
+
 void Osc_Light::paintEvent(QPaintEvent* e) {
     if (!Picture().isNull()) {
         Picture_Check::paintEvent(e);
@@ -217,19 +227,9 @@ Oscillator::Oscillator() : Mdi_Form("Oscillator") {
     Osc_Invert = new Osc_Light(this, "Osc_Invert");
     Combo1 = new QComboBox(this);
     Combo1->setObjectName("Combo1");
-    auto bar = [this](const char* name, int top, int bottom, int page) {
-        auto* s = new QScrollBar(Qt::Vertical, this);
-        s->setObjectName(name);
-        // The largest value stands at the top.
-        s->setRange(bottom, top);
-        s->setInvertedAppearance(true);
-        s->setSingleStep(1);
-        s->setPageStep(page);
-        return s;
-    };
-    VScrollA = bar("VScrollA", 127, 0, 8);
-    VScrollDelta = bar("VScrollDelta", 64, -64, 8);
-    Osc_Time = bar("Osc_Time", 999, 0, 50);
+    VScrollA = new Osc_Bar(this, "VScrollA", 127, 0, 1);
+    VScrollDelta = new Osc_Bar(this, "VScrollDelta", 64, -64, 1);
+    Osc_Time = new Osc_Bar(this, "Osc_Time", 999, 0, 50);
     Timer_Osc = new QTimer(this);
     Timer_Osc->setTimerType(Qt::PreciseTimer);
     Timer_Osc->setInterval(500);
@@ -288,9 +288,9 @@ void Oscillator::Form_Load() {
     Picture1->ZLine1 = Picture1->ZLine2 = {61, 63, 66, 63, true};
 
     // Each assignment runs its change handler, also where the value is already there.
-    const auto set = [this](QScrollBar* bar, int value, void (Oscillator::*changed)()) {
+    const auto set = [this](Osc_Bar* bar, int value, void (Oscillator::*changed)()) {
         const QSignalBlocker quiet(bar);
-        bar->setValue(value);
+        bar->Set_Value(value);
         (this->*changed)();
     };
     set(VScrollDelta, 0, &Oscillator::VScrollDelta_Change);
@@ -456,26 +456,26 @@ void Oscillator::Osc_Invert_Click() {
 }
 
 void Oscillator::VScrollA_Change() {
-    Label4->setText(QString::number(VScrollA->value()));
+    Label4->setText(QString::number(VScrollA->Value()));
     Osc_Recalc();
 }
 
 void Oscillator::VScrollDelta_Change() {
-    const int d = VScrollDelta->value();
+    const int d = VScrollDelta->Value();
     Label3->setText(QString::number(d));
     Picture1->HLine = {0, 63 - d, Area, 63 - d, true};
     Osc_Recalc();
 }
 
 void Oscillator::Osc_Time_Change() {
-    const int ms = Osc_Time->value();
+    const int ms = Osc_Time->Value();
     Label1->setText(QString::number(ms));
     Timer_Osc->setInterval(ms);
     Timer_Osc_Set(timer_on_);
 }
 
 void Oscillator::Osc_Recalc() {
-    const int a = VScrollA->value(), d = VScrollDelta->value();
+    const int a = VScrollA->Value(), d = VScrollDelta->Value();
     for (int i = 0; i < Osc_Steps; ++i) {
         const double t = a / 64.0 * Osc_Base[i] + 63 - a - d;
         const int level = std::clamp(static_cast<int>(std::trunc(t)), 0, Area);
@@ -495,7 +495,7 @@ void Oscillator::CheckVLines() {
 }
 
 void Oscillator::Picture1_MouseMove(Qt::MouseButtons buttons, int x, int y) {
-    const int a = VScrollA->value(), d = VScrollDelta->value();
+    const int a = VScrollA->Value(), d = VScrollDelta->Value();
     // The amplitude divides below.
     if (a == 0 || buttons == Qt::NoButton) return;
     if (buttons == Qt::LeftButton) {

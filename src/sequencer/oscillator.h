@@ -4,12 +4,12 @@
 #include "app/form.h"
 #include "app/mdi_form.h"
 #include "dialogs/picture_buttons.h"
+#include <QScrollBar>
 #include <array>
 #include <cstdint>
 
 class QComboBox;
 class QLabel;
-class QScrollBar;
 class QTimer;
 
 // The step that the next tick sends, 0..17.
@@ -65,6 +65,16 @@ class Osc_Picture : public QWidget {
     void mouseReleaseEvent(QMouseEvent* e) override;
 };
 
+// A vertical scroll bar with its largest value at the top, as the user reads
+// it; Qt's bars grow downward, so it keeps the negated value inside.
+class Osc_Bar : public QScrollBar {
+    Q_OBJECT
+  public:
+    Osc_Bar(QWidget* parent, const QString& name, int top, int bottom, int page_step);
+    int Value() const { return -value(); }
+    void Set_Value(int v) { setValue(-v); }
+};
+
 // A preset or Invert light. Shows its LED picture; draws a plain light while
 // the stock has none, so the custom, chosen and invert looks stay apart.
 class Osc_Light : public Picture_Check {
@@ -87,7 +97,7 @@ class Oscillator : public Mdi_Form, public Form<Oscillator> {
     std::array<Osc_Light*, 10> Osc_Wave;
     Osc_Light* Osc_Invert;
     QComboBox* Combo1;
-    QScrollBar *VScrollA, *VScrollDelta, *Osc_Time;
+    Osc_Bar *VScrollA, *VScrollDelta, *Osc_Time;
     QTimer* Timer_Osc;
     Picture_Button *Osc_Start, *Osc_Stop;
     QLabel *Label1, *Label2, *Label3, *Label4;

@@ -77,9 +77,9 @@ TEST_F(OscTest, LoadsWithItsDefaults) {
     EXPECT_EQ(o.Osc_Pen, 33);
     EXPECT_EQ(o.Osc_Level,
               (Steps{95, 88, 81, 74, 67, 60, 53, 46, 39, 95, 88, 81, 74, 67, 60, 53, 46, 39}));
-    EXPECT_EQ(o.VScrollA->value(), 64);
-    EXPECT_EQ(o.VScrollDelta->value(), 0);
-    EXPECT_EQ(o.Osc_Time->value(), 500);
+    EXPECT_EQ(o.VScrollA->Value(), 64);
+    EXPECT_EQ(o.VScrollDelta->Value(), 0);
+    EXPECT_EQ(o.Osc_Time->Value(), 500);
     EXPECT_EQ(o.Label1->text(), "500");
     EXPECT_EQ(o.Label3->text(), "0");
     EXPECT_EQ(o.Label4->text(), "64");
@@ -91,8 +91,6 @@ TEST_F(OscTest, LoadsWithItsDefaults) {
     EXPECT_EQ(o.Osc_Wave[0]->Look_Index(), 3);
     EXPECT_EQ(o.Picture1->HLine.y1, 63);
     EXPECT_EQ(o.Picture1->VLine[16].x1, 119);
-    // The scroll bars show their largest value at the top.
-    EXPECT_TRUE(o.VScrollA->invertedAppearance());
 }
 
 TEST_F(OscTest, PresetsGiveTheirBasesPlainAndInverted) {
@@ -152,11 +150,11 @@ TEST_F(OscTest, LevelsFollowAmplitudeAndOffset) {
     Oscillator& o = Open();
     o.Osc_Wave_Click(3); // triangle, bases 33..96
     for (int d = -64; d <= 64; ++d) {
-        o.VScrollDelta->setValue(d);
+        o.VScrollDelta->Set_Value(d);
         EXPECT_EQ(o.Picture1->HLine.y1, 63 - d);
         EXPECT_EQ(o.Label3->text(), QString::number(d));
         for (int a : {0, 64, 127}) {
-            o.VScrollA->setValue(a);
+            o.VScrollA->Set_Value(a);
             for (int i = 0; i < Osc_Steps; ++i) {
                 const int want =
                     std::clamp(static_cast<int>(a / 64.0 * Triangle[i] + 63 - a - d), 0, 127);
@@ -169,10 +167,10 @@ TEST_F(OscTest, LevelsFollowAmplitudeAndOffset) {
         }
     }
     // The clamp at the edges.
-    o.VScrollA->setValue(127);
-    o.VScrollDelta->setValue(64);
+    o.VScrollA->Set_Value(127);
+    o.VScrollDelta->Set_Value(64);
     EXPECT_EQ(o.Osc_Level[9], 0); // 127/64*33 + 63 - 127 - 64 < 0
-    o.VScrollDelta->setValue(-64);
+    o.VScrollDelta->Set_Value(-64);
     EXPECT_EQ(o.Osc_Level[0], 127); // 127/64*96 + 63 - 127 + 64 > 127
 }
 
@@ -223,7 +221,7 @@ TEST_F(OscTest, DrawingSetsTheStepOfTheBandAndDerivesTheBases) {
     o.Picture1_MouseMove(Qt::LeftButton | Qt::RightButton, 30, 0);
     o.Picture1_MouseMove(Qt::NoButton, 30, 0);
     EXPECT_EQ(o.Osc_Level, before);
-    o.VScrollA->setValue(0);
+    o.VScrollA->Set_Value(0);
     o.Picture1_MouseMove(Qt::LeftButton, 30, 0);
     EXPECT_EQ(o.Osc_Level[4], 63);
 
@@ -234,8 +232,8 @@ TEST_F(OscTest, DrawingSetsTheStepOfTheBandAndDerivesTheBases) {
 
 TEST_F(OscTest, DrawingFromClampedLevelsKeepsTheClamp) {
     Oscillator& o = Open();
-    o.VScrollA->setValue(127);
-    o.VScrollDelta->setValue(64);
+    o.VScrollA->Set_Value(127);
+    o.VScrollDelta->Set_Value(64);
     o.Osc_Wave_Click(2); // the low half of the square is clamped at 0
     EXPECT_EQ(o.Osc_Level[9], 0);
     o.Picture1_MouseMove(Qt::RightButton, 0, 0);
@@ -369,26 +367,26 @@ TEST_F(OscTest, ChannelAndSynthesizerComeFromTheHeaders) {
 
 TEST_F(OscTest, StepTimeZeroStandsStill) {
     Oscillator& o = Open();
-    o.Osc_Time->setValue(0);
+    o.Osc_Time->Set_Value(0);
     EXPECT_EQ(o.Label1->text(), "0");
     o.Osc_Start_Click();
     EXPECT_TRUE(o.Timer_Osc_Enabled());
     EXPECT_FALSE(o.Timer_Osc->isActive());
-    o.Osc_Time->setValue(20);
+    o.Osc_Time->Set_Value(20);
     EXPECT_TRUE(o.Timer_Osc->isActive());
     EXPECT_EQ(o.Timer_Osc->interval(), 20);
-    o.Osc_Time->setValue(999);
+    o.Osc_Time->Set_Value(999);
     EXPECT_EQ(o.Timer_Osc->interval(), 999);
     o.Osc_Stop_Click();
-    o.Osc_Time->setValue(100);
+    o.Osc_Time->Set_Value(100);
     EXPECT_FALSE(o.Timer_Osc->isActive());
 }
 
 TEST_F(OscTest, ClosingStopsAndReopeningGivesTheDefaults) {
     Oscillator* first = &Open();
-    first->VScrollA->setValue(100);
-    first->VScrollDelta->setValue(-20);
-    first->Osc_Time->setValue(30);
+    first->VScrollA->Set_Value(100);
+    first->VScrollDelta->Set_Value(-20);
+    first->Osc_Time->Set_Value(30);
     first->Osc_Invert_Click();
     Pick(*first, "MIDI notes");
     first->Osc_Start_Click();
@@ -402,9 +400,9 @@ TEST_F(OscTest, ClosingStopsAndReopeningGivesTheDefaults) {
 
     Quorlen::get().Menu_MIDI_Osc_Click();
     Oscillator& o = Oscillator::get();
-    EXPECT_EQ(o.VScrollA->value(), 64);
-    EXPECT_EQ(o.VScrollDelta->value(), 0);
-    EXPECT_EQ(o.Osc_Time->value(), 500);
+    EXPECT_EQ(o.VScrollA->Value(), 64);
+    EXPECT_EQ(o.VScrollDelta->Value(), 0);
+    EXPECT_EQ(o.Osc_Time->Value(), 500);
     EXPECT_EQ(o.Osc_Param, 14);
     EXPECT_TRUE(o.Osc_Invert->Tag.isEmpty());
     EXPECT_EQ(o.Osc_Base, Saw);
@@ -454,4 +452,16 @@ TEST_F(OscTest, DrawsItsLinesInTheirColours) {
         o.frame()->grab().save(QString::fromLocal8Bit(dir) + "/oscillator.png");
         o.Osc_Stop_Click();
     }
+}
+
+TEST_F(OscTest, ScrollBarArrowsMoveTowardsTheirEnds) {
+    Oscillator& o = Open();
+    Quorlen::get().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Quorlen::get()));
+    QTest::mouseClick(o.VScrollA, Qt::LeftButton, {}, QPoint(7, 4)); // the top arrow
+    EXPECT_EQ(o.VScrollA->Value(), 65);
+    QTest::mouseClick(o.VScrollDelta, Qt::LeftButton, {}, QPoint(7, 95)); // the bottom arrow
+    EXPECT_EQ(o.VScrollDelta->Value(), -1);
+    QTest::mouseClick(o.Osc_Time, Qt::LeftButton, {}, QPoint(7, 30)); // above the handle
+    EXPECT_EQ(o.Osc_Time->Value(), 550);
 }
