@@ -9,8 +9,10 @@
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/msgbox.h"
+#include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -164,7 +166,11 @@ void Quorlen::Menu_MIDI_Setup_Click() {
     }
     if (Dlg_Open.isEmpty()) MIDI_Setup::get().Form_Show();
 }
-void Quorlen::Menu_MIDI_Osc_Click() {}
+void Quorlen::Menu_MIDI_Osc_Click() {
+    Oscillator& osc = Oscillator::get();
+    osc.Form_Show();
+    mdi_->setActiveSubWindow(osc.frame());
+}
 void Quorlen::Menu_MIDI_Seq_Click() {}
 void Quorlen::Menu_MIDI_Seq_Load_Click() {
     Menu_MIDI_Seq_Load->setChecked(!Menu_MIDI_Seq_Load->isChecked());

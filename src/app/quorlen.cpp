@@ -17,6 +17,7 @@
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include "sequencer/playback.h"
+#include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
 #include <QCloseEvent>
@@ -109,6 +110,8 @@ void Quorlen::Refuse_Screen() {
 bool Quorlen::Form_Unload() {
     if (unloaded_) return true;
     if (MDIForm_QueryUnload()) return false;
+    // The windows left close with the frame, before the MIDI output is closed.
+    if (Oscillator::loaded()) Oscillator::get().close();
     MDIForm_Unload();
     unloaded_ = true;
     hide();

@@ -13,6 +13,7 @@
 #include "midi/tone_files.h"
 #include "platform/host.h"
 #include "sequencer/playback.h"
+#include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include <QDir>
 #include <QFile>
@@ -147,6 +148,7 @@ void Reset_Program() {
     Dir_Oscillators.clear();
     Input_Result.clear();
     Set_Input_Box_Hook({});
+    Osc_Step_Pos = 0;
     Set_Screen_PPI_Override(96);
 }
 
