@@ -3,9 +3,13 @@
 #include "app/quorlen.h"
 #include "app/recent.h"
 #include "app/save_as.h"
+#include "editors/knob_model.h"
+#include "editors/patch.h"
+#include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
+#include "platform/host.h"
 #include "platform/msgbox.h"
 #include "sequencer/sequence.h"
 #include <QMenu>
@@ -157,7 +161,16 @@ void Quorlen::Menu_MIDI_Seq_Load_Click() {
     Menu_MIDI_Seq_Load->setChecked(!Menu_MIDI_Seq_Load->isChecked());
 }
 void Quorlen::Menu_Tone_Name_Click() {}
-void Quorlen::Menu_Tone_Patch_Click() {}
+void Quorlen::Menu_Tone_Patch_Click() {
+    if (Synth_Is(Synth_Type, "JX-8P")) {
+        Patch& w = Patch::get();
+        w.Move_To(Round_Even(Patch_Left / Twips_Per_Pixel_X()),
+                  Round_Even(Patch_Top / Twips_Per_Pixel_Y()));
+        w.Form_Show();
+    } else if (Synth_Is(Synth_Type, "MKS-70")) {
+        Msg_Box("Sorry, patch settings not available yet.", Mb::OkOnly | Mb::Exclamation);
+    }
+}
 void Quorlen::Menu_Tone_Random_Click() {}
 void Quorlen::Menu_Tone_Receive_Click() {}
 
