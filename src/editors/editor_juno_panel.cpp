@@ -28,8 +28,8 @@ struct Section {
 };
 
 const Section sections[] = {
-    {"DCO", 4, 524, 2},       {"VCF", 4, 270, 136},     {"VCA", 274, 392, 136},
-    {"LFO", 396, 524, 136},   {"ENV", 4, 246, 270},     {"CHORUS", 250, 330, 270},
+    {"DCO", 4, 524, 2},       {"VCF", 4, 270, 136},     {"VCA", 274, 410, 136},
+    {"LFO", 414, 524, 136},   {"ENV", 4, 246, 270},     {"CHORUS", 250, 330, 270},
     {"BEND", 334, 376, 270},
 };
 
@@ -50,6 +50,8 @@ void label(QPainter& p, int cx, int y, const char* text) {
 
 void fader_slot(QPainter& p, const Juno_Control_Spec& s) {
     const int cx = s.left + 8;
+    // A is passed to the handlers but not used; the travel is the 80 pixels above B.
+    const int top = s.b - 80;
     p.setPen(QPen(Ink_Dim, 1));
     for (int k = 0; k <= 10; ++k) {
         const int y = s.b + 8 - k * 8;
@@ -57,8 +59,8 @@ void fader_slot(QPainter& p, const Juno_Control_Spec& s) {
     }
     p.setPen(Qt::NoPen);
     p.setBrush(Slot);
-    p.drawRoundedRect(QRectF(cx - 2, s.a + 4, 4, s.b - s.a + 8), 2, 2);
-    label(p, cx, s.a - 13, s.label);
+    p.drawRoundedRect(QRectF(cx - 2, top + 4, 4, 88), 2, 2);
+    label(p, cx, top - 13, s.label);
 }
 
 // The cap's top for value v, as the window's own redraw places it.
@@ -78,10 +80,8 @@ void lever_slot(QPainter& p, const Juno_Control_Spec& s) {
         const char* m = s.marks[v];
         if (!m) continue;
         const int y = lever_top(s, v) + 8;
-        p.setPen(QPen(Ink_Dim, 1));
-        p.drawLine(s.left + 17, y, s.left + 19, y);
         p.setPen(Ink);
-        p.drawText(QRect(s.left + 20, y - 5, 28, 10), Qt::AlignLeft | Qt::AlignVCenter,
+        p.drawText(QRect(s.left + 18, y - 5, 28, 10), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::fromUtf8(m));
     }
     label(p, s.left + 8, highest - 13, s.label);
@@ -122,7 +122,7 @@ QPixmap Juno_Panel_Picture() {
     divider(0, 133, 527, 133);
     divider(0, 267, 527, 267);
     for (int x : {223, 323}) divider(x, 17, x, 131);
-    for (int x : {271, 393}) divider(x, 136, x, 265);
+    for (int x : {271, 411}) divider(x, 136, x, 265);
     for (int x : {247, 331, 377}) divider(x, 270, x, 411);
 
     for (const Juno_Control_Spec& s : Juno_Controls) {
