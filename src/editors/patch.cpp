@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
@@ -93,7 +94,15 @@ Patch::Patch() : Mdi_Form("Patch Parameter") {
 
 void Patch::Form_Load() {
     Focus_Pic_Reset();
-    Set_Outer_Size(Round_Even(4440 / Twips_Per_Pixel_X()), Round_Even(2940 / Twips_Per_Pixel_Y()));
+    // 4440 by 2940 twips, grown where this system's frame would cut the panel.
+    int w = Round_Even(4440 / Twips_Per_Pixel_X()), h = Round_Even(2940 / Twips_Per_Pixel_Y());
+    Set_Outer_Size(w, h);
+    if (frame()->layout()) frame()->layout()->activate();
+    const QSize client = frame()->contentsRect().size();
+    const QSize border = frame()->size() - client;
+    w = std::max(w, 288 + border.width());
+    h = std::max(h, 169 + border.height());
+    Set_Outer_Size(w, h);
     Patch_Form_Open = 255;
     Led_Reset_Hook = [] {
         if (Patch* w = Patch::peek()) {
@@ -437,6 +446,21 @@ void Patch::Knob_Apply() {
 
 // ---- Events of the controls ------------------------------------------------------------------------
 
+void Patch::Control_GotFocus(Pic_Control* c) {
+    // A light group's highlight belongs to its selected button, whichever took the focus.
+    switch (Spec_Of(c).kind) {
+    case P::Key_Mode_Led:
+        Focus_Control = Key_Mode[Key_Mode_Index];
+        break;
+    case P::After_Touch_Led:
+        Focus_Control = After_Touch[After_Touch_Index];
+        break;
+    default:
+        Control_Host::Control_GotFocus(c);
+        break;
+    }
+}
+
 void Patch::Control_KeyDown(Pic_Control* c, int key, int shift) {
     if (key == Vk::Escape) {
         frame()->close();
@@ -557,14 +581,9 @@ void patch_title(QPainter& p, int x0, int x1, int y, const char* text) {
 
 void marks(QPainter& p, int x, const std::vector<std::pair<int, const char*>>& at, bool right) {
     p.setFont(patch_font(8, false));
+    p.setPen(Ink);
     for (auto [y, text] : at) {
-        p.setPen(Ink_Dim);
-        if (right)
-            p.drawLine(x, y, x + 2, y);
-        else
-            p.drawLine(x - 2, y, x, y);
-        p.setPen(Ink);
-        p.drawText(right ? QRect(x + 4, y - 5, 40, 10) : QRect(x - 44, y - 5, 40, 10),
+        p.drawText(right ? QRect(x + 2, y - 5, 40, 10) : QRect(x - 42, y - 5, 40, 10),
                    (right ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, text);
     }
 }

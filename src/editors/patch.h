@@ -52,6 +52,7 @@ class Patch : public Mdi_Form, public Form<Patch>, public Control_Host {
     const Patch_Control_Spec& Spec_Of(const Pic_Control* c) const;
 
     // Control_Host
+    void Control_GotFocus(Pic_Control* c) override;
     void Control_KeyDown(Pic_Control* c, int key, int shift) override;
     void Control_MouseDown(Pic_Control* c, int button, int shift, double x, double y) override;
     void Control_MouseMove(Pic_Control* c, int button, int shift, double x, double y) override;
