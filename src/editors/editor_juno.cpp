@@ -26,9 +26,9 @@ constexpr std::array<const char*, 13> range{"4'", "8'", "16'", "32'"};
 constexpr std::array<const char*, 13> envmode{"ENV", "INV", "E+D", "I+D"};
 constexpr std::array<const char*, 13> vcamode{"ENV", "GATE", "E+D", "G+D"};
 constexpr std::array<const char*, 13> onoff{"OFF", "ON"};
-constexpr std::array<const char*, 13> bend{"0", nullptr, nullptr, nullptr, nullptr, nullptr,
-                                           "6", nullptr, nullptr, nullptr, nullptr, nullptr,
-                                           "12"};
+constexpr std::array<const char*, 13> bend{"0",     nullptr, nullptr, nullptr, nullptr,
+                                           nullptr, "6",     nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, "12"};
 } // namespace
 
 // Order of the whole-tone redraw, which is also the Tab order.
@@ -55,14 +55,12 @@ const std::array<Juno_Control_Spec, 36> Juno_Controls{{
     {"VCF_Res", &EJ::VCF_Res, 17, J::Fader, "bm", 164, 246, false, 127, 74, "RES", none},
     {"VCF_LFO", &EJ::VCF_LFO, 18, J::Fader, "bm", 164, 246, false, 127, 186, "LFO", none},
     {"VCF_ENV", &EJ::VCF_ENV, 19, J::Fader, "bm", 164, 246, false, 127, 156, "ENV", none},
-    {"VCF_EnvMode", &EJ::VCF_EnvMode, 1, J::Lever, "bl", 165, 197, true, 3, 104, "MODE",
-     envmode},
+    {"VCF_EnvMode", &EJ::VCF_EnvMode, 1, J::Lever, "bl", 165, 197, true, 3, 104, "MODE", envmode},
     {"VCF_Keyfollow", &EJ::VCF_Keyfollow, 20, J::Fader, "bm", 164, 246, false, 127, 216, "KEY",
      none},
     {"VCF_After", &EJ::VCF_After, 21, J::Fader, "bm", 164, 246, false, 127, 246, "AFTER", none},
     {"VCA_Level", &EJ::VCA_Level, 22, J::Fader, "bm", 164, 246, false, 127, 344, "LEVEL", none},
-    {"VCA_EnvMode", &EJ::VCA_EnvMode, 2, J::Lever, "bl", 165, 197, true, 3, 280, "MODE",
-     vcamode},
+    {"VCA_EnvMode", &EJ::VCA_EnvMode, 2, J::Lever, "bl", 165, 197, true, 3, 280, "MODE", vcamode},
     {"VCA_After", &EJ::VCA_After, 23, J::Fader, "bm", 164, 246, false, 127, 382, "AFTER", none},
     {"Chorus_OnOff", &EJ::Chorus_OnOff, 10, J::Lever, "bl", 372, 382, false, 1, 258, "ON/OFF",
      onoff},
@@ -364,7 +362,8 @@ void Editor_Juno::Tone_Name_KeyPress(int) {
     if (Dlg_Open.isEmpty()) TName_Show();
 }
 
-// ---- Whole tone ----------------------------------------------------------------------------------
+// ---- Whole tone
+// ----------------------------------------------------------------------------------
 
 int Juno_Slider_Pos(int p) {
     const int base = p >= 11 && p <= 15 ? 110 : p >= 16 && p <= 25 ? 246 : 382;
@@ -418,7 +417,8 @@ void Juno_Editor_Redraw() {
     SysEx_Text.clear();
 }
 
-// ---- Pictures ------------------------------------------------------------------------------------
+// ---- Pictures
+// ------------------------------------------------------------------------------------
 
 void Pics_Editor_Juno() {
     Editor_Juno& ed = Editor_Juno::get();

@@ -444,7 +444,8 @@ void Patch::Knob_Apply() {
     Patch_Param_Set(6, static_cast<int>(Edit_Value));
 }
 
-// ---- Events of the controls ------------------------------------------------------------------------
+// ---- Events of the controls
+// ------------------------------------------------------------------------
 
 void Patch::Control_GotFocus(Pic_Control* c) {
     // A light group's highlight belongs to its selected button, whichever took the focus.
@@ -531,7 +532,8 @@ void Patch::Control_MouseUp(Pic_Control* c, int, int, double x, double y) {
     if (s.kind == P::After_Touch_Led) After_Touch_Click(s.group);
 }
 
-// ---- Whole patch -------------------------------------------------------------------------------------
+// ---- Whole patch
+// -------------------------------------------------------------------------------------
 
 void Patch_Redraw() {
     Patch* w = Patch::peek();
@@ -554,7 +556,8 @@ void Patch_Redraw() {
     Knob_Draw("kn2fp", 10, 12, 3);
 }
 
-// ---- Panel ------------------------------------------------------------------------------------------
+// ---- Panel
+// ------------------------------------------------------------------------------------------
 
 namespace {
 const QColor Ink(0xE6, 0xE6, 0xE0);
@@ -647,8 +650,13 @@ QPixmap Patch_Panel_Picture() {
     caption(p, QRect(104, 78, 42, 9), "RANGE");
 
     // Key mode, six lights from the top; after-touch, four from the bottom.
-    marks(p, 167, {{24, "POLY 1"}, {39, "POLY 2"}, {54, "UNI 1"},
-                   {69, "UNI 2"}, {84, "MONO 1"}, {99, "MONO 2"}},
+    marks(p, 167,
+          {{24, "POLY 1"},
+           {39, "POLY 2"},
+           {54, "UNI 1"},
+           {69, "UNI 2"},
+           {84, "MONO 1"},
+           {99, "MONO 2"}},
           true);
     marks(p, 237, {{69, "OFF"}, {54, "VIB"}, {39, "BRILL"}, {24, "VOL"}}, true);
 

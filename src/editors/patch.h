@@ -7,8 +7,15 @@
 #include <array>
 #include <vector>
 
-enum class Patch_Kind { Fader, Bend_Lever, Porta_Switch, Key_Mode_Led, After_Touch_Led, Knob,
-                        Knob_Pointer };
+enum class Patch_Kind {
+    Fader,
+    Bend_Lever,
+    Porta_Switch,
+    Key_Mode_Led,
+    After_Touch_Led,
+    Knob,
+    Knob_Pointer
+};
 
 // One row per control: the table every handler of the window works from.
 struct Patch_Control_Spec {
@@ -16,8 +23,8 @@ struct Patch_Control_Spec {
     int param;
     Patch_Kind kind;
     const char* tag;
-    int a, b;   // upper and lower bounds of a cap's travel
-    int group;  // the button's index within its light group
+    int a, b;  // upper and lower bounds of a cap's travel
+    int group; // the button's index within its light group
     int left, top, width, height;
 };
 extern const std::array<Patch_Control_Spec, 16> Patch_Controls;

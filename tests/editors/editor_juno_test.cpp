@@ -39,7 +39,7 @@ TEST_F(JunoTest, NewToneShowsTheJunoEditorWithItsCapsAtValueZero) {
     EXPECT_EQ(Tone_Name_Text, "NEW");
     // Every fader at its base, the reversed levers at the top, the others at the bottom.
     for (const Juno_Control_Spec& s : Juno_Controls) {
-        const int want = s.kind == Juno_Kind::Fader ? s.b
+        const int want = s.kind == Juno_Kind::Fader     ? s.b
                          : s.param == 1 || s.param == 2 ? 164
                          : s.reversed                   ? s.a
                                                         : s.b;
@@ -117,8 +117,12 @@ TEST_F(JunoTest, ReversedLeversRunTheOtherWayHomeAndEndAndMaxima) {
     EXPECT_EQ(Juno_Tone[3], 3);
 
     // Home gives each lever its maximum, End 0.
-    for (auto [name, max] : {std::pair{"DCO_SawTooth", 5}, {"DCO_Sub", 5}, {"Chorus_OnOff", 1},
-                             {"Bender_Range", 12}, {"VCF_HPF", 3}, {"DCO_NoiseLevel", 3}}) {
+    for (auto [name, max] : {std::pair{"DCO_SawTooth", 5},
+                             {"DCO_Sub", 5},
+                             {"Chorus_OnOff", 1},
+                             {"Bender_Range", 12},
+                             {"VCF_HPF", 3},
+                             {"DCO_NoiseLevel", 3}}) {
         Pic_Control* c = jc(name);
         focus(c);
         const int p = ej().Spec_Of(c).param;
@@ -317,8 +321,7 @@ TEST_F(JunoTest, EnvelopeGraphFollowsTimesAndLevelsAndHidesWithTheReadout) {
     Pic_Control* keyf = jc("ENV_Keyfollow");
     focus(keyf);
     key(keyf, Qt::Key_Up); // also draws the graph, which does not depend on it
-    const QPointF p[6] = {{5, 130},     {15.5, 3},  {35.5, 66},
-                          {39, 97},     {89, 97},   {152.5, 130}};
+    const QPointF p[6] = {{5, 130}, {15.5, 3}, {35.5, 66}, {39, 97}, {89, 97}, {152.5, 130}};
     for (int k = 0; k < 5; ++k) EXPECT_EQ(env->LineEnv[k], QLineF(p[k], p[k + 1])) << k;
 
     // While a tone loads: stored and sent, no readout, no graph.

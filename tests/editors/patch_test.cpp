@@ -137,8 +137,8 @@ TEST_F(PatchTest, FaderKeysReSendOnEveryKeyAndShowTheScaledValue) {
     drag_to(lfo, 4, 300);
     EXPECT_EQ(Patch_Data[5], 0);
     release(lfo);
-    EXPECT_EQ(take_sent(), (std::vector<std::string>{patch_msg(5, 64), patch_msg(5, 74),
-                                                     patch_msg(5, 0)}));
+    EXPECT_EQ(take_sent(),
+              (std::vector<std::string>{patch_msg(5, 64), patch_msg(5, 74), patch_msg(5, 0)}));
 }
 
 TEST_F(PatchTest, BendLeverStepsQuartersStaysInRangeAndDragsInBands) {
@@ -153,7 +153,7 @@ TEST_F(PatchTest, BendLeverStepsQuartersStaysInRangeAndDragsInBands) {
     EXPECT_EQ(values, (std::vector<int>{32, 64, 96, 96})); // at the top nothing moves
     EXPECT_EQ(bend->Top(), 28);
     EXPECT_EQ(take_sent().back(), patch_msg(0, 96)); // but the value is still sent
-    EXPECT_EQ(name_text(), ""); // no readout
+    EXPECT_EQ(name_text(), "");                      // no readout
     key(bend, Qt::Key_PageDown);
     EXPECT_EQ(Patch_Data[0], 64);
     EXPECT_EQ(bend->Top(), 38);
@@ -198,8 +198,8 @@ TEST_F(PatchTest, PortamentoSwitchTogglesOnEveryClickAndKey) {
     EXPECT_EQ(Patch_Data[2], 94);
     key(sw, Qt::Key_Home); // not one of its keys
     EXPECT_EQ(Patch_Data[2], 94);
-    EXPECT_EQ(take_sent(), (std::vector<std::string>{patch_msg(2, 94), patch_msg(2, 30),
-                                                     patch_msg(2, 94)}));
+    EXPECT_EQ(take_sent(),
+              (std::vector<std::string>{patch_msg(2, 94), patch_msg(2, 30), patch_msg(2, 94)}));
 }
 
 TEST_F(PatchTest, LightGroupsSelectStepJumpAndStayLit) {
