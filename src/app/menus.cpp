@@ -5,9 +5,13 @@
 #include "app/save_as.h"
 #include "dialogs/picture_buttons.h"
 #include "midi/midi_setup.h"
+#include "editors/knob_model.h"
+#include "editors/patch.h"
+#include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
+#include "platform/host.h"
 #include "platform/msgbox.h"
 #include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
@@ -176,7 +180,16 @@ void Quorlen::Menu_MIDI_Seq_Load_Click() {
     Menu_MIDI_Seq_Load->setChecked(!Menu_MIDI_Seq_Load->isChecked());
 }
 void Quorlen::Menu_Tone_Name_Click() {}
-void Quorlen::Menu_Tone_Patch_Click() {}
+void Quorlen::Menu_Tone_Patch_Click() {
+    if (Synth_Is(Synth_Type, "JX-8P")) {
+        Patch& w = Patch::get();
+        w.Move_To(Round_Even(Patch_Left / Twips_Per_Pixel_X()),
+                  Round_Even(Patch_Top / Twips_Per_Pixel_Y()));
+        w.Form_Show();
+    } else if (Synth_Is(Synth_Type, "MKS-70")) {
+        Msg_Box("Sorry, patch settings not available yet.", Mb::OkOnly | Mb::Exclamation);
+    }
+}
 void Quorlen::Menu_Tone_Random_Click() {}
 void Quorlen::Menu_Tone_Receive_Click() {}
 

@@ -20,6 +20,7 @@
 #include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -48,7 +49,13 @@ Quorlen::Quorlen() {
     Picture_Stock_Init(*this);
 }
 
-Quorlen::~Quorlen() = default;
+Quorlen::~Quorlen() {
+    // The focus leaves the windows while this is still whole: a control's
+    // focus-out restores its look from the picture stock held here.
+    if (QWidget* f = QApplication::focusWidget(); f && isAncestorOf(f)) f->clearFocus();
+    mdi_->blockSignals(true);
+    Focus_Control = nullptr;
+}
 
 bool Quorlen::MDIForm_Load() {
     Dlg_Count = 0;

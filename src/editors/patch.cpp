@@ -1,16 +1,680 @@
 #include "editors/patch.h"
 #include "app/main_module.h"
+#include "app/quorlen.h"
+#include "editors/editor.h"
+#include "instrument/instrument.h"
+#include "midi/midi_port.h"
+#include "midi/routines.h"
+#include "midi/sysex.h"
+#include "platform/host.h"
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
 
-Patch::Patch() : Mdi_Form("Patch Parameter") {}
+using P = Patch_Kind;
+
+// Creation order, which is also the Tab order.
+const std::array<Patch_Control_Spec, 16> Patch_Controls{{
+    {"Portamento_Time", 1, P::Fader, "bm", 28, 108, 0, 20, 108, 16, 16},
+    {"Portamento_Switch", 2, P::Porta_Switch, "br", 133, 143, 0, 20, 143, 16, 16},
+    {"Pitch_Bend_LFO", 5, P::Fader, "bm", 28, 108, 0, 86, 108, 16, 16},
+    {"Pitch_Bend_Range", 0, P::Bend_Lever, "br", 28, 58, 0, 117, 58, 16, 16},
+    {"Key_Mode", 3, P::Key_Mode_Led, "led", 0, 0, 0, 152, 17, 14, 14},
+    {"Key_Mode", 3, P::Key_Mode_Led, "led", 0, 0, 1, 152, 32, 14, 14},
+    {"Key_Mode", 3, P::Key_Mode_Led, "led", 0, 0, 2, 152, 47, 14, 14},
+    {"Key_Mode", 3, P::Key_Mode_Led, "led", 0, 0, 3, 152, 62, 14, 14},
+    {"Key_Mode", 3, P::Key_Mode_Led, "led", 0, 0, 4, 152, 77, 14, 14},
+    {"Key_Mode", 3, P::Key_Mode_Led, "led", 0, 0, 5, 152, 92, 14, 14},
+    {"After_Touch", 4, P::After_Touch_Led, "led", 0, 0, 0, 222, 62, 14, 14},
+    {"After_Touch", 4, P::After_Touch_Led, "led", 0, 0, 1, 222, 47, 14, 14},
+    {"After_Touch", 4, P::After_Touch_Led, "led", 0, 0, 2, 222, 32, 14, 14},
+    {"After_Touch", 4, P::After_Touch_Led, "led", 0, 0, 3, 222, 17, 14, 14},
+    {"UDTune", 6, P::Knob, "kn2fp", 0, 0, 0, 161, 133, 28, 26},
+    {"UDTune_Knopf", 6, P::Knob_Pointer, "kn2fp", 0, 0, 0, 12, 6, 4, 4},
+}};
+
+namespace {
+// The value each light button stands for.
+constexpr int key_mode_value[6] = {0, 1, 2, 4, 5, 6};
+constexpr int after_touch_value[4] = {0, 1, 2, 4};
+
+void restart_display_timer() {
+    QTimer* t = Quorlen::get().Timer_Display;
+    t->stop();
+    t->start();
+}
+} // namespace
+
+Patch::Patch() : Mdi_Form("Patch Parameter") {
+    setObjectName("Patch");
+    for (int i = 0; i < static_cast<int>(Patch_Controls.size()); ++i) {
+        const Patch_Control_Spec& s = Patch_Controls[i];
+        const bool pointer = s.kind == P::Knob_Pointer;
+        const QString name = s.kind == P::Key_Mode_Led || s.kind == P::After_Touch_Led
+                                 ? QString("%1_%2").arg(s.name).arg(s.group)
+                                 : QString(s.name);
+        QWidget* parent = pointer ? static_cast<QWidget*>(UDTune) : this;
+        auto* c = new Pic_Control(parent, this, name, s.tag, i);
+        controls_.push_back(c);
+        switch (s.kind) {
+        case P::Fader:
+            (s.param == 1 ? Portamento_Time : Pitch_Bend_LFO) = c;
+            break;
+        case P::Bend_Lever:
+            Pitch_Bend_Range = c;
+            break;
+        case P::Porta_Switch:
+            Portamento_Switch = c;
+            break;
+        case P::Key_Mode_Led:
+            Key_Mode[s.group] = c;
+            c->installEventFilter(this);
+            break;
+        case P::After_Touch_Led:
+            After_Touch[s.group] = c;
+            c->installEventFilter(this);
+            break;
+        case P::Knob:
+            UDTune = c;
+            break;
+        case P::Knob_Pointer:
+            UDTune_Knopf = c;
+            break;
+        }
+    }
+    UDTune->Knob_Pointer = UDTune_Knopf;
+    UDTune_Knopf->Knob_Body = UDTune;
+    Register_Knob_Pointer("kn2fp", UDTune_Knopf);
+}
 
 void Patch::Form_Load() {
+    Focus_Pic_Reset();
+    // 4440 by 2940 twips, grown where this system's frame would cut the panel.
+    int w = Round_Even(4440 / Twips_Per_Pixel_X()), h = Round_Even(2940 / Twips_Per_Pixel_Y());
+    Set_Outer_Size(w, h);
+    if (frame()->layout()) frame()->layout()->activate();
+    const QSize client = frame()->contentsRect().size();
+    const QSize border = frame()->size() - client;
+    w = std::max(w, 288 + border.width());
+    h = std::max(h, 169 + border.height());
+    Set_Outer_Size(w, h);
     Patch_Form_Open = 255;
+    Led_Reset_Hook = [] {
+        if (Patch* w = Patch::peek()) {
+            const Quorlen& m = Quorlen::get();
+            w->After_Touch[After_Touch_Index]->Set_Picture(m.LED[1]);
+            w->Key_Mode[Key_Mode_Index]->Set_Picture(m.LED[1]);
+        }
+    };
+    Patch_Pics();
+    panel_ = Patch_Panel_Picture();
+    Patch_Redraw();
+    Blink_Phase = 0;
+    Focus_Control = Portamento_Time;
+    Portamento_Time->setFocus();
+}
+
+void Patch::Form_QueryUnload() {
+    if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
+        Patch_Left = Round_Even(frame()->x() * Twips_Per_Pixel_X());
+        Patch_Top = Round_Even(frame()->y() * Twips_Per_Pixel_Y());
+    }
+    Patch_Form_Open = 0;
+    Led_Reset_Hook = nullptr;
 }
 
 void Patch::Unload() {
     if (!loaded()) return;
-    Patch_Form_Open = 0;
+    get().Form_QueryUnload();
     Destroy_Instance();
 }
 
-void Patch_Redraw() {}
+void Patch::closeEvent(QCloseEvent* e) {
+    // The frame goes with it once the event loop turns again.
+    if (Patch_Form_Open == 255) Form_QueryUnload();
+    e->accept();
+}
+
+void Patch::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(0x2E, 0x2F, 0x33));
+    p.drawPixmap(0, 0, panel_);
+}
+
+void Patch::Patch_Pics() {
+    const Quorlen& m = Quorlen::get();
+    for (Pic_Control* c : controls_) {
+        const Patch_Control_Spec& s = Spec_Of(c);
+        c->setGeometry(s.left, s.top, s.width, s.height);
+        switch (s.kind) {
+        case P::Fader:
+            c->Set_Picture(m.Buttons[6]);
+            break;
+        case P::Bend_Lever:
+        case P::Porta_Switch:
+            c->Set_Picture(m.Buttons[2]);
+            break;
+        case P::Knob:
+            c->Set_Picture(m.Buttons[8]);
+            break;
+        case P::Knob_Pointer:
+            c->Set_Picture(m.Buttons[4]);
+            break;
+        default:
+            c->Set_Picture(m.LED[0]);
+            break;
+        }
+    }
+    Key_Mode[Key_Mode_Index]->Set_Picture(m.LED[1]);
+    After_Touch[After_Touch_Index]->Set_Picture(m.LED[1]);
+}
+
+const Patch_Control_Spec& Patch::Spec_Of(const Pic_Control* c) const {
+    return Patch_Controls[c->Index];
+}
+
+Pic_Control* Patch::Control_Of(int p) const {
+    switch (p) {
+    case 0:
+        return Pitch_Bend_Range;
+    case 1:
+        return Portamento_Time;
+    case 2:
+        return Portamento_Switch;
+    case 5:
+        return Pitch_Bend_LFO;
+    default:
+        return nullptr;
+    }
+}
+
+// ---- Store, show and send ---------------------------------------------------------------------
+
+void Patch::Patch_Param_Set(int p, int v) {
+    Patch_Data[p] = static_cast<std::uint8_t>(v);
+    if (Tone_Loading == 0) {
+        QLabel* name = Editor::get().Tone_Name;
+        if (p == 1 || p == 5)
+            name->setText(QString::number((v * 99) / 127));
+        else if (p == 6)
+            name->setText(QString::number(Knob_Val_PM50(v)));
+        restart_display_timer();
+    }
+    Patch_Param_Send(p);
+    Tone_Saved = false;
+}
+
+void Patch::Patch_Param_Send(int p) {
+    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
+    // Always the JX-8P format, whatever synthesizer is chosen.
+    const std::string hdr =
+        "F0 41 36 " + Hex(static_cast<unsigned>(MIDI_Channel - 1) & 0xF) + " 21 30 01 ";
+    SysEx_Text = Param_Msg_Text(hdr, static_cast<unsigned>(p), Patch_Data[p]);
+    MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+}
+
+// ---- Faders ----------------------------------------------------------------------------------
+
+void Patch::Slider_KeyStep(int upper, int lower, int p, int key) {
+    Edit_Value = Patch_Data[p];
+    switch (key) {
+    case Vk::Up:
+    case Vk::Add:
+        Var_Inc(Edit_Value);
+        break;
+    case Vk::Down:
+    case Vk::Subtract:
+        Var_Dec(Edit_Value);
+        break;
+    case Vk::Prior:
+        Edit_Value += 10;
+        break;
+    case Vk::Next:
+        Edit_Value -= 10;
+        break;
+    case Vk::Home:
+        Edit_Value = 127;
+        break;
+    case Vk::End:
+        Edit_Value = 0;
+        break;
+    default:
+        break;
+    }
+    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
+    Patch_Param_Set(p, static_cast<int>(Edit_Value));
+    Slider_Redraw(upper, lower, p);
+}
+
+void Patch::Slider_Drag(int upper, int lower, int p, double y) {
+    Edit_Value = std::clamp(Patch_Data[p] - y, 0.0, 127.0);
+    Patch_Param_Set(p, static_cast<int>(Edit_Value));
+    Slider_Redraw(upper, lower, p);
+}
+
+void Patch::Slider_Redraw(int, int lower, int p) {
+    if (Pic_Control* c = Control_Of(p)) c->Set_Top(lower - (Patch_Data[p] * 80) / 127);
+}
+
+// ---- Levers ----------------------------------------------------------------------------------
+
+void Patch::Switch_Drag(int upper, int lower, int p, double y) {
+    const int v = std::clamp(Round_Even(Patch_Data[p] - y), 0, 127);
+    Patch_Data[p] = static_cast<std::uint8_t>(v);
+    Switch_Redraw(upper, lower, p);
+    if (std::abs(Last_Value - v) > 4 && Last_Param == p) Patch_Param_Send(p);
+    Tone_Saved = false;
+    Last_Value = v;
+    Last_Param = p;
+}
+
+void Patch::Switch_Redraw(int upper, int, int p) {
+    Pic_Control* c = Control_Of(p);
+    if (!c) return;
+    const int v = Patch_Data[p];
+    // Only the lower half of each quarter moves the cap; the rest waits for a redraw.
+    if (v % 32 < 16) c->Set_Top(upper + 30 - (v / 32) * 10);
+}
+
+void Patch::Switch_Step(int direction, int upper, int lower, int p) {
+    Pic_Control* c = Control_Of(p);
+    if (!c) return;
+    int v = Patch_Data[p];
+    if (p == 0) {
+        if (direction == 1 && c->Top() > upper) {
+            c->Set_Top(c->Top() - 10);
+            v += 32;
+        } else if (direction == 2 && c->Top() < lower) {
+            c->Set_Top(c->Top() + 10);
+            v -= 32;
+        }
+    } else if (p == 2) {
+        if (c->Top() > upper) {
+            c->Set_Top(c->Top() - 10);
+            v += 64;
+        } else if (c->Top() < lower) {
+            c->Set_Top(c->Top() + 10);
+            v -= 64;
+        }
+    }
+    // A cap out of step with its byte (after a drag) must not carry it past the range.
+    Patch_Data[p] = static_cast<std::uint8_t>(std::clamp(v, 0, 127));
+    Patch_Param_Send(p);
+    Tone_Saved = false;
+}
+
+// ---- Light buttons -----------------------------------------------------------------------------
+
+void Patch::Key_Mode_Click(int i) {
+    Focus_Pic_Reset();
+    Focus_Control = Key_Mode[i];
+    Key_Mode_Index = i;
+    const Quorlen& m = Quorlen::get();
+    for (Pic_Control* b : Key_Mode) b->Set_Picture(m.LED[0]);
+    Key_Mode[i]->Set_Picture(m.LED[1]);
+    Patch_Param_Set(3, key_mode_value[i]);
+}
+
+void Patch::After_Touch_Click(int i) {
+    Focus_Pic_Reset();
+    Focus_Control = After_Touch[i];
+    After_Touch_Index = i;
+    const Quorlen& m = Quorlen::get();
+    for (Pic_Control* b : After_Touch) b->Set_Picture(m.LED[0]);
+    After_Touch[i]->Set_Picture(m.LED[1]);
+    Patch_Param_Set(4, after_touch_value[i]);
+}
+
+void Patch::Led_Key(Pic_Control* c, int key, int shift) {
+    const bool key_mode = Spec_Of(c).kind == P::Key_Mode_Led;
+    // Up moves the light upwards in both groups: key modes count down the
+    // column, after-touch modes up it.
+    const int up = key_mode ? -1 : 1;
+    const int last = key_mode ? 5 : 3;
+    int& index = key_mode ? Key_Mode_Index : After_Touch_Index;
+    switch (key) {
+    case Vk::Up:
+    case Vk::Prior:
+    case Vk::Down:
+    case Vk::Next: {
+        const int d = (key == Vk::Up || key == Vk::Prior) ? up : -up;
+        index = std::clamp(index + d, 0, last);
+        if (key_mode)
+            Key_Mode_Click(index);
+        else
+            After_Touch_Click(index);
+        break;
+    }
+    case Vk::Tab:
+        if (key_mode && (shift & 1)) {
+            Pitch_Bend_Range->setFocus(Qt::BacktabFocusReason);
+        } else if (key_mode) {
+            Focus_Pic_Reset();
+            After_Touch[After_Touch_Index]->setFocus(Qt::TabFocusReason);
+        } else if (shift & 1) {
+            Focus_Pic_Reset();
+            Key_Mode[Key_Mode_Index]->setFocus(Qt::BacktabFocusReason);
+        } else {
+            Focus_Pic_Reset();
+            UDTune->setFocus(Qt::TabFocusReason);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool Patch::eventFilter(QObject* watched, QEvent* event) {
+    // Tab in a light group jumps by the group's own rule, not the window's order.
+    if (event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+            const bool back = k->key() == Qt::Key_Backtab || (k->modifiers() & Qt::ShiftModifier);
+            Led_Key(static_cast<Pic_Control*>(watched), Vk::Tab, back ? 1 : 0);
+            return true;
+        }
+    }
+    return Mdi_Form::eventFilter(watched, event);
+}
+
+// ---- Detune knob -------------------------------------------------------------------------------
+
+void Patch::Knob_Key(Pic_Control* c, int key) {
+    const bool body = Spec_Of(c).kind == P::Knob;
+    Edit_Value = Patch_Data[6];
+    switch (key) {
+    case Vk::Up:
+    case Vk::Right:
+        if (body) Var_Inc(Edit_Value);
+        break;
+    case Vk::Down:
+    case Vk::Left:
+        if (body) Var_Dec(Edit_Value);
+        break;
+    case Vk::Add:
+        Var_Inc(Edit_Value);
+        break;
+    case Vk::Subtract:
+        Var_Dec(Edit_Value);
+        break;
+    case Vk::Prior:
+        Edit_Value += 10;
+        break;
+    case Vk::Next:
+        Edit_Value -= 10;
+        break;
+    case Vk::Home:
+        Edit_Value = 127;
+        break;
+    case Vk::End:
+        Edit_Value = 0;
+        break;
+    case Vk::Key0:
+    case Vk::Numpad0:
+        Edit_Value = 63;
+        break;
+    default:
+        break;
+    }
+    Knob_Apply();
+}
+
+void Patch::Knob_Drag(double x) {
+    Edit_Value = Patch_Data[6];
+    if (x < Drag_Last_X) {
+        Edit_Value -= Drag_Last_X - x;
+        Drag_Last_X = Round_Even(x);
+    } else if (x > Drag_Last_X) {
+        Edit_Value += x - Drag_Last_X;
+        Drag_Last_X = Round_Even(x);
+    }
+    Knob_Apply();
+}
+
+void Patch::Knob_Apply() {
+    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
+    Patch_Data[6] = static_cast<std::uint8_t>(Edit_Value);
+    Knob_Display_Value = Knob_Val_PM50(Patch_Data[6]);
+    Knob_Pointer_Set(12, 10, 3);
+    Patch_Param_Set(6, static_cast<int>(Edit_Value));
+}
+
+// ---- Events of the controls
+// ------------------------------------------------------------------------
+
+void Patch::Control_GotFocus(Pic_Control* c) {
+    // A light group's highlight belongs to its selected button, whichever took the focus.
+    switch (Spec_Of(c).kind) {
+    case P::Key_Mode_Led:
+        Focus_Control = Key_Mode[Key_Mode_Index];
+        break;
+    case P::After_Touch_Led:
+        Focus_Control = After_Touch[After_Touch_Index];
+        break;
+    default:
+        Control_Host::Control_GotFocus(c);
+        break;
+    }
+}
+
+void Patch::Control_KeyDown(Pic_Control* c, int key, int shift) {
+    if (key == Vk::Escape) {
+        frame()->close();
+        return;
+    }
+    const Patch_Control_Spec& s = Spec_Of(c);
+    const bool up = key == Vk::Up || key == Vk::Prior;
+    const bool down = key == Vk::Down || key == Vk::Next;
+    switch (s.kind) {
+    case P::Fader:
+        Slider_KeyStep(s.a, s.b, s.param, key);
+        break;
+    case P::Bend_Lever:
+    case P::Porta_Switch:
+        if (up || down) Switch_Step(up ? 1 : 2, s.a, s.b, s.param);
+        break;
+    case P::Key_Mode_Led:
+    case P::After_Touch_Led:
+        Led_Key(c, key, shift);
+        break;
+    case P::Knob:
+    case P::Knob_Pointer:
+        Knob_Key(c, key);
+        break;
+    }
+}
+
+void Patch::Control_MouseDown(Pic_Control* c, int, int, double, double) {
+    const Patch_Control_Spec& s = Spec_Of(c);
+    switch (s.kind) {
+    case P::Fader:
+    case P::Knob:
+    case P::Knob_Pointer:
+        Patch_Param_Set(s.param, Patch_Data[s.param]);
+        break;
+    case P::Porta_Switch:
+        Switch_Step(1, s.a, s.b, s.param);
+        break;
+    default:
+        break;
+    }
+}
+
+void Patch::Control_MouseMove(Pic_Control* c, int button, int, double x, double y) {
+    if (button <= 0) return;
+    const Patch_Control_Spec& s = Spec_Of(c);
+    switch (s.kind) {
+    case P::Fader:
+        Slider_Drag(s.a, s.b, s.param, y);
+        break;
+    case P::Bend_Lever:
+        Switch_Drag(s.a, s.b, s.param, y);
+        break;
+    case P::Knob:
+    case P::Knob_Pointer:
+        Knob_Drag(x);
+        break;
+    default:
+        break;
+    }
+}
+
+void Patch::Control_MouseUp(Pic_Control* c, int, int, double x, double y) {
+    // A click: pressed and released on the same button.
+    if (!c->rect().contains(QPoint(static_cast<int>(x), static_cast<int>(y)))) return;
+    const Patch_Control_Spec& s = Spec_Of(c);
+    if (s.kind == P::Key_Mode_Led) Key_Mode_Click(s.group);
+    if (s.kind == P::After_Touch_Led) After_Touch_Click(s.group);
+}
+
+// ---- Whole patch
+// -------------------------------------------------------------------------------------
+
+void Patch_Redraw() {
+    Patch* w = Patch::peek();
+    if (!w) return;
+    w->Pitch_Bend_Range->Set_Top(Patch_Switch_Pos(0));
+    w->Portamento_Time->Set_Top(Patch_Switch_Pos(1));
+    w->Portamento_Switch->Set_Top(Patch_Switch_Pos(2));
+    w->Pitch_Bend_LFO->Set_Top(Patch_Switch_Pos(5));
+    const Quorlen& m = Quorlen::get();
+    for (int i = 0; i <= 5; ++i) {
+        if (i < 4) w->After_Touch[i]->Set_Picture(m.LED[0]);
+        w->Key_Mode[i]->Set_Picture(m.LED[0]);
+    }
+    // The selected buttons follow the lit ones, so a group never shows two lights
+    // and its keys step from the light the user sees.
+    Key_Mode_Index = Patch_Switch_Pos(3);
+    After_Touch_Index = Patch_Switch_Pos(4);
+    w->Key_Mode[Key_Mode_Index]->Set_Picture(m.LED[1]);
+    w->After_Touch[After_Touch_Index]->Set_Picture(m.LED[1]);
+    Knob_Draw("kn2fp", 10, 12, 3);
+}
+
+// ---- Panel
+// ------------------------------------------------------------------------------------------
+
+namespace {
+const QColor Ink(0xE6, 0xE6, 0xE0);
+const QColor Ink_Dim(0xA8, 0xAA, 0xA8);
+const QColor Accent(0x5C, 0xA8, 0xE0);
+const QColor Slot(0x0A, 0x0A, 0x0C);
+
+QFont patch_font(int px, bool bold) {
+    QFont f("DejaVu Sans");
+    f.setPixelSize(px);
+    f.setBold(bold);
+    f.setStretch(QFont::SemiCondensed);
+    return f;
+}
+
+void patch_title(QPainter& p, int x0, int x1, int y, const char* text) {
+    const QRect bar(x0, y, x1 - x0, 12);
+    p.fillRect(bar, QColor(0x44, 0x46, 0x4C));
+    p.fillRect(QRect(x0, y + 12, x1 - x0, 1), Accent);
+    p.setPen(Ink);
+    p.setFont(patch_font(9, true));
+    p.drawText(bar, Qt::AlignCenter, text);
+}
+
+void marks(QPainter& p, int x, const std::vector<std::pair<int, const char*>>& at, bool right) {
+    p.setFont(patch_font(8, false));
+    p.setPen(Ink);
+    for (auto [y, text] : at) {
+        p.drawText(right ? QRect(x + 2, y - 5, 40, 10) : QRect(x - 42, y - 5, 40, 10),
+                   (right ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, text);
+    }
+}
+
+void fader_slot(QPainter& p, int left) {
+    p.setPen(QPen(Ink_Dim, 1));
+    for (int k = 0; k <= 10; ++k) {
+        const int y = 116 - k * 8;
+        p.drawLine(left - (k % 5 == 0 ? 5 : 3), y, left - 1, y);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(Slot);
+    p.drawRoundedRect(QRectF(left + 6, 32, 4, 88), 2, 2);
+}
+
+void caption(QPainter& p, QRect r, const char* text) {
+    p.setPen(Ink);
+    p.setFont(patch_font(8, true));
+    p.drawText(r, Qt::AlignCenter, text);
+}
+} // namespace
+
+QPixmap Patch_Panel_Picture() {
+    QPixmap pm(288, 169);
+    pm.fill(QColor(0x2E, 0x2F, 0x33));
+    QPainter p(&pm);
+    p.setPen(QColor(0x33, 0x34, 0x38));
+    for (int y = 0; y < 169; y += 3) p.drawLine(0, y, 287, y);
+
+    patch_title(p, 2, 70, 2, "PORTA");
+    patch_title(p, 76, 146, 2, "BEND");
+    patch_title(p, 151, 216, 2, "KEY MODE");
+    patch_title(p, 221, 286, 2, "AFTER TOUCH");
+    patch_title(p, 151, 286, 114, "UNISON DETUNE");
+    const auto divider = [&p](int x0, int y0, int x1, int y1) {
+        p.setPen(QPen(QColor(0x14, 0x14, 0x16), 1));
+        p.drawLine(x0, y0, x1, y1);
+        p.setPen(QPen(QColor(0x4A, 0x4C, 0x52), 1));
+        p.drawLine(x0 + (x0 == x1), y0 + (y0 == y1), x1 + (x0 == x1), y1 + (y0 == y1));
+    };
+    divider(73, 2, 73, 166);
+    divider(148, 2, 148, 166);
+    divider(218, 2, 218, 110);
+    divider(149, 111, 287, 111);
+
+    // Portamento: time fader, on/off switch.
+    fader_slot(p, 20);
+    caption(p, QRect(2, 124, 54, 9), "TIME");
+    p.setPen(Qt::NoPen);
+    p.setBrush(Slot);
+    p.drawRoundedRect(QRectF(25, 136, 6, 20), 3, 3);
+    marks(p, 37, {{151, "OFF"}, {141, "ON"}}, true);
+
+    // Bend: LFO depth fader and the range lever in semitones.
+    fader_slot(p, 86);
+    caption(p, QRect(70, 124, 48, 9), "LFO");
+    p.setPen(Qt::NoPen);
+    p.setBrush(Slot);
+    p.drawRoundedRect(QRectF(122, 31, 6, 40), 3, 3);
+    marks(p, 133, {{66, "2"}, {56, "3"}, {46, "4"}, {36, "7"}}, true);
+    caption(p, QRect(104, 78, 42, 9), "RANGE");
+
+    // Key mode, six lights from the top; after-touch, four from the bottom.
+    marks(p, 167,
+          {{24, "POLY 1"},
+           {39, "POLY 2"},
+           {54, "UNI 1"},
+           {69, "UNI 2"},
+           {84, "MONO 1"},
+           {99, "MONO 2"}},
+          true);
+    marks(p, 237, {{69, "OFF"}, {54, "VIB"}, {39, "BRILL"}, {24, "VOL"}}, true);
+
+    // Unison detune knob with its scale.
+    const QPointF c(175, 145);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int k = -5; k <= 5; ++k) {
+        const double a = (k * 30.0 - 90) * M_PI / 180.0;
+        const bool major = k == 0 || std::abs(k) == 5;
+        const double r0 = 14.5, r1 = major ? 18.5 : 16.5;
+        p.setPen(QPen(major ? Ink : Ink_Dim, major ? 1.4 : 1));
+        p.drawLine(c + QPointF(r0 * std::cos(a), r0 * std::sin(a)),
+                   c + QPointF(r1 * std::cos(a), r1 * std::sin(a)));
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(patch_font(7, false));
+    p.setPen(Ink_Dim);
+    p.drawText(QRectF(151, 156, 16, 9), Qt::AlignRight, "-50");
+    p.drawText(QRectF(186, 156, 18, 9), Qt::AlignLeft, "+50");
+    return pm;
+}

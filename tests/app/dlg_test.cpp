@@ -46,11 +46,11 @@ TEST_F(DlgTest, DialogDisablesEverythingAndItsEndPutsItBack) {
     Quorlen& m = Quorlen::get();
     Editor& editor = Editor::get();
     QWidget* focus = editor.DCO1_Range;
-    Focus_Control = focus;
     ASSERT_TRUE(editor.Timer1->isActive());
     Patch::get();
     Sequencer::get();
     Sequencer::get().Form_Hide();
+    Focus_Control = focus; // loading a window takes the highlight to its first control
 
     Dlg_Begin(dialog, "File_Dlg");
     EXPECT_EQ(Dlg_Open, "File_Dlg");

@@ -1,0 +1,397 @@
+// The Alpha Juno editor through its widgets: keys, drags, readouts, repeat
+// suppression, the envelope graph, the whole-tone redraw and synthesizer switching.
+#include "editor_support.h"
+#include "editors/editor_juno.h"
+#include "midi/sysex.h"
+#include <QDir>
+
+class JunoTest : public EditorTest {
+  protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        Synth_Type = "Alpha Juno";
+        Set_Synth();
+        Tone_New();
+        QCoreApplication::processEvents();
+        take_sent();
+    }
+    static Editor_Juno& ej() { return Editor_Juno::get(); }
+    static Pic_Control* jc(const char* name) {
+        auto* c = ej().findChild<Pic_Control*>(name);
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    // The Alpha Juno single-parameter message of channel 1.
+    static std::string juno_msg(int p, int v) {
+        std::string s = Bytes("F0 41 36 00 23 20 01");
+        s.push_back(static_cast<char>(p));
+        s.push_back(static_cast<char>(v));
+        s.push_back(static_cast<char>(0xF7));
+        return s;
+    }
+    static QString juno_name() { return ej().Tone_Name->text(); }
+};
+
+TEST_F(JunoTest, NewToneShowsTheJunoEditorWithItsCapsAtValueZero) {
+    EXPECT_TRUE(ej().frame()->isVisible());
+    EXPECT_FALSE(ed().frame()->isVisible());
+    EXPECT_EQ(juno_name(), "NEW");
+    EXPECT_EQ(Tone_Name_Text, "NEW");
+    // Every fader at its base, the reversed levers at the top, the others at the bottom.
+    for (const Juno_Control_Spec& s : Juno_Controls) {
+        const int want = s.kind == Juno_Kind::Fader     ? s.b
+                         : s.param == 1 || s.param == 2 ? 164
+                         : s.reversed                   ? s.a
+                                                        : s.b;
+        EXPECT_EQ((ej().*(s.member))->Top(), want) << s.name;
+    }
+    EXPECT_EQ(jc("DCO_Pulse")->Top(), 59);
+    EXPECT_EQ(jc("DCO_SawTooth")->Top(), 79);
+    EXPECT_EQ(jc("DCO_NoiseLevel")->Top(), 110);
+    EXPECT_EQ(jc("VCF_HPF")->Top(), 246);
+    EXPECT_EQ(jc("Chorus_OnOff")->Top(), 382);
+    EXPECT_EQ(jc("Bender_Range")->Top(), 322);
+    EXPECT_EQ(jc("ENV_T1")->Top(), 382);
+    EXPECT_EQ(jc("DCO_LFO")->Top(), 110);
+    EXPECT_EQ(jc("VCF_Freq")->Top(), 246);
+}
+
+TEST_F(JunoTest, RedrawOfMaximaAndOfMidValuesAndOfBytesBeyondTheTravel) {
+    Juno_Tone.fill(0);
+    for (const Juno_Control_Spec& s : Juno_Controls) Juno_Tone[s.param] = s.max;
+    Juno_Editor_Redraw();
+    EXPECT_EQ(jc("DCO_Range")->Top(), 59);
+    EXPECT_EQ(jc("VCF_EnvMode")->Top(), 194); // one pixel above the handlers' 195
+    EXPECT_EQ(jc("DCO_Pulse")->Top(), 29);
+    EXPECT_EQ(jc("DCO_Sub")->Top(), 29);
+    EXPECT_EQ(jc("DCO_SubLevel")->Top(), 80);
+    EXPECT_EQ(jc("Chorus_OnOff")->Top(), 372);
+    EXPECT_EQ(jc("Bender_Range")->Top(), 298);
+    EXPECT_EQ(jc("DCO_PWMRate")->Top(), 30);
+    EXPECT_EQ(jc("LFO_DelayTime")->Top(), 166);
+    EXPECT_EQ(jc("Chorus_Rate")->Top(), 302);
+    Juno_Tone[22] = 64; // (64 x 80) \ 127 = 40
+    Juno_Tone[5] = 9;   // from a file: beyond the lever's travel, same formula
+    EXPECT_EQ(Juno_Slider_Pos(22), 206);
+    EXPECT_EQ(Juno_Switch_Pos(5), -11);
+    EXPECT_EQ(Juno_Switch_Pos(40), 0);
+    EXPECT_EQ(Juno_Switch_Pos(-1), 0);
+    // Nothing is sent, shown as a readout or drawn by the redraw.
+    EXPECT_TRUE(take_sent().empty());
+    EXPECT_FALSE(ej().PictureEnv->isVisible());
+}
+
+TEST_F(JunoTest, NameFromCodesIsUpperCaseAndTrimmed) {
+    const int codes[10] = {62, 64, 39, 30, 52 + 7, 62, 63, 26, 62, 70};
+    for (int i = 0; i < 10; ++i) Juno_Tone[36 + i] = static_cast<std::uint8_t>(codes[i]);
+    Juno_Editor_Redraw();
+    EXPECT_EQ(Tone_Name_Text, "NE7 -A");
+    EXPECT_EQ(juno_name(), "NE7 -A");
+}
+
+TEST_F(JunoTest, ReversedLeversRunTheOtherWayHomeAndEndAndMaxima) {
+    Pic_Control* range = jc("DCO_Range");
+    focus(range);
+    Juno_Tone[6] = 2;
+    key(range, Qt::Key_Up); // towards the top: the value falls
+    EXPECT_EQ(Juno_Tone[6], 1);
+    EXPECT_EQ(range->Top(), 39);
+    key(range, Qt::Key_Home);
+    EXPECT_EQ(Juno_Tone[6], 0);
+    EXPECT_EQ(range->Top(), 29);
+    key(range, Qt::Key_Up); // 0 stays 0
+    EXPECT_EQ(Juno_Tone[6], 0);
+    key(range, Qt::Key_End);
+    EXPECT_EQ(Juno_Tone[6], 3);
+    EXPECT_EQ(range->Top(), 59);
+    pad(range, Qt::Key_Plus); // plus points upwards too
+    EXPECT_EQ(Juno_Tone[6], 2);
+
+    Pic_Control* pulse = jc("DCO_Pulse");
+    focus(pulse);
+    Juno_Tone[3] = 2;
+    key(pulse, Qt::Key_Up);
+    EXPECT_EQ(Juno_Tone[3], 3);
+    EXPECT_EQ(pulse->Top(), 29);
+    key(pulse, Qt::Key_PageUp); // at the maximum
+    EXPECT_EQ(Juno_Tone[3], 3);
+
+    // Home gives each lever its maximum, End 0.
+    for (auto [name, max] : {std::pair{"DCO_SawTooth", 5},
+                             {"DCO_Sub", 5},
+                             {"Chorus_OnOff", 1},
+                             {"Bender_Range", 12},
+                             {"VCF_HPF", 3},
+                             {"DCO_NoiseLevel", 3}}) {
+        Pic_Control* c = jc(name);
+        focus(c);
+        const int p = ej().Spec_Of(c).param;
+        key(c, Qt::Key_Home);
+        EXPECT_EQ(Juno_Tone[p], max) << name;
+        key(c, Qt::Key_End);
+        EXPECT_EQ(Juno_Tone[p], 0) << name;
+    }
+    for (const char* name : {"DCO_EnvMode", "VCF_EnvMode", "VCA_EnvMode"}) {
+        Pic_Control* c = jc(name);
+        focus(c);
+        const int p = ej().Spec_Of(c).param;
+        key(c, Qt::Key_End);
+        EXPECT_EQ(Juno_Tone[p], 3) << name;
+        EXPECT_EQ(c->Top(), ej().Spec_Of(c).a + 30) << name;
+        key(c, Qt::Key_Home);
+        EXPECT_EQ(Juno_Tone[p], 0) << name;
+    }
+    // Other keys change nothing and send nothing.
+    take_sent();
+    key(range, Qt::Key_Left);
+    key(range, Qt::Key_Plus);
+    EXPECT_TRUE(take_sent().empty());
+}
+
+TEST_F(JunoTest, LeverKeysShowTheRawValueAndBendRangeTwice) {
+    Pic_Control* bend = jc("Bender_Range");
+    focus(bend);
+    Juno_Tone[35] = 11;
+    key(bend, Qt::Key_Up);
+    EXPECT_EQ(Juno_Tone[35], 12);
+    EXPECT_EQ(bend->Top(), 298);
+    EXPECT_EQ(juno_name(), " 12"); // the lever's own readout comes last
+    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(35, 12)});
+    key(bend, Qt::Key_Up); // 12 again: the same message is not sent twice
+    EXPECT_EQ(Juno_Tone[35], 12);
+    EXPECT_EQ(juno_name(), " 12");
+    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(Quorlen::get().Timer_Display->isActive());
+
+    Pic_Control* hpf = jc("VCF_HPF");
+    focus(hpf);
+    key(hpf, Qt::Key_Up);
+    EXPECT_EQ(juno_name(), "1");
+}
+
+TEST_F(JunoTest, FaderKeysAtTheLimitShowAndSendOnlyAChange) {
+    Pic_Control* freq = jc("VCF_Freq");
+    focus(freq);
+    Juno_Tone[16] = 120;
+    key(freq, Qt::Key_PageUp);
+    EXPECT_EQ(Juno_Tone[16], 127);
+    EXPECT_EQ(juno_name(), "127");
+    EXPECT_EQ(freq->Top(), 166);
+    Quorlen::get().Timer_Display->stop();
+    key(freq, Qt::Key_Up);
+    EXPECT_EQ(Juno_Tone[16], 127);
+    EXPECT_EQ(juno_name(), "127");
+    EXPECT_TRUE(Quorlen::get().Timer_Display->isActive());
+    key(freq, Qt::Key_PageDown);
+    key(freq, Qt::Key_End);
+    key(freq, Qt::Key_Down);
+    pad(freq, Qt::Key_Plus);
+    key(freq, Qt::Key_Home);
+    pad(freq, Qt::Key_Minus);
+    EXPECT_EQ(Juno_Tone[16], 126);
+    const std::vector<std::string> want{juno_msg(16, 127), juno_msg(16, 111), juno_msg(16, 0),
+                                        juno_msg(16, 1),   juno_msg(16, 127), juno_msg(16, 126)};
+    EXPECT_EQ(take_sent(), want);
+    EXPECT_FALSE(Tone_Saved);
+
+    // The example of the message layout: byte 16 at 100 on channel 1.
+    ej().Tone_Param_Set(16, 100);
+    EXPECT_EQ(Hex_Of(take_sent().at(0)), "F0 41 36 00 23 20 01 10 64 F7");
+}
+
+TEST_F(JunoTest, RepeatSuppressionReachesAcrossEveryBuilderOfMessages) {
+    // Another builder sent this very text last: it is not sent again.
+    SysEx_Text = Param_Msg_Text(Hdr_Tone_IPR, 17, 40);
+    ej().Tone_Param_Set(17, 40);
+    EXPECT_TRUE(take_sent().empty());
+    // A different message in between lets it go out again.
+    SysEx_Text = "F0 41 36 0 21 20 01 B 21 F7";
+    ej().Tone_Param_Set(17, 40);
+    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(17, 40)});
+    // The JX-8P editor sends every time, whatever was sent before.
+    Synth_Type = "JX-8P";
+    Set_Synth();
+    ed().Tone_Param_Set(34, 5);
+    ed().Tone_Param_Set(34, 5);
+    EXPECT_EQ(take_sent().size(), 2u);
+
+    // A whole new tone reached the instrument: the same single message is needed again.
+    Synth_Type = "Alpha Juno";
+    Set_Synth();
+    ej().Tone_Param_Set(17, 40);
+    take_sent();
+    Juno_Editor_Redraw();
+    ej().Tone_Param_Set(17, 40);
+    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(17, 40)});
+
+    // Auto-send off: stored, nothing sent.
+    AutoSend_On = 0;
+    ej().Tone_Param_Set(17, 41);
+    EXPECT_EQ(Juno_Tone[17], 41);
+    EXPECT_TRUE(take_sent().empty());
+}
+
+TEST_F(JunoTest, FaderDragRoundsHalvesToEvenAndClamps) {
+    Pic_Control* res = jc("VCF_Res");
+    focus(res);
+    press(res);
+    Juno_Tone[17] = 50;
+    drag_to(res, 4, 2.5); // 47.5 goes to 48
+    EXPECT_EQ(Juno_Tone[17], 48);
+    drag_to(res, 4, 3.5); // 44.5 goes to 44
+    EXPECT_EQ(Juno_Tone[17], 44);
+    EXPECT_EQ(res->Top(), 246 - (44 * 80) / 127);
+    drag_to(res, 4, -500);
+    EXPECT_EQ(Juno_Tone[17], 127);
+    drag_to(res, 4, 500);
+    EXPECT_EQ(Juno_Tone[17], 0);
+    EXPECT_EQ(juno_name(), "0");
+    release(res);
+    // A move without a button changes nothing; a press alone sends nothing.
+    take_sent();
+    QTest::mouseMove(res, QPoint(4, 12));
+    press(res);
+    release(res);
+    EXPECT_EQ(Juno_Tone[17], 0);
+    EXPECT_TRUE(take_sent().empty());
+}
+
+TEST_F(JunoTest, LeverDragStepsTwentyPixelsAndSendsOnlyStepsOfOne) {
+    Pic_Control* saw = jc("DCO_SawTooth");
+    focus(saw);
+    ej().Form_Activate(); // Last_Param = Last_Value = 0
+    press(saw);
+    drag_to(saw, 4, -20); // 0 -> 1, but the last drag was on another lever: not sent
+    EXPECT_EQ(Juno_Tone[4], 1);
+    EXPECT_EQ(saw->Top(), 69);
+    EXPECT_TRUE(take_sent().empty());
+    EXPECT_FALSE(Tone_Saved);
+    drag_to(saw, 4, -20); // 1 -> 2: one step on the same lever
+    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(4, 2)});
+    drag_to(saw, 4, -40); // 2 -> 4 in one move: stored and shown, not sent
+    EXPECT_EQ(Juno_Tone[4], 4);
+    EXPECT_EQ(saw->Top(), 39);
+    EXPECT_TRUE(take_sent().empty());
+    drag_to(saw, 4, -20); // 4 -> 5 sends the value reached
+    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(4, 5)});
+    drag_to(saw, 4, -100); // the maximum holds
+    EXPECT_EQ(Juno_Tone[4], 5);
+    EXPECT_TRUE(take_sent().empty());
+    drag_to(saw, 4, 9); // under half a step: no change
+    EXPECT_EQ(Juno_Tone[4], 5);
+    drag_to(saw, 4, 10); // half a step: 4.5 rounds to 4
+    EXPECT_EQ(Juno_Tone[4], 4);
+    release(saw);
+
+    // A reversed lever counts up as the pointer goes down; right after
+    // activation DCO_EnvMode (byte 0) sends its first step to 1.
+    Pic_Control* env = jc("DCO_EnvMode");
+    focus(env);
+    ej().Form_Activate();
+    take_sent();
+    press(env);
+    drag_to(env, 4, 20);
+    EXPECT_EQ(Juno_Tone[0], 1);
+    EXPECT_EQ(env->Top(), 39);
+    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(0, 1)});
+    release(env);
+    // A lever drag shows no readout.
+    EXPECT_EQ(juno_name(), "NEW");
+}
+
+TEST_F(JunoTest, EnvelopeGraphFollowsTimesAndLevelsAndHidesWithTheReadout) {
+    auto* env = ej().PictureEnv;
+    EXPECT_FALSE(env->isVisible());
+    Pic_Control* l1 = jc("ENV_L1");
+    focus(l1);
+    key(l1, Qt::Key_Up);
+    EXPECT_EQ(Juno_Tone[27], 1);
+    EXPECT_EQ(Juno_Tone[26], 0);
+    EXPECT_TRUE(env->isVisible());
+    // All zero but L1 = 1: a flat line from (5, 130) to (55, 130) after the first rise.
+    EXPECT_EQ(env->LineEnv[0], QLineF(5, 130, 5, 129));
+    EXPECT_EQ(env->LineEnv[3], QLineF(5, 130, 55, 130));
+    Quorlen::get().Timer_Display_Timer();
+    EXPECT_FALSE(env->isVisible());
+    EXPECT_EQ(juno_name(), "NEW");
+
+    const int t[4] = {21, 40, 7, 127}, l[3] = {127, 64, 33};
+    for (int k = 0; k < 4; ++k) Juno_Tone[26 + 2 * k] = static_cast<std::uint8_t>(t[k]);
+    for (int k = 0; k < 3; ++k) Juno_Tone[27 + 2 * k] = static_cast<std::uint8_t>(l[k]);
+    Pic_Control* keyf = jc("ENV_Keyfollow");
+    focus(keyf);
+    key(keyf, Qt::Key_Up); // also draws the graph, which does not depend on it
+    const QPointF p[6] = {{5, 130}, {15.5, 3}, {35.5, 66}, {39, 97}, {89, 97}, {152.5, 130}};
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(env->LineEnv[k], QLineF(p[k], p[k + 1])) << k;
+
+    // While a tone loads: stored and sent, no readout, no graph.
+    Quorlen::get().Timer_Display_Timer();
+    take_sent();
+    Tone_Loading = 255;
+    ej().Tone_Param_Set(26, 3);
+    Tone_Loading = 0;
+    EXPECT_FALSE(env->isVisible());
+    EXPECT_EQ(juno_name(), "NEW");
+    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(26, 3)});
+}
+
+TEST_F(JunoTest, FocusHighlightBlinksAndIsRestoredOnEveryControl) {
+    Pic_Control* bend = jc("Bender_Range");
+    focus(bend);
+    EXPECT_EQ(Focus_Control.data(), bend);
+    Blink_Phase = 0;
+    ed().Timer1_Timer();
+    EXPECT_EQ(bend->Picture().cacheKey(), Quorlen::get().Buttons[1].cacheKey());
+    Pic_Control* t1 = jc("ENV_T1");
+    focus(t1);
+    EXPECT_EQ(bend->Picture().cacheKey(), Quorlen::get().Buttons[0].cacheKey());
+    Blink_Phase = 0;
+    ed().Timer1_Timer();
+    EXPECT_EQ(t1->Picture().cacheKey(), Quorlen::get().Buttons[7].cacheKey());
+}
+
+TEST_F(JunoTest, SwitchingSynthesizersShowsTheMatchingEditorAndKeepsBothTones) {
+    Juno_Tone[16] = 77;
+    Juno_Editor_Redraw();
+    Synth_Type = "JX-8P";
+    Set_Synth();
+    EXPECT_TRUE(ed().frame()->isVisible());
+    EXPECT_FALSE(ej().frame()->isVisible());
+    Tone_Data[34] = 99;
+    Synth_Type = "Alpha Juno";
+    Set_Synth();
+    EXPECT_TRUE(ej().frame()->isVisible());
+    EXPECT_FALSE(ed().frame()->isVisible());
+    EXPECT_FALSE(Quorlen::get().Menu_Tone_Patch->isEnabled());
+    EXPECT_EQ(Juno_Tone[16], 77);
+    EXPECT_EQ(Tone_Data[34], 99);
+    EXPECT_EQ(jc("VCF_Freq")->Top(), Juno_Slider_Pos(16));
+}
+
+TEST_F(JunoTest, NameBoxOpensTheNameWindowOnlyWithoutADialog) {
+    // The box is read-only: clicks and keys never change the text.
+    QTest::mouseClick(ej().Tone_Name, Qt::LeftButton);
+    QTest::keyClick(ej().Tone_Name, Qt::Key_A);
+    EXPECT_EQ(juno_name(), "NEW");
+    EXPECT_EQ(ej().Tone_Name->font().family(), Editor::get().Tone_Name->font().family());
+}
+
+// Pictures of the windows for a person to look at.
+TEST_F(JunoTest, Screenshots) {
+    const QString dir = QDir::tempPath() + "/quorlen-shots";
+    QDir().mkpath(dir);
+    QTest::qWait(20);
+    ej().grab().save(dir + "/juno_new.png");
+    const char* name = "Brass 5-a";
+    for (int i = 0; i < 10; ++i)
+        Juno_Tone[36 + i] = Juno_Char_To_Code(i < 9 ? static_cast<std::uint8_t>(name[i]) : ' ');
+    for (const Juno_Control_Spec& s : Juno_Controls)
+        Juno_Tone[s.param] = static_cast<std::uint8_t>((s.param * 37 + 11) % (s.max + 1));
+    Juno_Editor_Redraw();
+    ej().grab().save(dir + "/juno_tone.png");
+    Pic_Control* t2 = jc("ENV_T2");
+    focus(t2);
+    key(t2, Qt::Key_Up);
+    ej().grab().save(dir + "/juno_env.png");
+    EXPECT_TRUE(QFile::exists(dir + "/juno_tone.png"));
+}
