@@ -8,6 +8,7 @@
 #include "dialogs/input_dlg.h"
 #include "editors/knob_model.h"
 #include "editors/patch_mks70.h"
+#include "help/help.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/receive.h"
@@ -111,6 +112,11 @@ void Reset_Program() {
     MIDI_In_Hdrs.fill(MIDI_In_Hdr{});
     MKS70_Patch_Data.fill(0);
     MKS70_Tone_Side.clear();
+    Help_Table.fill(Help_Row{});
+    Credits_Table.fill(Help_Row{});
+    Help_Topic.clear();
+    Help_Demo_Bytes.fill(0);
+    Help_LED_SW_State = 0;
     Seq_Status = 0x90;
     Synth_Type = "JX-8P";
     Tone_Data.fill(0);
