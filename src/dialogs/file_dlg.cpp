@@ -370,22 +370,24 @@ void File_Dlg::Build_Preview_Panels() {
     FD_SYX_CB_Autoplay->move(6, 27);
     caption(FD_SYX, "Auto Send", nullptr, 26, 5, 110);
     caption(FD_SYX, "Auto Play", nullptr, 26, 25, 110);
-    caption(FD_SYX, "Sound check:", nullptr, 6, 46, 110);
+    caption(FD_SYX, "Sound check:", nullptr, 6, 44, 110);
     for (int i = 0; i < 2; ++i) {
         auto* o = new Picture_Check(FD_SYX, "FD_SYX_OB_Soundcheck", true);
-        o->move(6, 67 + 20 * i);
+        o->move(6, 64 + 18 * i);
         FD_SYX_OB_Soundcheck.push_back(o);
     }
-    caption(FD_SYX, "Note", nullptr, 26, 65, 40);
-    caption(FD_SYX, "Sequence", nullptr, 26, 85, 70);
+    caption(FD_SYX, "Note", nullptr, 26, 62, 40);
+    caption(FD_SYX, "Sequence", nullptr, 26, 80, 70);
     FD_SYX_SoundCheck_Note_List = new QComboBox(FD_SYX);
     FD_SYX_SoundCheck_Note_List->setObjectName("FD_SYX_SoundCheck_Note_List");
-    FD_SYX_SoundCheck_Note_List->setGeometry(6, 108, 60, 22);
+    FD_SYX_SoundCheck_Note_List->setGeometry(6, 116, 60, 22);
     FD_SYX_SoundCheck_Velocity_List = new QComboBox(FD_SYX);
     FD_SYX_SoundCheck_Velocity_List->setObjectName("FD_SYX_SoundCheck_Velocity_List");
-    FD_SYX_SoundCheck_Velocity_List->setGeometry(72, 108, 62, 22);
-    FD_SYX_Button_Start = button_3d(FD_SYX, "FD_SYX_Button_Start", 6, 138, 22, 22);
-    FD_SYX_Button_Stop = button_3d(FD_SYX, "FD_SYX_Button_Stop", 32, 138, 22, 22);
+    FD_SYX_SoundCheck_Velocity_List->setGeometry(72, 116, 62, 22);
+    caption(FD_SYX, "Note", FD_SYX_SoundCheck_Note_List, 6, 98, 60);
+    caption(FD_SYX, "Velocity", FD_SYX_SoundCheck_Velocity_List, 72, 98, 62);
+    FD_SYX_Button_Start = button_3d(FD_SYX, "FD_SYX_Button_Start", 6, 143, 22, 22);
+    FD_SYX_Button_Stop = button_3d(FD_SYX, "FD_SYX_Button_Stop", 32, 143, 22, 22);
 
     FD_SEQ_CB_Autoplay = new Picture_Check(FD_SEQ, "FD_SEQ_CB_Autoplay");
     caption(FD_SEQ, "Auto Play", nullptr, 26, 8, 110);

@@ -40,7 +40,7 @@ const std::array<MKS70_Panel_Spec, 31> MKS70_Panel_Controls{{
     {"Chase_Mode(2)", -1, 86, 159, 14, 14, "A-B-B", 'l'},
     {"UL_Balance", 8, 76, 29, 28, 26, "BALANCE", 'b'},
     {"Dual_Detune", 8, 76, 91, 28, 26, "DUAL DET", 'b'},
-    {"Chromatic_Shift", 8, 111, 335, 28, 26, "CHROMA", 'b'},
+    {"Chromatic_Shift", 8, 111, 335, 28, 26, "CHROMA", 'a'},
     {"Bend_range", 2, 221, 196, 16, 16, "BEND RANGE", 'a'},
     {"Portamento_Sw", 2, 84, 393, 16, 16, "PORTA", 'a'},
     {"Bender", 2, 128, 393, 16, 16, "BENDER", 'a'},
@@ -138,7 +138,8 @@ QPixmap MKS70_Panel_Picture() {
             p.drawText(QRect(s.left - 4 - tw, s.top, tw, s.height), Qt::AlignVCenter, text);
             break;
         case 'a':
-            p.drawText(QRect(cx - 40, s.top - 22, 80, 12), Qt::AlignCenter, text);
+            p.drawText(QRect(cx - 40, s.top - (s.picture == 8 ? 15 : 22), 80, 12), Qt::AlignCenter,
+                       text);
             break;
         default: {
             const int below = s.picture == 6   ? s.top + 30
@@ -149,17 +150,17 @@ QPixmap MKS70_Panel_Picture() {
         }
     }
     // The two printed captions of the detune knob and the tone selector.
-    p.drawText(QRect(165 + 14 - 40, 335 + 27, 80, 12), Qt::AlignCenter, "UNISON DET");
+    p.drawText(QRect(165 + 14 - 40, 335 - 15, 80, 12), Qt::AlignCenter, "UNISON DET");
     p.drawText(QRect(124, 30, 60, 10), Qt::AlignLeft, "TONE");
     p.drawText(QRect(180, 30, 50, 10), Qt::AlignLeft, "NUMBER");
     p.drawText(QRect(238, 30, 84, 10), Qt::AlignLeft, "SPLIT POINT");
     // The maker's line along the bottom edge.
     p.setPen(Ink);
     p.setFont(panel_font(10, true));
-    p.drawText(QRect(6, 262, 110, 30), Qt::AlignLeft | Qt::AlignVCenter, "MKS-70");
+    p.drawText(QRect(8, 372, 70, 20), Qt::AlignLeft | Qt::AlignVCenter, "MKS-70");
     p.setFont(panel_font(8, false));
     p.setPen(Ink_Dim);
-    p.drawText(QRect(6, 282, 120, 12), Qt::AlignLeft, "SUPER JX");
+    p.drawText(QRect(8, 392, 70, 12), Qt::AlignLeft, "SUPER JX");
     return pm;
 }
 
