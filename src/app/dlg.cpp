@@ -17,7 +17,9 @@ namespace {
 std::function<void()> g_waitHook;
 }
 
-void Set_Dlg_Wait_Hook(std::function<void()> hook) { g_waitHook = std::move(hook); }
+void Set_Dlg_Wait_Hook(std::function<void()> hook) {
+    g_waitHook = std::move(hook);
+}
 
 namespace {
 void set_menus(bool enabled) {

@@ -27,4 +27,6 @@ std::uint8_t Soundcheck_Note = 24;
 std::uint8_t Soundcheck_Velocity = 80;
 QString Dir_Tones, Dir_Sequences, Dir_Oscillators;
 
-void Set_Program_Title(const QString& title) { Quorlen::get().setWindowTitle(title); }
+void Set_Program_Title(const QString& title) {
+    Quorlen::get().setWindowTitle(title);
+}

@@ -9,6 +9,7 @@
 #include "editors/patch.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
+#include "midi/midi_setup.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"

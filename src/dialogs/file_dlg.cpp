@@ -370,31 +370,34 @@ void File_Dlg::Build_Preview_Panels() {
     FD_SYX_CB_Autoplay->move(6, 27);
     caption(FD_SYX, "Auto Send", nullptr, 26, 5, 110);
     caption(FD_SYX, "Auto Play", nullptr, 26, 25, 110);
-    caption(FD_SYX, "Sound check:", nullptr, 6, 46, 110);
+    caption(FD_SYX, "Sound check:", nullptr, 6, 44, 110);
     for (int i = 0; i < 2; ++i) {
         auto* o = new Picture_Check(FD_SYX, "FD_SYX_OB_Soundcheck", true);
-        o->move(6, 67 + 20 * i);
+        o->move(6, 64 + 18 * i);
         FD_SYX_OB_Soundcheck.push_back(o);
     }
-    caption(FD_SYX, "Note", nullptr, 26, 65, 40);
-    caption(FD_SYX, "Sequence", nullptr, 26, 85, 70);
+    caption(FD_SYX, "Note", nullptr, 26, 62, 40);
+    caption(FD_SYX, "Sequence", nullptr, 26, 80, 70);
     FD_SYX_SoundCheck_Note_List = new QComboBox(FD_SYX);
     FD_SYX_SoundCheck_Note_List->setObjectName("FD_SYX_SoundCheck_Note_List");
-    FD_SYX_SoundCheck_Note_List->setGeometry(6, 108, 60, 22);
+    FD_SYX_SoundCheck_Note_List->setGeometry(6, 116, 60, 22);
     FD_SYX_SoundCheck_Velocity_List = new QComboBox(FD_SYX);
     FD_SYX_SoundCheck_Velocity_List->setObjectName("FD_SYX_SoundCheck_Velocity_List");
-    FD_SYX_SoundCheck_Velocity_List->setGeometry(72, 108, 62, 22);
-    FD_SYX_Button_Start = button_3d(FD_SYX, "FD_SYX_Button_Start", 6, 136, 30, 26);
-    FD_SYX_Button_Stop = button_3d(FD_SYX, "FD_SYX_Button_Stop", 40, 136, 30, 26);
+    FD_SYX_SoundCheck_Velocity_List->setGeometry(72, 116, 62, 22);
+    caption(FD_SYX, "Note", FD_SYX_SoundCheck_Note_List, 6, 98, 60);
+    caption(FD_SYX, "Velocity", FD_SYX_SoundCheck_Velocity_List, 72, 98, 62);
+    FD_SYX_Button_Start = button_3d(FD_SYX, "FD_SYX_Button_Start", 6, 143, 22, 22);
+    FD_SYX_Button_Stop = button_3d(FD_SYX, "FD_SYX_Button_Stop", 32, 143, 22, 22);
 
     FD_SEQ_CB_Autoplay = new Picture_Check(FD_SEQ, "FD_SEQ_CB_Autoplay");
     caption(FD_SEQ, "Auto Play", nullptr, 26, 8, 110);
     FD_SEQ_Preview = new Picture_Box(FD_SEQ, "FD_SEQ_Preview");
-    FD_SEQ_Button_Start = button_3d(FD_SEQ, "FD_SEQ_Button_Start", 80, 51, 30, 26);
-    FD_SEQ_Button_Stop = button_3d(FD_SEQ, "FD_SEQ_Button_Stop", 80, 83, 30, 26);
+    FD_SEQ_Button_Start = button_3d(FD_SEQ, "FD_SEQ_Button_Start", 84, 51, 22, 22);
+    FD_SEQ_Button_Stop = button_3d(FD_SEQ, "FD_SEQ_Button_Stop", 84, 79, 22, 22);
 
     FD_OSC_Preview = new Picture_Box(FD_OSC, "FD_OSC_Preview");
     FD_OSC_Preview->setGeometry(7, 7, 128, 156);
+    Connect_Preview_Panels();
 }
 
 void Pics_File_Dlg() {
@@ -488,6 +491,7 @@ void File_Dlg::Form_Load() {
     Pics_File_Dlg();
     FD_Setup();
     FD_Drive = FD_List_Drives->Drive();
+    FD_Preview_Setup();
     if (QString* start = kept_folder(); start && QFileInfo(*start).isDir()) {
         FD_List_Files->Set_Path(*start);
         FD_List_Dirs->Set_Path(*start);
@@ -513,6 +517,7 @@ void File_Dlg::Form_QueryUnload() {
     Quorlen::get().Timer_Display->stop();
     Soundcheck_Wait = 1;
     MIDI_AllNotesOff();
+    FD_Preview_Store();
     if (QString* keep = kept_folder()) *keep = FD_List_Files->Path();
     Menus_Enable();
     if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
@@ -628,7 +633,7 @@ void File_Dlg::File_Pressed() {
     FD_FileName->setText(name);
     FD_Selected = name;
     FD_Selected_Kind = "File";
-    // The preview of the clicked file follows here.
+    FD_Click_Preview();
 }
 
 void File_Dlg::FD_List_Files_DblClick() {
@@ -811,6 +816,11 @@ bool File_Dlg::Form_KeyDown(QObject* target, QKeyEvent* event) {
         return true;
     }
     if (event->modifiers() != Qt::AltModifier || key == Vk::Menu) return false;
+    if (Preview_Alt_Key(key)) {
+        Do_Events();
+        FD_FileName->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
     // The Alt keys move the focus; an Alt key of no meaning gives it to the name box.
     switch (key) {
     case 'N':

@@ -5,12 +5,15 @@
 #include "app/form.h"
 #include <QComboBox>
 #include <QListWidget>
+#include <QPixmap>
 #include <QString>
+#include <array>
 #include <cstdint>
 
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class Picture_Box;
 class Picture_Button;
 class Picture_Check;
@@ -110,6 +113,27 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     Picture_Button *FD_SYX_Button_Start, *FD_SYX_Button_Stop, *FD_SEQ_Button_Start,
         *FD_SEQ_Button_Stop;
     Picture_Box *FD_SEQ_Preview, *FD_OSC_Preview;
+    // The cells of the sequence preview: 0 empty, 2 full, 3 soft.
+    std::array<QPixmap, 4> FD_SEQ_Pics;
+
+    // The preview panels (the file click preview, its settings and buttons).
+    void FD_SYX_CB_Autoplay_Click();
+    void FD_SYX_CB_Autosend_Click();
+    void FD_SEQ_CB_Autoplay_Click();
+    void FD_SYX_OB_Soundcheck_Click(int index);
+    void FD_SYX_SoundCheck_Note_List_Click();
+    void FD_SYX_SoundCheck_Velocity_List_Click();
+    void FD_Button_Start_Click(Picture_Button* start);
+    void FD_Button_Stop_Click();
+    void FD_Button_Stop_MouseUp(Picture_Button* stop, Picture_Button* start);
+    // Sets the panels up from the settings when the dialog loads.
+    void FD_Preview_Setup();
+    // Keeps the sound-check note and velocity of the lists when the dialog closes.
+    void FD_Preview_Store();
+    // Loads the clicked file and sounds or plays it.
+    void FD_Click_Preview();
+    // The sound check waiting for the display timer's tick, or not.
+    bool Soundcheck_Pending() const;
 
     void FD_Button_Ok_Click();
     void FD_List_Files_DblClick();
@@ -127,6 +151,10 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     bool Form_KeyDown(QObject* target, QKeyEvent* event);
     void Form_QueryUnload();
     void Build_Preview_Panels();
+    void Connect_Preview_Panels();
+    bool Preview_Alt_Key(int key);
+    void Soundcheck_Poll();
+    QTimer* soundcheck_poll_ = nullptr;
     void Extension_Completion();
     void Select_Name();
     void Show_Dir_Label();
@@ -136,6 +164,8 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
 };
 
 void FD_Setup();
+// Sets the preview panels from AutoPlay_On.
+void FD_Preview_Enable();
 void Pics_File_Dlg();
 // The parent folder with a trailing "/"; the root stays the root.
 QString Parent_Dir(QString& path);

@@ -239,98 +239,21 @@ void Editor::Tone_Param_Send(int p) {
 
 void Editor::Slider_KeyStep(int a, int b, int p, int key) {
     Edit_Value = Tone_Data[p];
-    bool known = true;
-    switch (key) {
-    case Vk::Up:
-    case Vk::Add:
-        Edit_Value += 1;
-        break;
-    case Vk::Down:
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    case Vk::Prior:
-        Edit_Value += 16;
-        break;
-    case Vk::Next:
-        Edit_Value -= 16;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    default:
-        known = false;
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
-    if (known) Tone_Param_Set(p, static_cast<int>(Edit_Value));
+    if (Fader_Key_Step(Edit_Value, key)) Tone_Param_Set(p, static_cast<int>(Edit_Value));
     Slider_Redraw(a, b, p);
 }
 
 void Editor::Switch_KeyStep(int a, int b, int p, int key) {
     int v = Tone_Data[p];
-    bool known = true;
-    switch (key) {
-    case Vk::Up:
-    case Vk::Prior:
-    case Vk::Add:
-        if (v != 127) v += 32;
-        break;
-    case Vk::Down:
-    case Vk::Next:
-    case Vk::Subtract:
-        v = v <= 31 ? 0 : v - 32;
-        break;
-    case Vk::Home:
-        v = 127;
-        break;
-    case Vk::End:
-        v = 0;
-        break;
-    default:
-        known = false;
-    }
+    const bool known = Lever_Key_Step(v, key);
     if ((p == 43 || p == 44) && v > 64) v = 64;
-    if (v > 127) v = 127;
     if (known) Tone_Param_Set(p, v);
     Switch_Redraw(a, b, p);
 }
 
 void Editor::Tune_Knob_Key(int p, int key) {
     Knob_Display_Value = Knob_Val_PM12(Tone_Data[p]);
-    switch (key) {
-    case Vk::Up:
-    case Vk::Right:
-    case Vk::Add:
-        Knob_Display_Value += 1;
-        break;
-    case Vk::Down:
-    case Vk::Left:
-    case Vk::Subtract:
-        Knob_Display_Value -= 1;
-        break;
-    case Vk::Prior:
-        Knob_Display_Value += 6;
-        break;
-    case Vk::Next:
-        Knob_Display_Value -= 6;
-        break;
-    case Vk::Home:
-        Knob_Display_Value = 12;
-        break;
-    case Vk::End:
-        Knob_Display_Value = -12;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        Knob_Display_Value = 0;
-        break;
-    default:
-        break;
-    }
-    Knob_Display_Value = std::clamp(Knob_Display_Value, -12.0, 12.0);
+    Tune_Key_Step(Knob_Display_Value, key);
     Knob_Pointer_Set(12, 10, 12);
     Tone_Param_Set(p, Tune_Semi_To_Value(static_cast<int>(Knob_Display_Value)));
 }

@@ -2,12 +2,14 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "instrument/instrument.h"
+#include "midi/routines.h"
 #include "platform/host.h"
 #include <QApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 QPointer<QWidget> Focus_Control;
@@ -365,4 +367,98 @@ void Knob_Pointer_Set(int x, int y, double step) {
     if (!c || !c->Tag.toLower().startsWith("kn")) return;
     const QPoint d = Knob_Offset(Knob_Display_Value, step);
     c->Set_Pos(x - d.x(), y - d.y());
+}
+
+// ---- Key rules ------------------------------------------------------------------------
+
+bool Fader_Key_Step(double& value, int key) {
+    bool known = true;
+    switch (key) {
+    case Vk::Up:
+    case Vk::Add:
+        value += 1;
+        break;
+    case Vk::Down:
+    case Vk::Subtract:
+        Var_Dec(value);
+        break;
+    case Vk::Prior:
+        value += 16;
+        break;
+    case Vk::Next:
+        value -= 16;
+        break;
+    case Vk::Home:
+        value = 127;
+        break;
+    case Vk::End:
+        value = 0;
+        break;
+    default:
+        known = false;
+    }
+    value = std::clamp(value, 0.0, 127.0);
+    return known;
+}
+
+bool Lever_Key_Step(int& v, int key) {
+    bool known = true;
+    switch (key) {
+    case Vk::Up:
+    case Vk::Prior:
+    case Vk::Add:
+        if (v != 127) v += 32;
+        break;
+    case Vk::Down:
+    case Vk::Next:
+    case Vk::Subtract:
+        v = v <= 31 ? 0 : v - 32;
+        break;
+    case Vk::Home:
+        v = 127;
+        break;
+    case Vk::End:
+        v = 0;
+        break;
+    default:
+        known = false;
+    }
+    if (v > 127) v = 127;
+    return known;
+}
+
+bool Tune_Key_Step(double& semitones, int key) {
+    bool known = true;
+    switch (key) {
+    case Vk::Up:
+    case Vk::Right:
+    case Vk::Add:
+        semitones += 1;
+        break;
+    case Vk::Down:
+    case Vk::Left:
+    case Vk::Subtract:
+        semitones -= 1;
+        break;
+    case Vk::Prior:
+        semitones += 6;
+        break;
+    case Vk::Next:
+        semitones -= 6;
+        break;
+    case Vk::Home:
+        semitones = 12;
+        break;
+    case Vk::End:
+        semitones = -12;
+        break;
+    case Vk::Key0:
+    case Vk::Numpad0:
+        semitones = 0;
+        break;
+    default:
+        known = false;
+    }
+    semitones = std::clamp(semitones, -12.0, 12.0);
+    return known;
 }

@@ -129,3 +129,13 @@ QPoint Knob_Offset(double value, double step);
 
 // Rounds halves to the even neighbour.
 int Round_Even(double v);
+
+// Key rules shared by every window's faders, levers and tune knobs. Each
+// applies one key to a value and keeps it in range; false for a key of no meaning.
+// Fader: arrows and keypad +/- by 1 (never below 0), page keys by 16, Home 127, End 0.
+bool Fader_Key_Step(double& value, int key);
+// Lever: up, page up and keypad + a band higher, their opposites a band lower, Home 127, End 0.
+bool Lever_Key_Step(int& value, int key);
+// Tune knob on its semitone scale -12..+12: arrows and keypad +/- by 1, page keys by 6,
+// Home +12, End -12, "0" the centre.
+bool Tune_Key_Step(double& semitones, int key);

@@ -2,7 +2,6 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "app/recent.h"
-#include "app/main_module.h"
 #include "app/settings.h"
 #include "midi/routines.h"
 #include "platform/msgbox.h"

@@ -25,7 +25,7 @@ TEST_F(InstrumentTest, NewJx8pToneHasCentredTunesAndBlankName) {
 }
 
 TEST_F(InstrumentTest, NewJunoToneIsNamedNewAndLeavesJx8pToneAlone) {
-    Start_Program(); // the start-up reads the synthesizer from the settings
+    Start_Program();           // the start-up reads the synthesizer from the settings
     Synth_Type = "alpha juno"; // any letter case
     Juno_Tone.fill(7);
     Tone_Data.fill(5);

@@ -7,8 +7,11 @@
 #include "dialogs/file_dlg.h"
 #include "dialogs/input_dlg.h"
 #include "editors/knob_model.h"
+#include "editors/patch_mks70.h"
+#include "help/help.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
+#include "midi/receive.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"
@@ -104,6 +107,17 @@ void Reset_Program() {
     AutoPlay_On = 1;
     MIDI_Setup_Needed = 0;
     MIDI_Receiving = 0;
+    AutoSend_Saved = 0;
+    MIDI_In_Buf1.clear();
+    MIDI_In_Buf2.clear();
+    MIDI_In_Hdrs.fill(MIDI_In_Hdr{});
+    MKS70_Patch_Data.fill(0);
+    MKS70_Tone_Side.clear();
+    Help_Table.fill(Help_Row{});
+    Credits_Table.fill(Help_Row{});
+    Help_Topic.clear();
+    Help_Demo_Bytes.fill(0);
+    Help_LED_SW_State = 0;
     Seq_Status = 0x90;
     Synth_Type = "JX-8P";
     Tone_Data.fill(0);
