@@ -4,6 +4,7 @@
 #include "dialogs/picture_buttons.h"
 #include "editors/tname.h"
 #include "midi/sysex.h"
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -159,5 +160,15 @@ TEST_F(TNameTest, ABackgroundClickFocusesTheBox) {
     d.Cmd_Cancel->setFocus();
     QTest::mouseClick(d.Picture1, Qt::LeftButton, {}, QPoint(4, 100));
     EXPECT_EQ(d.focusWidget(), d.Tone_Name);
+    d.Form_Unload();
+}
+
+// Grabs the dialog as a user sees it; the picture lands in the temp folder.
+TEST_F(TNameTest, DrawsItself) {
+    Tone_Name_Text = "BRASS-8";
+    TName_Show();
+    TName& d = TName::get();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    EXPECT_TRUE(d.grab().save(QDir::tempPath() + "/quorlen_tname.png"));
     d.Form_Unload();
 }
