@@ -5,7 +5,6 @@
 #include "app/quorlen.h"
 #include "dialogs/file_dlg.h"
 #include "editors/editor.h"
-#include "editors/tname.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
@@ -220,7 +219,7 @@ TEST_F(MenusTest, ClosingTheOutputOrOpeningFileToneStopsAPlayingSequence) {
     EXPECT_NE(MIDI_Out_Port.Handle, -1);
 }
 
-TEST_F(MenusTest, UndoRestoresAndTheNameAndSequencerCommandsOpenTheirWindows) {
+TEST_F(MenusTest, UndoRestoresAndTheSequencerCommandShowsTheWindow) {
     Tone_Saved = false;
     const JX8P_Tone_Params before = Tone_Data;
     m().Menu_Tone_Random->trigger();
@@ -229,14 +228,6 @@ TEST_F(MenusTest, UndoRestoresAndTheNameAndSequencerCommandsOpenTheirWindows) {
     m().Menu_Edit_Undo->trigger();
     EXPECT_EQ(Tone_Data, before);
     EXPECT_FALSE(m().Menu_Edit_Undo->isEnabled());
-
-    Dlg_Open = "MIDI_Setup";
-    m().Menu_Tone_Name_Click();
-    EXPECT_FALSE(TName::loaded());
-    Dlg_Open.clear();
-    m().Menu_Tone_Name->trigger();
-    ASSERT_TRUE(TName::loaded());
-    TName::get().Form_Unload();
 
     m().Menu_MIDI_Seq->trigger();
     ASSERT_TRUE(Sequencer::loaded());

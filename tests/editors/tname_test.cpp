@@ -1,7 +1,7 @@
 // The tone name dialog: its records, boxes and message, and every way it closes.
+#include "dialogs/picture_buttons.h"
 #include "editor_support.h"
 #include "editors/editor_juno.h"
-#include "dialogs/picture_buttons.h"
 #include "editors/tname.h"
 #include "midi/sysex.h"
 #include <QDir>
@@ -25,9 +25,7 @@ class TNameTest : public EditorTest {
         EXPECT_FALSE(TName::loaded());
         EXPECT_TRUE(Dlg_Open.isEmpty());
     }
-    static std::vector<int> juno_name() {
-        return {Juno_Tone.begin() + 36, Juno_Tone.begin() + 46};
-    }
+    static std::vector<int> juno_name() { return {Juno_Tone.begin() + 36, Juno_Tone.begin() + 46}; }
 };
 
 TEST_F(TNameTest, OpensWithTheNameAsAModalDialog) {
@@ -150,17 +148,6 @@ TEST_F(TNameTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(Juno_Tone[36], 10);
     EXPECT_TRUE(take_sent().empty());
     EXPECT_EQ(Dlg_Count, 0);
-}
-
-TEST_F(TNameTest, ABackgroundClickFocusesTheBox) {
-    TName_Show();
-    TName& d = TName::get();
-    d.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    d.Cmd_Cancel->setFocus();
-    QTest::mouseClick(d.Picture1, Qt::LeftButton, {}, QPoint(4, 100));
-    EXPECT_EQ(d.focusWidget(), d.Tone_Name);
-    d.Form_Unload();
 }
 
 // Grabs the dialog as a user sees it; the picture lands in the temp folder.
