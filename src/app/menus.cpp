@@ -3,24 +3,34 @@
 #include "app/quorlen.h"
 #include "app/recent.h"
 #include "app/save_as.h"
+#include "dialogs/file_dlg.h"
 #include "dialogs/picture_buttons.h"
-#include "midi/midi_setup.h"
+#include "editors/audition.h"
+#include "editors/editor.h"
 #include "editors/knob_model.h"
 #include "editors/patch.h"
+#include "editors/random_tone.h"
+#include "editors/tname.h"
+#include "help/help.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/midi_setup.h"
+#include "midi/receive.h"
+#include "midi/routines.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include "sequencer/oscillator.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <new>
 
 void Quorlen::Build_Menus() {
     QMenuBar* bar = menuBar();
@@ -125,9 +135,64 @@ void Quorlen::Build_Menus() {
     }
 }
 
-void Quorlen::Menu_File_SYX_Click() {}
-void Quorlen::Menu_File_SYX_New_Click() {}
-void Quorlen::Menu_File_SYX_Open_Click() {}
+namespace {
+// Asks to save an unsaved tone first; true when the command may go on.
+// An unsaved tone whose Save As was abandoned stops the command.
+bool tone_save_prompt(bool with_cancel) {
+    int answer = 0;
+    if (!Tone_Saved) {
+        answer = Msg_Box("Save actual TONE first?",
+                         (with_cancel ? Mb::YesNoCancel : Mb::YesNo) | Mb::Question);
+        if (answer == Mb::Yes)
+            Quorlen::get().Menu_File_SYX_SaveAs_Click();
+        else if (answer == Mb::No)
+            Tone_Saved = true;
+    }
+    return Tone_Saved && answer != Mb::Cancel;
+}
+
+// The same for the sequence; the answer given, 0 when nothing was asked.
+int seq_save_prompt() {
+    if (Seq_Saved != 0) return 0;
+    const int answer = Msg_Box("Save actual SEQUENCE first?", Mb::YesNoCancel | Mb::Question);
+    if (answer == Mb::No) Seq_Saved = 255;
+    return answer;
+}
+
+void open_file_dialog(const char* mode) {
+    FD_Mode = mode;
+    File_Dlg::get().Form_Show();
+}
+
+// Stops a playing sequence and closes the port; the JX-8P editor's start
+// button comes back up.
+void stop_playing(Quorlen& m) {
+    if (Seq_Running != 255) return;
+    m.Seq_Tmr->stop();
+    Seq_Step = 0;
+    MIDI_AllNotesOff();
+    MIDI_Out_Close();
+    Seq_Running = 0;
+    ED_Seq_Start_Up(Editor_Audition());
+}
+} // namespace
+
+void Quorlen::Menu_File_SYX_Click() {
+    stop_playing(*this);
+}
+
+void Quorlen::Menu_File_SYX_New_Click() {
+    if (!tone_save_prompt(false)) return;
+    Tone_Saved = true;
+    Tone_Loading = 255;
+    Tone_New();
+    Tone_Loading = 0;
+    Tone_Send();
+}
+
+void Quorlen::Menu_File_SYX_Open_Click() {
+    if (tone_save_prompt(true)) open_file_dialog("Open_SYX");
+}
 
 void Quorlen::Menu_File_SYX_Save_Click() {
     if (Tone_File.isEmpty() || Tone_File == ".syx")
@@ -139,8 +204,20 @@ void Quorlen::Menu_File_SYX_Save_Click() {
 void Quorlen::Menu_File_SYX_SaveAs_Click() {
     SaveAs_SYX();
 }
-void Quorlen::Menu_File_Seq_New_Click() {}
-void Quorlen::Menu_File_Seq_Open_Click() {}
+void Quorlen::Menu_File_Seq_New_Click() {
+    const int answer = seq_save_prompt();
+    if (answer == Mb::Yes) {
+        SaveAs_SEQ();
+        if (Seq_Saved != 255) Msg_Box("Sequence not saved.", Mb::OkOnly | Mb::Exclamation);
+    }
+    if (answer != Mb::Cancel && Seq_Saved == 255) New_SEQ();
+}
+
+void Quorlen::Menu_File_Seq_Open_Click() {
+    const int answer = seq_save_prompt();
+    if (answer == Mb::Yes) Menu_File_Seq_SaveAs_Click();
+    if (Seq_Saved == 255 && answer != Mb::Cancel) open_file_dialog("Open_SEQ");
+}
 
 void Quorlen::Menu_File_Seq_Save_Click() {
     if (Seq_File.isEmpty() || Seq_File == ".seq")
@@ -152,15 +229,24 @@ void Quorlen::Menu_File_Seq_Save_Click() {
 void Quorlen::Menu_File_Seq_SaveAs_Click() {
     SaveAs_SEQ();
 }
-void Quorlen::Menu_File_Osc_Open_Click() {}
+void Quorlen::Menu_File_Osc_Open_Click() {
+    if (tone_save_prompt(true)) open_file_dialog("Open_OSC");
+}
 void Quorlen::Menu_File_Osc_SaveAs_Click() {
     Msg_Box("OSC SaveAs", Mb::OkOnly);
 }
 void Quorlen::Menu_File_Exit_Click() {
     close();
 }
-void Quorlen::Menu_Edit_Undo_Click() {}
-void Quorlen::Menu_MIDI_CloseOutput_Click() {}
+void Quorlen::Menu_Edit_Undo_Click() {
+    Undo_Restore();
+}
+
+void Quorlen::Menu_MIDI_CloseOutput_Click() {
+    MIDI_AllNotesOff();
+    stop_playing(*this);
+    MIDI_Out_Close_All();
+}
 void Quorlen::Menu_MIDI_Setup_Click() {
     if (MIDI_Enabled == 1 && Seq_Running == 255) {
         Seq_Tmr->stop();
@@ -176,11 +262,19 @@ void Quorlen::Menu_MIDI_Osc_Click() {
     osc.Form_Show();
     mdi_->setActiveSubWindow(osc.frame());
 }
-void Quorlen::Menu_MIDI_Seq_Click() {}
+void Quorlen::Menu_MIDI_Seq_Click() {
+    try {
+        Sequencer::get().Form_Show();
+    } catch (const std::bad_alloc&) {
+        Msg_Box("Not enough memory to display the Sequencer Window.");
+    }
+}
 void Quorlen::Menu_MIDI_Seq_Load_Click() {
     Menu_MIDI_Seq_Load->setChecked(!Menu_MIDI_Seq_Load->isChecked());
 }
-void Quorlen::Menu_Tone_Name_Click() {}
+void Quorlen::Menu_Tone_Name_Click() {
+    if (Dlg_Open.isEmpty()) TName_Show();
+}
 void Quorlen::Menu_Tone_Patch_Click() {
     if (Synth_Is(Synth_Type, "JX-8P")) {
         Patch& w = Patch::get();
@@ -191,8 +285,14 @@ void Quorlen::Menu_Tone_Patch_Click() {
         Msg_Box("Sorry, patch settings not available yet.", Mb::OkOnly | Mb::Exclamation);
     }
 }
-void Quorlen::Menu_Tone_Random_Click() {}
-void Quorlen::Menu_Tone_Receive_Click() {}
+void Quorlen::Menu_Tone_Random_Click() {
+    Tone_Random();
+}
+
+void Quorlen::Menu_Tone_Receive_Click() {
+    Focus_Pic_Reset();
+    if (tone_save_prompt(false)) MIDI_Receive_Toggle();
+}
 
 void Quorlen::Menu_Tone_Send_Click() {
     Set_Synth();
@@ -202,7 +302,40 @@ void Quorlen::Menu_Tone_Send_Click() {
 void Quorlen::Menu_Windows_SavePos_Click() {
     Menu_Windows_SavePos->setChecked(!Menu_Windows_SavePos->isChecked());
 }
-void Quorlen::Menu_Windows_Reset_Click() {}
-void Quorlen::Menu_Help_Howto_Click() {}
-void Quorlen::Menu_Help_Search_Click() {}
-void Quorlen::Menu_Help_About_Click() {}
+void Quorlen::Menu_Windows_Reset_Click() {
+    if (Msg_Box("Do you really want to RESET the window settings?", Mb::YesNo | Mb::Question) !=
+        Mb::Yes)
+        return;
+    setWindowState(Qt::WindowNoState);
+    const bool old = Win_Version() < 3.95;
+    int width = old ? 536 : 540;
+    int height = old ? 502 : 506;
+    if (Screen_PPI == 120) {
+        height = 516;
+        width = 540;
+    }
+    if (Host_Screen_Height() < 480) {
+        height = 440;
+        width = 556;
+    }
+    resize(width, height);
+    move(0, 0); // one twip is less than a pixel
+    FD_Left = FD_Top = Patch_Left = Patch_Top = Seq_Left = Seq_Top = 1; // twips
+}
+void Quorlen::Menu_Help_Howto_Click() {
+    Help::get().Cmd_Howto_Click();
+    Help_Topic = "Howto";
+    Help::get().Form_Show();
+}
+
+void Quorlen::Menu_Help_Search_Click() {
+    Help_Topic = "Search";
+    Help::get().Form_Show();
+    if (Dlg_Open == "Help") Help::get().Help_Keyword->setFocus();
+}
+
+void Quorlen::Menu_Help_About_Click() {
+    Help_Topic = "About";
+    Help_Open();
+    Help::get().Form_Show();
+}

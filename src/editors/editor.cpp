@@ -2,6 +2,7 @@
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "editors/audition.h"
 #include "editors/editor_juno.h"
 #include "editors/patch.h"
 #include "instrument/instrument.h"
@@ -9,6 +10,7 @@
 #include "midi/routines.h"
 #include "midi/sysex.h"
 #include "platform/host.h"
+#include "sequencer/playback.h"
 #include <QAction>
 #include <QMdiArea>
 #include <QPaintEvent>
@@ -167,6 +169,8 @@ void Editor::Form_Load() {
     panel_ = Editor_Panel_Picture();
     Pic_Quorlen->Set_Picture(Quorlen_Logo_Picture());
     Pic_Orvel->Set_Picture(Orvel_Logo_Picture());
+    Audition_Attach(Editor_Audition());
+    ED_Seq_Captions_Show(Editor_Audition(), ED_Seq_Pics_Enabled);
     Blink_Phase = 0;
     Focus_Control = DCO1_Range;
     connect(Quorlen::get().Mdi_Area(), &QMdiArea::subWindowActivated, this,
@@ -451,9 +455,6 @@ void Editor::Tone_Name_Click() {
 void Editor::Tone_Name_KeyPress(int) {
     if (Dlg_Open.isEmpty()) TName_Show();
 }
-
-// TODO(name window): the tone name window is not built yet; it opens from here.
-void TName_Show() {}
 
 // ---- Whole tone --------------------------------------------------------------------------------
 

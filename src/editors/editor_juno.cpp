@@ -1,4 +1,5 @@
 #include "editors/editor_juno.h"
+#include "editors/audition.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
@@ -137,6 +138,7 @@ Editor_Juno::Editor_Juno() : Mdi_Form("Alpha Juno Tone Editor") {
 
 void Editor_Juno::Form_Load() {
     Pics_Editor_Juno();
+    Audition_Attach({Keys_Pic, ED_Seq_Start, ED_Seq_Stop, ED_Seq_Start_Pic, ED_Seq_Stop_Pic});
     panel_ = Juno_Panel_Picture();
     Blink_Phase = 0;
     Focus_Control = DCO_Range;

@@ -1,6 +1,7 @@
 #include "sequencer/playback.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "editors/audition.h"
 #include "midi/midi_port.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
@@ -113,28 +114,21 @@ void Seq_Play_Stop() {
 }
 
 void ED_Seq_Pics_On() {
-    // The editor's start and stop caption pictures follow this flag; the
-    // editor shows Start_Enabled / Stop_Enabled while it is true.
     ED_Seq_Pics_Enabled = true;
+    // Only the JX-8P editor's captions follow; an editor loaded later takes
+    // the flag at its load.
+    ED_Seq_Captions_Show(Editor_Audition(), true);
 }
 
 void ED_Seq_Pics_Off() {
     ED_Seq_Pics_Enabled = false;
+    ED_Seq_Captions_Show(Editor_Audition(), false);
 }
 
 void Editor_Seq_Stop_Click() {
-    // While the receive mode is on, the editor's stop ends that mode instead.
-    if (MIDI_Receiving != 0) return;
-    Quorlen::get().Seq_Tmr->stop();
-    // The lights are reset only in an open window; opening it for that would
-    // show a window nobody asked for.
-    if (Seq_Form_Open == 255) Sequencer::get().Seq_Lights_Off();
-    Seq_Step = 0;
-    MIDI_AllNotesOff();
-    MIDI_Out_Close();
-    Seq_Running = 0;
+    ED_Seq_Stop_Click(Editor_Audition());
 }
 
 void Editor_Seq_Stop_MouseUp() {
-    if (Seq_Form_Open == 255) Sequencer::get().Start_Released();
+    ED_Seq_Stop_MouseUp(Editor_Audition());
 }

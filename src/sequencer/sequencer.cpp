@@ -3,6 +3,7 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "app/save_as.h"
+#include "editors/audition.h"
 #include "midi/midi_port.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
@@ -388,7 +389,7 @@ void Sequencer::Start_Released() {
 
 void Sequencer::Seq_Start_MouseDown() {
     Start_Pressed();
-    // The editor's start button shows pressed too, once the editor has one.
+    ED_Seq_Start_MouseDown(Editor_Audition());
 }
 
 void Sequencer::Seq_Start_Click() {
