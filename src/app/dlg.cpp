@@ -16,13 +16,18 @@ QPointer<QWidget> Dlg_Saved_Focus;
 namespace {
 void set_menus(bool enabled) {
     Quorlen& m = Quorlen::get();
-    for (QAction* a : {m.Menu_File, m.Menu_Edit, m.Menu_Tone, m.Menu_MIDI, m.Menu_Windows, m.Menu_Help})
+    for (QAction* a :
+         {m.Menu_File, m.Menu_Edit, m.Menu_Tone, m.Menu_MIDI, m.Menu_Windows, m.Menu_Help})
         a->setEnabled(enabled);
 }
 } // namespace
 
-void Menus_Disable() { set_menus(false); }
-void Menus_Enable() { set_menus(true); }
+void Menus_Disable() {
+    set_menus(false);
+}
+void Menus_Enable() {
+    set_menus(true);
+}
 
 void Dlg_Begin(QWidget* dialog, const QString& name) {
     Editor::get().Timer1->stop();

@@ -21,7 +21,7 @@ template <class T> class Form {
     static void Destroy_Instance() {
         if (!instance_) return;
         // A window inside the document area goes with its frame.
-        if constexpr (requires(T* t) { t->frame(); })
+        if constexpr (requires(T * t) { t->frame(); })
             delete instance_->frame();
         else
             delete instance_.data();

@@ -21,4 +21,6 @@ int Drag_Last_X = 0, Drag_Last_Y = 0;
 int Patch_Left = 0, Patch_Top = 0, Seq_Left = 0, Seq_Top = 0, FD_Left = 0, FD_Top = 0;
 int After_Touch_Index = 0, Key_Mode_Index = 0;
 
-void Set_Program_Title(const QString& title) { Quorlen::get().setWindowTitle(title); }
+void Set_Program_Title(const QString& title) {
+    Quorlen::get().setWindowTitle(title);
+}

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 extern int Dlg_Count;
-extern QString Dlg_Open;      // the dialog now open, empty when none
+extern QString Dlg_Open; // the dialog now open, empty when none
 extern int Screen_PPI;
 extern float Screen_Scale;
 extern int Soundcheck_Wait;
@@ -12,10 +12,10 @@ extern bool Font_Loaded;
 extern double Pi;
 
 extern bool Tone_Saved;
-extern std::uint8_t Seq_Saved;      // 255 saved
-extern std::uint8_t Tone_Loading;   // 255 while a tone is loaded or made
-extern std::uint8_t Seq_Running;    // 255 while the sequence plays
-extern std::uint8_t Seq_Form_Open;  // 255 while the sequencer window is loaded
+extern std::uint8_t Seq_Saved;     // 255 saved
+extern std::uint8_t Tone_Loading;  // 255 while a tone is loaded or made
+extern std::uint8_t Seq_Running;   // 255 while the sequence plays
+extern std::uint8_t Seq_Form_Open; // 255 while the sequencer window is loaded
 extern std::uint8_t Patch_Form_Open;
 extern bool FD_Form_Open;
 

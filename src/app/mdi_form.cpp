@@ -16,10 +16,16 @@ void Mdi_Form::Form_Show() {
     frame_->show();
     frame_->raise();
 }
-void Mdi_Form::Form_Hide() { frame_->hide(); }
+void Mdi_Form::Form_Hide() {
+    frame_->hide();
+}
 
 void Mdi_Form::Set_Outer_Size(int width, int height) {
     frame_->setFixedSize(width, height);
 }
-void Mdi_Form::Move_To(int left, int top) { frame_->move(left, top); }
-void Mdi_Form::Set_Caption(const QString& caption) { frame_->setWindowTitle(caption); }
+void Mdi_Form::Move_To(int left, int top) {
+    frame_->move(left, top);
+}
+void Mdi_Form::Set_Caption(const QString& caption) {
+    frame_->setWindowTitle(caption);
+}

@@ -38,7 +38,8 @@ void Quorlen::Build_Menus() {
     Menu_File_SYX_Trenn_1->setVisible(false);
     recent(syx, Menu_File_SYX_N);
     for (int k = 0; k < 4; ++k)
-        connect(Menu_File_SYX_N[k], &QAction::triggered, this, [k] { Menu_File_SYX_N_Click(k + 1); });
+        connect(Menu_File_SYX_N[k], &QAction::triggered, this,
+                [k] { Menu_File_SYX_N_Click(k + 1); });
 
     QMenu* seq = file->addMenu("Se&quence");
     Menu_File_Seq = seq->menuAction();
@@ -50,7 +51,8 @@ void Quorlen::Build_Menus() {
     Menu_File_Seq_Trenn_1->setVisible(false);
     recent(seq, Menu_File_Seq_N);
     for (int k = 0; k < 4; ++k)
-        connect(Menu_File_Seq_N[k], &QAction::triggered, this, [k] { Menu_File_Seq_N_Click(k + 1); });
+        connect(Menu_File_Seq_N[k], &QAction::triggered, this,
+                [k] { Menu_File_Seq_N_Click(k + 1); });
 
     QMenu* osc = file->addMenu("Os&cillator");
     Menu_File_Osc = osc->menuAction();
@@ -123,7 +125,9 @@ void Quorlen::Menu_File_SYX_Save_Click() {
         Save_SYX(Tone_File);
 }
 
-void Quorlen::Menu_File_SYX_SaveAs_Click() { SaveAs_SYX(); }
+void Quorlen::Menu_File_SYX_SaveAs_Click() {
+    SaveAs_SYX();
+}
 void Quorlen::Menu_File_Seq_New_Click() {}
 void Quorlen::Menu_File_Seq_Open_Click() {}
 
@@ -134,16 +138,24 @@ void Quorlen::Menu_File_Seq_Save_Click() {
         Save_SEQ(Seq_File);
 }
 
-void Quorlen::Menu_File_Seq_SaveAs_Click() { SaveAs_SEQ(); }
+void Quorlen::Menu_File_Seq_SaveAs_Click() {
+    SaveAs_SEQ();
+}
 void Quorlen::Menu_File_Osc_Open_Click() {}
-void Quorlen::Menu_File_Osc_SaveAs_Click() { Msg_Box("OSC SaveAs", Mb::OkOnly); }
-void Quorlen::Menu_File_Exit_Click() { close(); }
+void Quorlen::Menu_File_Osc_SaveAs_Click() {
+    Msg_Box("OSC SaveAs", Mb::OkOnly);
+}
+void Quorlen::Menu_File_Exit_Click() {
+    close();
+}
 void Quorlen::Menu_Edit_Undo_Click() {}
 void Quorlen::Menu_MIDI_CloseOutput_Click() {}
 void Quorlen::Menu_MIDI_Setup_Click() {}
 void Quorlen::Menu_MIDI_Osc_Click() {}
 void Quorlen::Menu_MIDI_Seq_Click() {}
-void Quorlen::Menu_MIDI_Seq_Load_Click() { Menu_MIDI_Seq_Load->setChecked(!Menu_MIDI_Seq_Load->isChecked()); }
+void Quorlen::Menu_MIDI_Seq_Load_Click() {
+    Menu_MIDI_Seq_Load->setChecked(!Menu_MIDI_Seq_Load->isChecked());
+}
 void Quorlen::Menu_Tone_Name_Click() {}
 void Quorlen::Menu_Tone_Patch_Click() {}
 void Quorlen::Menu_Tone_Random_Click() {}

@@ -53,8 +53,8 @@ class Quorlen : public QMainWindow, public Form<Quorlen> {
     std::array<QAction*, 4> Menu_File_Osc_N;
     QAction *Menu_File_Trenn_2, *Menu_File_Exit;
     QAction *Menu_Edit, *Menu_Edit_Undo;
-    QAction *Menu_MIDI, *Menu_MIDI_CloseOutput, *Menu_MIDI_Setup, *Menu_MIDI_Trenn,
-        *Menu_MIDI_Osc, *Menu_MIDI_Seq, *Menu_MIDI_Seq_Load;
+    QAction *Menu_MIDI, *Menu_MIDI_CloseOutput, *Menu_MIDI_Setup, *Menu_MIDI_Trenn, *Menu_MIDI_Osc,
+        *Menu_MIDI_Seq, *Menu_MIDI_Seq_Load;
     QAction *Menu_Tone, *Menu_Tone_Name, *Menu_Tone_Patch, *Menu_Tone_Trenn1, *Menu_Tone_Random,
         *Menu_Tone_Trenn2, *Menu_Tone_Receive, *Menu_Tone_Send;
     QAction *Menu_Windows, *Menu_Windows_SavePos, *Menu_Windows_Reset;

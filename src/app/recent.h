@@ -11,4 +11,6 @@ void Recent_Seq_Add(QString name);
 // Menu_File_SYX_1_Click .. Menu_File_SYX_4_Click, by entry number 1..4.
 void Menu_File_SYX_N_Click(int k);
 void Menu_File_Seq_N_Click(int k);
-inline void Menu_File_Seq_1_Click() { Menu_File_Seq_N_Click(1); }
+inline void Menu_File_Seq_1_Click() {
+    Menu_File_Seq_N_Click(1);
+}

@@ -16,7 +16,9 @@ void INI_Write(const QString& section, const QString& key, QString value) {
     Profile_Write(section, key, value, INI_File);
 }
 
-void Load_Settings() { Settings_Loaded = true; }
+void Load_Settings() {
+    Settings_Loaded = true;
+}
 
 void Save_Settings() {
     // A start-up refused before the settings were read must not overwrite

@@ -7,7 +7,9 @@
 #include "platform/msgbox.h"
 #include <QLabel>
 
-QString Display_Font_Path() { return Program_Folder() + Path_Separator + "JX8P.FNT"; }
+QString Display_Font_Path() {
+    return Program_Folder() + Path_Separator + "JX8P.FNT";
+}
 
 void Display_Font_Init() {
     if (Host_Add_Font(Display_Font_Path()) == 0) {

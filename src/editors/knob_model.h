@@ -4,7 +4,7 @@
 #include <QWidget>
 
 extern QPointer<QWidget> Focus_Control; // the control with the blinking highlight
-extern int Blink_Phase;                  // 0 or 1
+extern int Blink_Phase;                 // 0 or 1
 extern int Edit_Value;
 extern int Knob_Display_Value;
 extern int Last_Param, Last_Value;

@@ -3,7 +3,9 @@
 
 Patch::Patch() : Mdi_Form("Patch Parameter") {}
 
-void Patch::Form_Load() { Patch_Form_Open = 255; }
+void Patch::Form_Load() {
+    Patch_Form_Open = 255;
+}
 
 void Patch::Unload() {
     if (!loaded()) return;

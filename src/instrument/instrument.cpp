@@ -1,13 +1,13 @@
 #include "instrument/instrument.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
-#include "platform/msgbox.h"
 #include "editors/editor.h"
 #include "editors/editor_juno.h"
 #include "editors/patch.h"
 #include "editors/patch_mks70.h"
 #include "midi/midi_port.h"
 #include "midi/tone_files.h"
+#include "platform/msgbox.h"
 
 JX8P_Tone_Params Tone_Data{};
 JX8P_Patch_Params Patch_Data{};

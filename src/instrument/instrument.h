@@ -9,7 +9,7 @@ using JX8P_Patch_Params = std::array<std::uint8_t, 9>;
 using Juno_Tone_Params = std::array<std::uint8_t, 49>;
 using MKS70_Patch_Params = std::array<std::uint8_t, 65>;
 
-extern JX8P_Tone_Params Tone_Data;   // also the MKS-70 tone
+extern JX8P_Tone_Params Tone_Data; // also the MKS-70 tone
 extern JX8P_Patch_Params Patch_Data;
 extern Juno_Tone_Params Juno_Tone;
 extern MKS70_Patch_Params MKS70_Patch_Data;

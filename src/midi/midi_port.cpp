@@ -29,7 +29,9 @@ std::uint32_t pack(int status, int d1, int d2) {
     return static_cast<std::uint32_t>((status & 0xFF) | ((d1 & 0xFF) << 8) | ((d2 & 0xFF) << 16));
 }
 
-int channel_bits() { return (MIDI_Channel - 1) & 0x0F; }
+int channel_bits() {
+    return (MIDI_Channel - 1) & 0x0F;
+}
 
 QString error_text(int r) {
     QString text = "Unknown error";
@@ -119,10 +121,18 @@ bool MIDI_ReadConfig() {
     return out && in;
 }
 
-bool MIDI_Out_Config() { return config_port(MIDI_Out_Port, MIDI_Out_Caps, "OUTPUT", "output"); }
-bool MIDI_In_Config() { return config_port(MIDI_In_Port, MIDI_In_Caps, "INPUT", "input"); }
-int MIDI_Out_FindDevice(const QString& name) { return find_device(MIDI_Out_Caps, name); }
-int MIDI_In_FindDevice(const QString& name) { return find_device(MIDI_In_Caps, name); }
+bool MIDI_Out_Config() {
+    return config_port(MIDI_Out_Port, MIDI_Out_Caps, "OUTPUT", "output");
+}
+bool MIDI_In_Config() {
+    return config_port(MIDI_In_Port, MIDI_In_Caps, "INPUT", "input");
+}
+int MIDI_Out_FindDevice(const QString& name) {
+    return find_device(MIDI_Out_Caps, name);
+}
+int MIDI_In_FindDevice(const QString& name) {
+    return find_device(MIDI_In_Caps, name);
+}
 
 void MIDI_Out_Open() {
     if (MIDI_Enabled != 1 || MIDI_Out_Port.Handle != -1) return;
@@ -176,7 +186,8 @@ void MIDI_AllNotesOff() {
 void MIDI_SendNote(int note, int velocity) {
     if (MIDI_Enabled != 1) return;
     MIDI_Out_Open();
-    const int r = Midi_Host().outShortMsg(MIDI_Out_Port.Handle, pack(0x90 + channel_bits(), note, velocity));
+    const int r =
+        Midi_Host().outShortMsg(MIDI_Out_Port.Handle, pack(0x90 + channel_bits(), note, velocity));
     if (r != 0) MIDI_Out_ShowError(r, "MIDI_SendNote");
 }
 
@@ -184,7 +195,8 @@ void Seq_SendAllNotesOff() {
     if (MIDI_Enabled != 1) return;
     Seq_Status = 0xB0 + channel_bits();
     MIDI_Out_Open();
-    const int r = Midi_Host().outShortMsg(MIDI_Out_Port.Handle, pack(0xB0 + channel_bits(), 0x7B, 0));
+    const int r =
+        Midi_Host().outShortMsg(MIDI_Out_Port.Handle, pack(0xB0 + channel_bits(), 0x7B, 0));
     if (r != 0) MIDI_Out_ShowError(r, "Seq_SendAllNotesOff");
     Seq_Status = 0x90 + channel_bits();
 }
@@ -199,7 +211,8 @@ void MIDI_SendSysEx(const std::string& s) {
     MIDI_Out_Open();
     // The bytes stay in MIDI_Out_Hdr until the next long message, past the unprepare.
     MIDI_Out_Hdr.lpData = s;
-    MIDI_Out_Hdr.dwBufferLength = MIDI_Out_Hdr.dwBytesRecorded = static_cast<std::uint32_t>(s.size());
+    MIDI_Out_Hdr.dwBufferLength = MIDI_Out_Hdr.dwBytesRecorded =
+        static_cast<std::uint32_t>(s.size());
     MIDI_Out_Hdr.dwUser = MIDI_Out_Hdr.dwFlags = 0;
     MidiHost& host = Midi_Host();
     const MidiHandle h = MIDI_Out_Port.Handle;

@@ -11,7 +11,7 @@
 struct MIDI_Port {
     std::int16_t Dev_Index = 0; // -1: the system's default destination
     QString Dev_Name;
-    MidiHandle Handle = -1;     // -1 while closed
+    MidiHandle Handle = -1; // -1 while closed
 };
 
 struct MIDI_Caps {
@@ -28,14 +28,14 @@ struct MIDI_Hdr {
 };
 extern MIDI_Hdr MIDI_Out_Hdr;
 
-extern std::uint8_t MIDI_Enabled;  // 1 enabled
-extern std::uint8_t MIDI_Channel;  // 1..16 as the user sees it
-extern std::uint8_t AutoSend_On;   // 1: every edit goes out at once
-extern std::uint8_t AutoPlay_On;   // 1: the file dialog sounds what it previews
-extern int MIDI_Setup_Needed;      // 1: the setup dialog opens at start-up
+extern std::uint8_t MIDI_Enabled; // 1 enabled
+extern std::uint8_t MIDI_Channel; // 1..16 as the user sees it
+extern std::uint8_t AutoSend_On;  // 1: every edit goes out at once
+extern std::uint8_t AutoPlay_On;  // 1: the file dialog sounds what it previews
+extern int MIDI_Setup_Needed;     // 1: the setup dialog opens at start-up
 extern int MIDI_Receiving;
-extern int Seq_Status;             // status byte of the sequencer's notes
-extern QString Synth_Type;         // "JX-8P", "MKS-70" or "Alpha Juno"
+extern int Seq_Status;     // status byte of the sequencer's notes
+extern QString Synth_Type; // "JX-8P", "MKS-70" or "Alpha Juno"
 
 bool MIDI_Init();
 bool MIDI_GetDevices();

@@ -6,7 +6,9 @@
 
 int File_Err = 0;
 
-void Do_Events() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void Do_Events() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 bool File_Exists(QString path) {
     if (path.endsWith(Path_Separator)) path.chop(1);

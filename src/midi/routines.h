@@ -2,7 +2,9 @@
 // Small routines shared by every module.
 #include <QString>
 
-template <class T> void Var_Inc(T& v) { v = static_cast<T>(v + 1); }
+template <class T> void Var_Inc(T& v) {
+    v = static_cast<T>(v + 1);
+}
 // Never below 0.
 template <class T> void Var_Dec(T& v) {
     if (v != 0) v = static_cast<T>(v - 1);

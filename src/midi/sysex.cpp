@@ -28,7 +28,8 @@ int hex_digit(char c) {
     return -1;
 }
 
-template <size_t N> void append_tokens(std::string& text, const std::array<std::uint8_t, N>& bytes) {
+template <size_t N>
+void append_tokens(std::string& text, const std::array<std::uint8_t, N>& bytes) {
     for (std::uint8_t b : bytes) text += Hex(b) + " ";
 }
 
@@ -56,7 +57,8 @@ std::string header(const char* prefix, const char* suffix) {
 
 std::string Hex_To_Str(const std::string& s) {
     std::string out;
-    size_t p = 0; // zero-based: the classic routine counts from 1 and stops before the last character
+    size_t p =
+        0; // zero-based: the classic routine counts from 1 and stops before the last character
     while (p + 1 < s.size()) {
         int value = 0;
         const size_t end = std::min(p + 2, s.size());
@@ -128,7 +130,9 @@ int Tone_To_SysEx() {
     return 89;
 }
 
-void Tone_To_SysEx_Str() { SysEx_Str = Hex_To_Str(tone_text()); }
+void Tone_To_SysEx_Str() {
+    SysEx_Str = Hex_To_Str(tone_text());
+}
 
 void Tone_Send() {
     if (MIDI_Enabled != 1) return;

@@ -8,9 +8,9 @@
 extern std::string Hdr_Tone_APR, Hdr_Tone_IPR, Hdr_ToneB_APR, Hdr_ToneB_IPR, Hdr_Patch_APR,
     Hdr_Patch_IPR;
 
-extern std::string SysEx_Str;                 // the message being built; bytes once converted
+extern std::string SysEx_Str;                  // the message being built; bytes once converted
 extern std::array<std::uint8_t, 89> SysEx_Buf; // the file image of the tone
-extern std::string SysEx_Text;                // the last single-parameter text an editor sent
+extern std::string SysEx_Text;                 // the last single-parameter text an editor sent
 
 // A byte as its token: upper-case hex without leading zeros.
 std::string Hex(unsigned value);

@@ -19,16 +19,24 @@ int g_lastError = 0;
 QString Program_Folder() {
     return g_folder.isEmpty() ? QCoreApplication::applicationDirPath() : g_folder;
 }
-void Set_Program_Folder(const QString& folder) { g_folder = folder; }
+void Set_Program_Folder(const QString& folder) {
+    g_folder = folder;
+}
 
 int Host_Screen_PPI() {
     if (g_ppiOverride) return g_ppiOverride;
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? static_cast<int>(std::lround(s->logicalDotsPerInchY())) : 96;
 }
-void Set_Screen_PPI_Override(int ppi) { g_ppiOverride = ppi; }
-double Twips_Per_Pixel_X() { return 1440.0 / Host_Screen_PPI(); }
-double Twips_Per_Pixel_Y() { return 1440.0 / Host_Screen_PPI(); }
+void Set_Screen_PPI_Override(int ppi) {
+    g_ppiOverride = ppi;
+}
+double Twips_Per_Pixel_X() {
+    return 1440.0 / Host_Screen_PPI();
+}
+double Twips_Per_Pixel_Y() {
+    return 1440.0 / Host_Screen_PPI();
+}
 int Host_Screen_Height() {
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->geometry().height() : 768;
@@ -43,7 +51,9 @@ void Host_Beep() {
     if (g_soundHook) g_soundHook("beep");
     QApplication::beep();
 }
-void Set_Sound_Hook(std::function<void(const QString&)> hook) { g_soundHook = std::move(hook); }
+void Set_Sound_Hook(std::function<void(const QString&)> hook) {
+    g_soundHook = std::move(hook);
+}
 
 int Host_Add_Font(const QString& path) {
     if (!QFile::exists(path)) {
@@ -68,7 +78,9 @@ int Host_Remove_Font(const QString& path) {
     g_fonts.erase(it);
     return 1;
 }
-int Host_Last_Error() { return g_lastError; }
+int Host_Last_Error() {
+    return g_lastError;
+}
 
 std::uint32_t Host_Get_Version() {
     const QStringList parts = QSysInfo::kernelVersion().split('.');
@@ -83,45 +95,74 @@ int Virtual_Key(const QKeyEvent& e) {
     if (pad) {
         if (k >= Qt::Key_0 && k <= Qt::Key_9) return Vk::Numpad0 + (k - Qt::Key_0);
         switch (k) {
-        case Qt::Key_Plus: return Vk::Add;
-        case Qt::Key_Minus: return Vk::Subtract;
-        case Qt::Key_Asterisk: return Vk::Multiply;
-        case Qt::Key_Slash: return Vk::Divide;
+        case Qt::Key_Plus:
+            return Vk::Add;
+        case Qt::Key_Minus:
+            return Vk::Subtract;
+        case Qt::Key_Asterisk:
+            return Vk::Multiply;
+        case Qt::Key_Slash:
+            return Vk::Divide;
         case Qt::Key_Period:
-        case Qt::Key_Comma: return Vk::Decimal;
-        default: break; // keypad arrows, Home, End... as the main ones
+        case Qt::Key_Comma:
+            return Vk::Decimal;
+        default:
+            break; // keypad arrows, Home, End... as the main ones
         }
     }
     if (k >= Qt::Key_0 && k <= Qt::Key_9) return Vk::Key0 + (k - Qt::Key_0);
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return Vk::KeyA + (k - Qt::Key_A);
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return Vk::F1 + (k - Qt::Key_F1);
     switch (k) {
-    case Qt::Key_Backspace: return Vk::Back;
+    case Qt::Key_Backspace:
+        return Vk::Back;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return Vk::Tab;
+    case Qt::Key_Backtab:
+        return Vk::Tab;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return Vk::Return;
-    case Qt::Key_Shift: return Vk::Shift;
-    case Qt::Key_Control: return Vk::Control;
-    case Qt::Key_Alt: return Vk::Menu;
-    case Qt::Key_Escape: return Vk::Escape;
-    case Qt::Key_Space: return Vk::Space;
-    case Qt::Key_PageUp: return Vk::Prior;
-    case Qt::Key_PageDown: return Vk::Next;
-    case Qt::Key_End: return Vk::End;
-    case Qt::Key_Home: return Vk::Home;
-    case Qt::Key_Left: return Vk::Left;
-    case Qt::Key_Up: return Vk::Up;
-    case Qt::Key_Right: return Vk::Right;
-    case Qt::Key_Down: return Vk::Down;
-    case Qt::Key_Insert: return Vk::Insert;
-    case Qt::Key_Delete: return Vk::Delete;
+    case Qt::Key_Enter:
+        return Vk::Return;
+    case Qt::Key_Shift:
+        return Vk::Shift;
+    case Qt::Key_Control:
+        return Vk::Control;
+    case Qt::Key_Alt:
+        return Vk::Menu;
+    case Qt::Key_Escape:
+        return Vk::Escape;
+    case Qt::Key_Space:
+        return Vk::Space;
+    case Qt::Key_PageUp:
+        return Vk::Prior;
+    case Qt::Key_PageDown:
+        return Vk::Next;
+    case Qt::Key_End:
+        return Vk::End;
+    case Qt::Key_Home:
+        return Vk::Home;
+    case Qt::Key_Left:
+        return Vk::Left;
+    case Qt::Key_Up:
+        return Vk::Up;
+    case Qt::Key_Right:
+        return Vk::Right;
+    case Qt::Key_Down:
+        return Vk::Down;
+    case Qt::Key_Insert:
+        return Vk::Insert;
+    case Qt::Key_Delete:
+        return Vk::Delete;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: return Vk::OemPlus;
+    case Qt::Key_Equal:
+        return Vk::OemPlus;
     case Qt::Key_Minus:
-    case Qt::Key_Underscore: return Vk::OemMinus;
-    case Qt::Key_Comma: return Vk::OemComma;
-    case Qt::Key_Period: return Vk::OemPeriod;
-    default: return 0;
+    case Qt::Key_Underscore:
+        return Vk::OemMinus;
+    case Qt::Key_Comma:
+        return Vk::OemComma;
+    case Qt::Key_Period:
+        return Vk::OemPeriod;
+    default:
+        return 0;
     }
 }

@@ -14,11 +14,20 @@ int show_box(const MsgBoxCall& call) {
     box.setWindowTitle(call.title);
     box.setText(call.text);
     switch (call.style & 0x70) {
-    case Mb::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Mb::Question: box.setIcon(QMessageBox::Question); break;
-    case Mb::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Mb::Information: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case Mb::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Mb::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Mb::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Mb::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     struct Btn {
         QMessageBox::StandardButton qt;
@@ -26,7 +35,9 @@ int show_box(const MsgBoxCall& call) {
     };
     std::vector<Btn> buttons;
     switch (call.style & 0x0F) {
-    case Mb::OkCancel: buttons = {{QMessageBox::Ok, Mb::Ok}, {QMessageBox::Cancel, Mb::Cancel}}; break;
+    case Mb::OkCancel:
+        buttons = {{QMessageBox::Ok, Mb::Ok}, {QMessageBox::Cancel, Mb::Cancel}};
+        break;
     case Mb::AbortRetryIgnore:
         buttons = {{QMessageBox::Abort, Mb::Abort},
                    {QMessageBox::Retry, Mb::Retry},
@@ -37,11 +48,15 @@ int show_box(const MsgBoxCall& call) {
                    {QMessageBox::No, Mb::No},
                    {QMessageBox::Cancel, Mb::Cancel}};
         break;
-    case Mb::YesNo: buttons = {{QMessageBox::Yes, Mb::Yes}, {QMessageBox::No, Mb::No}}; break;
+    case Mb::YesNo:
+        buttons = {{QMessageBox::Yes, Mb::Yes}, {QMessageBox::No, Mb::No}};
+        break;
     case Mb::RetryCancel:
         buttons = {{QMessageBox::Retry, Mb::Retry}, {QMessageBox::Cancel, Mb::Cancel}};
         break;
-    default: buttons = {{QMessageBox::Ok, Mb::Ok}}; break;
+    default:
+        buttons = {{QMessageBox::Ok, Mb::Ok}};
+        break;
     }
     QMessageBox::StandardButtons all;
     for (const Btn& b : buttons) all |= b.qt;
@@ -64,4 +79,6 @@ int Msg_Box(const QString& text, int style, const QString& title) {
     return show_box(call);
 }
 
-void Set_MsgBox_Handler(MsgBoxHandler handler) { handler_slot() = std::move(handler); }
+void Set_MsgBox_Handler(MsgBoxHandler handler) {
+    handler_slot() = std::move(handler);
+}

@@ -17,7 +17,8 @@ QStringList read_lines(const QString& file) {
 // The section's name when the line is a section head, else a null string.
 QString section_of(const QString& line) {
     const QString t = line.trimmed();
-    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return t.mid(1, t.size() - 2).trimmed();
+    if (t.size() >= 2 && t.front() == '[' && t.back() == ']')
+        return t.mid(1, t.size() - 2).trimmed();
     return {};
 }
 

@@ -3,7 +3,9 @@
 
 Sequencer::Sequencer() : Mdi_Form("Sequencer") {}
 
-void Sequencer::Form_Load() { Seq_Form_Open = 255; }
+void Sequencer::Form_Load() {
+    Seq_Form_Open = 255;
+}
 
 void Sequencer::Unload() {
     if (!loaded()) return;

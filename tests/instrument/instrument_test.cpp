@@ -1,8 +1,8 @@
+#include "app/main_module.h"
+#include "app/quorlen.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "support/fixture.h"
-#include "app/quorlen.h"
-#include "app/main_module.h"
 #include <QAction>
 
 class InstrumentTest : public ProgramTest {};

@@ -33,14 +33,16 @@ int FakeMidiHost::outPrepareHeader(MidiHandle handle, const std::string& bytes) 
     const int r = next(Event::Prepare);
     events.push_back({Event::Prepare, handle, bytes});
     if (r != 0) return r;
-    return std::find(open_.begin(), open_.end(), handle) != open_.end() ? 0 : MidiResult::InvalidHandle;
+    return std::find(open_.begin(), open_.end(), handle) != open_.end() ? 0
+                                                                        : MidiResult::InvalidHandle;
 }
 
 int FakeMidiHost::outLongMsg(MidiHandle handle, const std::string& bytes) {
     const int r = next(Event::Long);
     events.push_back({Event::Long, handle, bytes});
     if (r != 0) return r;
-    return std::find(open_.begin(), open_.end(), handle) != open_.end() ? 0 : MidiResult::InvalidHandle;
+    return std::find(open_.begin(), open_.end(), handle) != open_.end() ? 0
+                                                                        : MidiResult::InvalidHandle;
 }
 
 int FakeMidiHost::outUnprepareHeader(MidiHandle handle, const std::string& bytes) {
@@ -66,13 +68,15 @@ std::vector<std::string> FakeMidiHost::sent() const {
         if (e.kind == Event::Long)
             out.push_back(e.bytes);
         else if (e.kind == Event::Short)
-            out.push_back(e.bytes.substr(0, static_cast<size_t>(Short_Msg_Length(static_cast<std::uint8_t>(e.bytes[0])))));
+            out.push_back(e.bytes.substr(
+                0, static_cast<size_t>(Short_Msg_Length(static_cast<std::uint8_t>(e.bytes[0])))));
     }
     return out;
 }
 
 int FakeMidiHost::count(Event::Kind kind) const {
-    return static_cast<int>(std::count_if(events.begin(), events.end(), [kind](const Event& e) { return e.kind == kind; }));
+    return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                          [kind](const Event& e) { return e.kind == kind; }));
 }
 
 FakeMidiHost& Install_Fake_Midi() {

@@ -28,7 +28,9 @@ MsgBoxRecorder::MsgBoxRecorder() {
     });
 }
 
-MsgBoxRecorder::~MsgBoxRecorder() { Set_MsgBox_Handler({}); }
+MsgBoxRecorder::~MsgBoxRecorder() {
+    Set_MsgBox_Handler({});
+}
 
 QStringList MsgBoxRecorder::texts() const {
     QStringList out;
@@ -93,7 +95,8 @@ void Reset_Program() {
     Tone_File.clear();
     SysEx_Str.clear();
     SysEx_Text.clear();
-    Hdr_Tone_APR = Hdr_Tone_IPR = Hdr_ToneB_APR = Hdr_ToneB_IPR = Hdr_Patch_APR = Hdr_Patch_IPR = "";
+    Hdr_Tone_APR = Hdr_Tone_IPR = Hdr_ToneB_APR = Hdr_ToneB_IPR = Hdr_Patch_APR = Hdr_Patch_IPR =
+        "";
     Focus_Control = nullptr;
     Dlg_Saved_Focus = nullptr;
     Seq_File.clear();
@@ -112,7 +115,9 @@ ProgramTest::~ProgramTest() {
     Set_Program_Folder(QString());
 }
 
-void ProgramTest::Start_Program() { Quorlen::get(); }
+void ProgramTest::Start_Program() {
+    Quorlen::get();
+}
 
 void ProgramTest::Write_Settings(const QString& text) {
     QFile f(folder.filePath("Quorlen.INI"));
