@@ -3,6 +3,7 @@
 #include <chrono>
 #include <deque>
 #include <jack/jack.h>
+#include <jack/midiport.h>
 #include <thread>
 
 namespace {
@@ -61,14 +62,11 @@ struct RtMidiHost::Port {
 
 RtMidiHost::RtMidiHost(const std::string& clientName) : clientName_(clientName) {
     std::unique_ptr<RtMidiOut> out = try_out(RtMidi::LINUX_ALSA, clientName_);
-    if (out) {
-        api_ = RtMidi::LINUX_ALSA;
-    } else {
-        out = try_out(RtMidi::UNIX_JACK, clientName_);
-        if (out) api_ = RtMidi::UNIX_JACK;
+    if (!out) {
+        open_jack();
+        return;
     }
-    if (!out) return;
-
+    api_ = RtMidi::LINUX_ALSA;
     CallbackState state;
     out->setErrorCallback(record_error, &state);
     const unsigned n = out->getPortCount();
@@ -85,23 +83,32 @@ RtMidiHost::RtMidiHost(const std::string& clientName) : clientName_(clientName) 
         in.setErrorCallback(nullptr, nullptr);
     } catch (const RtMidiError&) {
     }
+}
 
-    if (api_ == RtMidi::UNIX_JACK) {
-        // RtMidi keeps quiet when the server dies; a watcher client of our own tells us.
-        auto watch = std::make_unique<Watch>();
-        jack_status_t status;
-        watch->client =
-            jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
-        if (watch->client) {
-            jack_on_shutdown(watch->client, &Watch::shutdown, watch.get());
-            jack_set_process_callback(watch->client, &Watch::process, watch.get());
-            if (jack_activate(watch->client) == 0) {
-                watch_ = std::move(watch);
-            } else {
-                jack_client_close(watch->client);
-            }
-        }
+void RtMidiHost::open_jack() {
+    // One client of our own reaches the server, lists the ports as RtMidi
+    // names them, and stays to hear the server go away, which RtMidi keeps
+    // quiet about. Without a server JACK is not offered at all: probing it
+    // through RtMidi costs start-up time for nothing.
+    auto watch = std::make_unique<Watch>();
+    jack_status_t status;
+    watch->client = jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
+    if (!watch->client) return;
+    auto list = [&](unsigned long flags, std::vector<QString>& names) {
+        const char** ports = jack_get_ports(watch->client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+        for (size_t i = 0; ports && ports[i]; ++i) names.push_back(QString::fromUtf8(ports[i]));
+        jack_free(ports);
+    };
+    list(JackPortIsInput, outNames_);
+    list(JackPortIsOutput, inNames_);
+    jack_on_shutdown(watch->client, &Watch::shutdown, watch.get());
+    jack_set_process_callback(watch->client, &Watch::process, watch.get());
+    if (jack_activate(watch->client) != 0) {
+        jack_client_close(watch->client);
+        return;
     }
+    api_ = RtMidi::UNIX_JACK;
+    watch_ = std::move(watch);
 }
 
 RtMidiHost::~RtMidiHost() {
@@ -220,7 +227,7 @@ int RtMidiHost::reserve(Port& p, size_t size) {
     const size_t need = size + Ring_Entry_Overhead;
     if (need > Ring_Budget) return MidiResult::InvalidParam;
     if (stalled(p)) return MidiResult::NotReady;
-    const auto deadline = std::chrono::steady_clock::now() + Drain_Timeout;
+    std::chrono::steady_clock::time_point deadline{};
     for (;;) {
         // Whatever was queued before the count stood at c has gone out once
         // it reaches c + 3: a whole cycle has then begun and ended after it.
@@ -231,7 +238,9 @@ int RtMidiHost::reserve(Port& p, size_t size) {
         }
         if (p.pending + need <= Ring_Budget) return MidiResult::Ok;
         if (server_gone()) return MidiResult::NotEnabled;
-        if (std::chrono::steady_clock::now() > deadline) {
+        const auto clock = std::chrono::steady_clock::now();
+        if (deadline == std::chrono::steady_clock::time_point{}) deadline = clock + Drain_Timeout;
+        if (clock > deadline) {
             p.stalled = true;
             p.stalledAt = now;
             return MidiResult::NotReady;

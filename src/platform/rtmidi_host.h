@@ -1,5 +1,5 @@
 #pragma once
-// MIDI over RtMidi: the ALSA sequencer when it can be opened, else JACK.
+// MIDI over RtMidi: the ALSA sequencer when it can be opened, else a running JACK server.
 #include "platform/midi_host.h"
 #include <RtMidi.h>
 #include <map>
@@ -38,6 +38,7 @@ class RtMidiHost : public MidiHost {
     bool server_gone() const;
     bool stalled(Port& p) const;
     void retire(Port& p);
+    void open_jack();
 
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
     std::vector<std::unique_ptr<RtMidiOut>> spare_; // closed outputs, kept for the next open
