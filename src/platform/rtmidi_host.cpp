@@ -1,5 +1,10 @@
 #include "platform/rtmidi_host.h"
+#include <atomic>
+#include <chrono>
+#include <deque>
 #include <jack/jack.h>
+#include <jack/midiport.h>
+#include <thread>
 
 namespace {
 struct CallbackState {
@@ -20,27 +25,48 @@ std::unique_ptr<RtMidiOut> try_out(RtMidi::Api api, const std::string& name) {
     }
 }
 
-void jack_gone(void* arg) {
-    static_cast<std::atomic<bool>*>(arg)->store(true);
-}
+// RtMidi's JACK output queues each message in a ring of 16 KiB that its
+// process callback empties once per cycle, and spins without end while the
+// ring is full. Without a running cycle (a server that died, or one that
+// stalls) that would freeze the program, so we never let more than this
+// much wait unconfirmed in the ring.
+constexpr size_t Ring_Budget = 12288;
+constexpr size_t Ring_Entry_Overhead = sizeof(int); // RtMidi stores the length first
+constexpr auto Drain_Timeout = std::chrono::seconds(1);
 } // namespace
+
+struct RtMidiHost::Watch {
+    jack_client_t* client = nullptr;
+    std::atomic<bool> gone{false};
+    std::atomic<std::uint64_t> cycles{0};
+
+    static int process(jack_nframes_t, void* arg) {
+        static_cast<Watch*>(arg)->cycles.fetch_add(1, std::memory_order_release);
+        return 0;
+    }
+    static void shutdown(void* arg) { static_cast<Watch*>(arg)->gone.store(true); }
+};
 
 struct RtMidiHost::Port {
     std::unique_ptr<RtMidiOut> out;
     CallbackState state;
+    // Bytes handed to RtMidi and not yet known to be sent, by the watcher's
+    // cycle count at the time.
+    std::deque<std::pair<std::uint64_t, size_t>> queued;
+    size_t pending = 0;
+    // Set when the ring did not drain in time: the cycle count then. Until
+    // the count moves again every send fails at once instead of waiting.
+    bool stalled = false;
+    std::uint64_t stalledAt = 0;
 };
 
-RtMidiHost::RtMidiHost(const std::string& clientName)
-    : clientName_(clientName), serverGone_(std::make_shared<std::atomic<bool>>(false)) {
+RtMidiHost::RtMidiHost(const std::string& clientName) : clientName_(clientName) {
     std::unique_ptr<RtMidiOut> out = try_out(RtMidi::LINUX_ALSA, clientName_);
-    if (out) {
-        api_ = RtMidi::LINUX_ALSA;
-    } else {
-        out = try_out(RtMidi::UNIX_JACK, clientName_);
-        if (out) api_ = RtMidi::UNIX_JACK;
+    if (!out) {
+        open_jack();
+        return;
     }
-    if (!out) return;
-
+    api_ = RtMidi::LINUX_ALSA;
     CallbackState state;
     out->setErrorCallback(record_error, &state);
     const unsigned n = out->getPortCount();
@@ -57,28 +83,66 @@ RtMidiHost::RtMidiHost(const std::string& clientName)
         in.setErrorCallback(nullptr, nullptr);
     } catch (const RtMidiError&) {
     }
+}
 
-    if (api_ == RtMidi::UNIX_JACK) {
-        // RtMidi keeps quiet when the server dies; a watcher client of our own tells us.
-        jack_status_t status;
-        auto* client =
-            jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
-        if (client) {
-            jack_on_shutdown(client, jack_gone, serverGone_.get());
-            jack_activate(client);
-            jackWatch_ = client;
-        }
+void RtMidiHost::open_jack() {
+    // One client of our own reaches the server, lists the ports as RtMidi
+    // names them, and stays to hear the server go away, which RtMidi keeps
+    // quiet about. Without a server JACK is not offered at all: probing it
+    // through RtMidi costs start-up time for nothing.
+    auto watch = std::make_unique<Watch>();
+    jack_status_t status;
+    watch->client = jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
+    if (!watch->client) return;
+    auto list = [&](unsigned long flags, std::vector<QString>& names) {
+        const char** ports = jack_get_ports(watch->client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+        for (size_t i = 0; ports && ports[i]; ++i) names.push_back(QString::fromUtf8(ports[i]));
+        jack_free(ports);
+    };
+    list(JackPortIsInput, outNames_);
+    list(JackPortIsOutput, inNames_);
+    jack_on_shutdown(watch->client, &Watch::shutdown, watch.get());
+    jack_set_process_callback(watch->client, &Watch::process, watch.get());
+    if (jack_activate(watch->client) != 0) {
+        jack_client_close(watch->client);
+        return;
     }
+    api_ = RtMidi::UNIX_JACK;
+    watch_ = std::move(watch);
 }
 
 RtMidiHost::~RtMidiHost() {
-    const bool gone = serverGone_->load();
-    for (auto& [h, p] : ports_) {
-        // A dead JACK server cannot be spoken to any more; let the ports go unclosed.
-        if (gone) (void)p.release();
-    }
+    for (auto& [h, p] : ports_) retire(*p);
     ports_.clear();
-    if (jackWatch_ && !gone) jack_client_close(static_cast<jack_client_t*>(jackWatch_));
+    // RtMidi 5.0 frees the ring of a JACK output before it closes its client,
+    // so a process cycle that starts in between reads freed memory. Its JACK
+    // outputs therefore live as long as the program; the server drops their
+    // clients when it ends.
+    if (api_ == RtMidi::UNIX_JACK)
+        for (auto& out : spare_) (void)out.release();
+    spare_.clear();
+    if (watch_) jack_client_close(watch_->client);
+}
+
+void RtMidiHost::retire(Port& p) {
+    if (!p.out) return;
+    if (api_ != RtMidi::UNIX_JACK) {
+        p.out.reset();
+        return;
+    }
+    // Closing waits a second for a process cycle, which a dead server never
+    // runs and a frozen one never ends: such outputs are let go unclosed.
+    if (server_gone() || p.stalled) {
+        (void)p.out.release();
+        return;
+    }
+    p.out->closePort();
+    p.out->setErrorCallback(nullptr, nullptr);
+    spare_.push_back(std::move(p.out));
+}
+
+bool RtMidiHost::server_gone() const {
+    return watch_ && watch_->gone.load();
 }
 
 int RtMidiHost::outCount() {
@@ -101,10 +165,15 @@ RtMidiHost::Port* RtMidiHost::port(MidiHandle handle) {
 
 int RtMidiHost::outOpen(int device, MidiHandle& handle) {
     if (api_ == RtMidi::UNSPECIFIED) return MidiResult::NoDriver;
-    if (serverGone_->load()) return MidiResult::NotEnabled;
+    if (server_gone()) return MidiResult::NotEnabled;
     if (device < -1 || device >= outCount()) return MidiResult::BadDeviceId;
     auto p = std::make_unique<Port>();
-    p->out = try_out(api_, clientName_);
+    if (!spare_.empty()) {
+        p->out = std::move(spare_.back());
+        spare_.pop_back();
+    } else {
+        p->out = try_out(api_, clientName_);
+    }
     if (!p->out) return MidiResult::NoDriver;
     p->out->setErrorCallback(record_error, &p->state);
     if (device == -1) {
@@ -115,10 +184,16 @@ int RtMidiHost::outOpen(int device, MidiHandle& handle) {
         unsigned found = n;
         for (unsigned i = 0; i < n; ++i)
             if (QString::fromStdString(p->out->getPortName(i)) == outNames_[device]) found = i;
-        if (found == n) return MidiResult::BadDeviceId;
+        if (found == n) {
+            retire(*p);
+            return MidiResult::BadDeviceId;
+        }
         p->out->openPort(found, "out");
     }
-    if (p->state.failed) return MidiResult::Allocated;
+    if (p->state.failed) {
+        retire(*p);
+        return MidiResult::Allocated;
+    }
     handle = nextHandle_++;
     ports_[handle] = std::move(p);
     return MidiResult::Ok;
@@ -127,11 +202,51 @@ int RtMidiHost::outOpen(int device, MidiHandle& handle) {
 int RtMidiHost::send(MidiHandle handle, const unsigned char* data, size_t size) {
     Port* p = port(handle);
     if (!p) return MidiResult::InvalidHandle;
-    if (serverGone_->load()) return MidiResult::NotEnabled;
+    if (server_gone()) return MidiResult::NotEnabled;
     if (size == 0) return MidiResult::InvalidParam;
+    if (const int r = reserve(*p, size); r != MidiResult::Ok) return r;
     p->state.failed = false;
     p->out->sendMessage(data, size);
+    if (watch_) {
+        const std::uint64_t now = watch_->cycles.load(std::memory_order_acquire);
+        if (p->queued.empty() || p->queued.back().first != now) p->queued.emplace_back(now, 0);
+        p->queued.back().second += size + Ring_Entry_Overhead;
+        p->pending += size + Ring_Entry_Overhead;
+    }
     return p->state.failed ? MidiResult::Error : MidiResult::Ok;
+}
+
+bool RtMidiHost::stalled(Port& p) const {
+    if (p.stalled && watch_->cycles.load(std::memory_order_acquire) != p.stalledAt)
+        p.stalled = false;
+    return p.stalled;
+}
+
+int RtMidiHost::reserve(Port& p, size_t size) {
+    if (!watch_) return MidiResult::Ok; // ALSA, or a JACK we cannot watch
+    const size_t need = size + Ring_Entry_Overhead;
+    if (need > Ring_Budget) return MidiResult::InvalidParam;
+    if (stalled(p)) return MidiResult::NotReady;
+    std::chrono::steady_clock::time_point deadline{};
+    for (;;) {
+        // Whatever was queued before the count stood at c has gone out once
+        // it reaches c + 3: a whole cycle has then begun and ended after it.
+        const std::uint64_t now = watch_->cycles.load(std::memory_order_acquire);
+        while (!p.queued.empty() && p.queued.front().first + 3 <= now) {
+            p.pending -= p.queued.front().second;
+            p.queued.pop_front();
+        }
+        if (p.pending + need <= Ring_Budget) return MidiResult::Ok;
+        if (server_gone()) return MidiResult::NotEnabled;
+        const auto clock = std::chrono::steady_clock::now();
+        if (deadline == std::chrono::steady_clock::time_point{}) deadline = clock + Drain_Timeout;
+        if (clock > deadline) {
+            p.stalled = true;
+            p.stalledAt = now;
+            return MidiResult::NotReady;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
 }
 
 int RtMidiHost::outShortMsg(MidiHandle handle, std::uint32_t packed) {
@@ -142,7 +257,12 @@ int RtMidiHost::outShortMsg(MidiHandle handle, std::uint32_t packed) {
 }
 
 int RtMidiHost::outPrepareHeader(MidiHandle handle, const std::string&) {
-    return port(handle) ? MidiResult::Ok : MidiResult::InvalidHandle;
+    Port* p = port(handle);
+    if (!p) return MidiResult::InvalidHandle;
+    // The long message's own result goes unread, so trouble is told here.
+    if (server_gone()) return MidiResult::NotEnabled;
+    if (watch_ && stalled(*p)) return MidiResult::NotReady;
+    return MidiResult::Ok;
 }
 
 int RtMidiHost::outLongMsg(MidiHandle handle, const std::string& bytes) {
@@ -156,7 +276,7 @@ int RtMidiHost::outUnprepareHeader(MidiHandle handle, const std::string&) {
 int RtMidiHost::outClose(MidiHandle handle) {
     auto it = ports_.find(handle);
     if (it == ports_.end()) return MidiResult::InvalidHandle;
-    if (serverGone_->load()) (void)it->second.release(); // see the destructor
+    retire(*it->second);
     ports_.erase(it);
     return MidiResult::Ok;
 }

@@ -1,8 +1,7 @@
 #pragma once
-// MIDI over RtMidi: the ALSA sequencer when it can be opened, else JACK.
+// MIDI over RtMidi: the ALSA sequencer when it can be opened, else a running JACK server.
 #include "platform/midi_host.h"
 #include <RtMidi.h>
-#include <atomic>
 #include <map>
 #include <memory>
 #include <vector>
@@ -35,8 +34,16 @@ class RtMidiHost : public MidiHost {
     std::string clientName_;
     RtMidi::Api api_ = RtMidi::UNSPECIFIED;
     std::vector<QString> outNames_, inNames_;
+    int reserve(Port& p, size_t size);
+    bool server_gone() const;
+    bool stalled(Port& p) const;
+    void retire(Port& p);
+    void open_jack();
+
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
+    std::vector<std::unique_ptr<RtMidiOut>> spare_; // closed outputs, kept for the next open
     MidiHandle nextHandle_ = 1;
-    void* jackWatch_ = nullptr; // a JACK client of our own that hears the server go away
-    std::shared_ptr<std::atomic<bool>> serverGone_;
+    // A JACK client of our own that hears the server go away and counts its cycles.
+    struct Watch;
+    std::unique_ptr<Watch> watch_;
 };

@@ -1,0 +1,15 @@
+// The yardstick for start-up: a bare Qt program with a main window that
+// holds an MDI area, shown and exposed, then ended.
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QMainWindow main;
+    main.setCentralWidget(new QMdiArea);
+    main.resize(800, 600);
+    main.show();
+    return QTest::qWaitForWindowExposed(&main) ? 0 : 1;
+}

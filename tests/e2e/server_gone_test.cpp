@@ -1,0 +1,127 @@
+// The JACK server going away, or freezing, while the output is open. Each
+// test has a server of its own; these live in a program of their own because
+// libjack cannot serve clients of two servers in one process.
+#include "e2e_support.h"
+
+namespace {
+// A server of its own, so that stopping it leaves the shared one alone.
+class MidiServerGone : public MidiE2E {
+  protected:
+    void SetUp() override {
+        const char* old = std::getenv("JACK_DEFAULT_SERVER");
+        if (old) oldServer = old;
+        if (oldServer.empty()) GTEST_SKIP() << "no JACK server set up for this test";
+        // A name that stays the same from run to run: JACK keeps a server's
+        // name in a registry of eight places and frees it only for a server
+        // of the same name.
+        server = std::make_unique<JackServer>(oldServer + "-own");
+        if (!server->start()) GTEST_SKIP() << "jackd could not be started";
+        setenv("JACK_DEFAULT_SERVER", server->name().c_str(), 1);
+        Start_With_Synth();
+    }
+    void TearDown() override {
+        MidiE2E::TearDown();
+        server.reset();
+        if (oldServer.empty())
+            unsetenv("JACK_DEFAULT_SERVER");
+        else
+            setenv("JACK_DEFAULT_SERVER", oldServer.c_str(), 1);
+    }
+    std::string oldServer;
+    std::unique_ptr<JackServer> server;
+};
+
+TEST_F(MidiServerGone, SendingAfterTheServerStoppedReportsAndTurnsMidiOff) {
+    MIDI_SendNote(60, 100);
+    ASSERT_EQ(Receive(synth->in, 1).size(), 1u);
+
+    server->stop();
+    QElapsedTimer t;
+    t.start();
+    // The shutdown notice comes on JACK's thread; until it is in, sends still look fine.
+    while (MIDI_Enabled == 1 && t.elapsed() < 3000) {
+        Tone_Send();
+        if (!boxes.calls.empty()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "OutPreparerHeader\r\nThe MIDI system is not running.");
+    EXPECT_EQ(MIDI_Enabled, 1); // a long message's trouble does not switch MIDI off
+
+    boxes.clear();
+    MIDI_SendNote(60, 0);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "MIDI_SendNote*: (3) The MIDI system is not running.");
+    EXPECT_EQ(MIDI_Enabled, 0);
+    EXPECT_EQ(MIDI_Out_Port.Handle, -1);
+
+    boxes.clear();
+    MIDI_SendNote(60, 100);
+    Tone_Send();
+    MIDI_AllNotesOff();
+    EXPECT_TRUE(boxes.calls.empty());
+
+    // Letting the host go must not wait on the dead server.
+    t.restart();
+    MIDI_Out_Close_All();
+    Set_Midi_Host(std::make_unique<FakeMidiHost>());
+    EXPECT_LT(t.elapsed(), 500);
+}
+
+// A server that stops running cycles (frozen, not gone) must not freeze the
+// program once the output ring is full.
+TEST_F(MidiServerGone, StalledServerMakesTheSendFailInsteadOfHanging) {
+    Synth_Type = "JX-8P";
+    Set_Synth();
+    MIDI_SendNote(60, 100); // the port is open before the server freezes
+    ASSERT_EQ(Receive(synth->in, 1).size(), 1u);
+    ASSERT_EQ(kill(server->pid(), SIGSTOP), 0);
+    // Whatever happens below, the server runs again in the end.
+    struct Resume {
+        pid_t pid;
+        std::atomic<bool> done{false};
+        std::thread thread{[this] {
+            const auto until = Clock::now() + std::chrono::seconds(8);
+            while (!done && Clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            kill(pid, SIGCONT);
+        }};
+        ~Resume() {
+            done = true;
+            thread.join();
+        }
+    } resume{server->pid()};
+    QElapsedTimer t;
+    t.start();
+    int sent = 0;
+    while (boxes.calls.empty() && sent < 3000) {
+        MIDI_SendSysEx(Param_Bytes(sent % 59, 1));
+        ++sent;
+    }
+    qDebug() << "stalled after" << sent << "messages," << t.elapsed() << "ms";
+    ASSERT_EQ(boxes.texts().join("|").toStdString(), "OutPreparerHeader\r\nThe MIDI port is busy.");
+    EXPECT_LT(sent, 3000);
+    EXPECT_LT(t.elapsed(), 2500);
+
+    boxes.clear();
+    t.restart();
+    MIDI_SendNote(60, 100);
+    EXPECT_EQ(boxes.texts().join("|").toStdString(), "MIDI_SendNote*: (67) The MIDI port is busy.");
+    EXPECT_EQ(MIDI_Enabled, 0);
+    MIDI_Out_Close_All();
+    qDebug() << "closed after" << t.elapsed() << "ms";
+    EXPECT_LT(t.elapsed(), 1000);
+}
+
+TEST_F(MidiServerGone, OpeningAfterTheServerStoppedReportsOnce) {
+    MIDI_Out_Close_All();
+    server->stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    MIDI_Enabled = 1;
+    MIDI_SendNote(60, 100);
+    ASSERT_GE(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "MIDI_Out_Open*: (3) The MIDI system is not running.");
+    EXPECT_EQ(MIDI_Enabled, 0);
+    EXPECT_EQ(MIDI_Out_Port.Handle, -1);
+}
+} // namespace
