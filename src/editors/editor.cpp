@@ -166,7 +166,6 @@ Editor::Editor() : Mdi_Form("JX-8P Tone Editor") {
 
 void Editor::Form_Load() {
     Pics_Editor();
-    panel_ = Editor_Panel_Picture();
     Pic_Quorlen->Set_Picture(Quorlen_Logo_Picture());
     Pic_Orvel->Set_Picture(Orvel_Logo_Picture());
     Audition_Attach(Editor_Audition());
@@ -207,7 +206,9 @@ void Editor::Timer1_Timer() {
 
 void Editor::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    if (!panel_.isNull()) p.drawPixmap(e->rect(), panel_, e->rect());
+    // Drawn when first seen: the editor of the other synthesizer may never be.
+    if (panel_.isNull()) panel_ = Editor_Panel_Picture();
+    p.drawPixmap(e->rect(), panel_, e->rect());
 }
 
 Pic_Control* Editor::Param_Control(int p) const {

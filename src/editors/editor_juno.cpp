@@ -139,7 +139,6 @@ Editor_Juno::Editor_Juno() : Mdi_Form("Alpha Juno Tone Editor") {
 void Editor_Juno::Form_Load() {
     Pics_Editor_Juno();
     Audition_Attach({Keys_Pic, ED_Seq_Start, ED_Seq_Stop, ED_Seq_Start_Pic, ED_Seq_Stop_Pic});
-    panel_ = Juno_Panel_Picture();
     Blink_Phase = 0;
     Focus_Control = DCO_Range;
     connect(Quorlen::get().Mdi_Area(), &QMdiArea::subWindowActivated, this,
@@ -168,7 +167,9 @@ void Editor_Juno::Form_Deactivate() {
 
 void Editor_Juno::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    if (!panel_.isNull()) p.drawPixmap(e->rect(), panel_, e->rect());
+    // Drawn when first seen: the editor of the other synthesizer may never be.
+    if (panel_.isNull()) panel_ = Juno_Panel_Picture();
+    p.drawPixmap(e->rect(), panel_, e->rect());
 }
 
 Pic_Control* Editor_Juno::Param_Control(int p) const {
