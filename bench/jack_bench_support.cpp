@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <jack/jack.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -22,15 +23,15 @@ double Ms_Since(Clock::time_point t0, Clock::time_point t) {
 
 // ---- JACK server -------------------------------------------------------------
 
-Jack_Server::Jack_Server(const std::string& name, int period) {
+Jack_Server::Jack_Server(const std::string& name, int period, bool realtime) {
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
     const pid_t pid = fork();
     if (pid == 0) {
         const std::string p = std::to_string(period);
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
-        execlp("jackd", "jackd", "-n", name.c_str(), "-r", "-d", "dummy", "-r", "48000", "-p",
-               p.c_str(), static_cast<char*>(nullptr));
+        execlp("jackd", "jackd", "-n", name.c_str(), realtime ? "-R" : "-r", "-d", "dummy", "-r",
+               "48000", "-p", p.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     if (pid < 0) return;
@@ -58,6 +59,7 @@ struct Listener::Record {
     static constexpr int Capacity = 4096;
     Times at = Times(Capacity);
     std::atomic<int> count{0};
+    std::atomic<int> xruns{0};
     Message_Filter keep;
 };
 
@@ -71,6 +73,11 @@ void on_midi(double, std::vector<unsigned char>* message, void* user) {
     r->at[i] = now;
     r->count.store(i + 1, std::memory_order_release);
 }
+
+int on_xrun(void* user) {
+    static_cast<Listener::Record*>(user)->xruns.fetch_add(1);
+    return 0;
+}
 } // namespace
 
 Listener::Listener(const std::string& tag, Message_Filter keep)
@@ -82,15 +89,26 @@ Listener::Listener(const std::string& tag, Message_Filter keep)
     in_->openVirtualPort("input");
     source_ = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, tag + "-src");
     source_->openVirtualPort("out");
+    if (jack_client_t* c = jack_client_open((tag + "-xrun").c_str(), JackNoStartServer, nullptr)) {
+        jack_set_xrun_callback(c, on_xrun, record_.get());
+        jack_activate(c);
+        xrun_client_ = c;
+    }
 }
 
 Listener::~Listener() {
+    if (xrun_client_) jack_client_close(static_cast<jack_client_t*>(xrun_client_));
     in_->closePort();
     in_->cancelCallback();
 }
 
 void Listener::Reset() {
     record_->count.store(0);
+    record_->xruns.store(0);
+}
+
+int Listener::Xruns() const {
+    return xrun_client_ ? record_->xruns.load() : -1;
 }
 
 int Listener::Count() const {

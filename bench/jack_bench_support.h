@@ -27,10 +27,11 @@ double Ms_Since(Clock::time_point t0, Clock::time_point t);
 
 // A jackd of our own: server "name", dummy backend at 48000 Hz with the given
 // period. JACK_DEFAULT_SERVER is set to the name, so every client of this
-// process (RtMidi included) finds it. Stopped by the destructor.
+// process (RtMidi included) finds it. Without realtime scheduling by default,
+// as the machines that run this may not grant it. Stopped by the destructor.
 class Jack_Server {
   public:
-    Jack_Server(const std::string& name, int period);
+    Jack_Server(const std::string& name, int period, bool realtime = false);
     ~Jack_Server();
     Jack_Server(const Jack_Server&) = delete;
     Jack_Server& operator=(const Jack_Server&) = delete;
@@ -55,6 +56,9 @@ class Listener {
     int Count() const;
     // The first at_most arrivals of the record.
     Times Arrivals(int at_most) const;
+    // Cycles the server reported late (xruns) since the last Reset: a late
+    // cycle can lose the MIDI events it carried.
+    int Xruns() const;
 
     struct Record;
 
@@ -62,6 +66,7 @@ class Listener {
     std::unique_ptr<Record> record_;
     std::unique_ptr<RtMidiIn> in_;
     std::unique_ptr<RtMidiOut> source_;
+    void* xrun_client_ = nullptr;
 };
 
 // The real host, with the moment of each kept send noted in Sends.

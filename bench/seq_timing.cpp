@@ -2,7 +2,7 @@
 // sequence through a real RtMidiHost into a private JACK server with the dummy
 // backend, and a JACK MIDI input of our own notes when each step arrives.
 //
-//   seq_timing [--period FRAMES] [--steps N] [--tempo BPM]...
+//   seq_timing [--period FRAMES] [--steps N] [--tempo BPM]... [--realtime 1]
 //
 // Every step holds one note in its top row, so the first message of each tick
 // is a note-on with a velocity; that note-on is the step's moment, both where
@@ -39,33 +39,49 @@ bool strikes(std::uint8_t status, std::uint8_t velocity) {
     return (status & 0xF0) == 0x90 && velocity > 0;
 }
 
-// Time from each send to its arrival, in ms: mean and largest.
-std::pair<double, double> latency(const Times& sent, const Times& got) {
-    const size_t n = std::min(sent.size(), got.size());
-    double sum = 0, worst = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const double d = Ms_Since(sent[i], got[i]);
-        sum += d;
-        worst = std::max(worst, d);
+// Pairs each send with its arrival (the first arrival within half a step
+// after it): the time between them, in ms, and the steps that never arrived.
+struct Pairing {
+    double mean = 0, max = 0;
+    std::vector<int> missing;
+};
+
+Pairing pair_up(const Times& sent, const Times& got, double step_ms) {
+    Pairing p;
+    size_t j = 0;
+    int paired = 0;
+    for (size_t i = 0; i < sent.size(); ++i) {
+        while (j < got.size() && got[j] < sent[i]) ++j;
+        if (j == got.size() || Ms_Since(sent[i], got[j]) >= step_ms / 2) {
+            p.missing.push_back(static_cast<int>(i));
+            continue;
+        }
+        const double d = Ms_Since(sent[i], got[j++]);
+        p.mean += d;
+        p.max = std::max(p.max, d);
+        ++paired;
     }
-    return {n ? sum / static_cast<double>(n) : 0.0, worst};
+    if (paired) p.mean /= paired;
+    return p;
 }
 } // namespace
 
 int main(int argc, char** argv) {
     int period = 256, steps = 256;
+    bool realtime = false;
     std::vector<int> tempos;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
         if (a == "--period") period = std::atoi(argv[i + 1]);
         if (a == "--steps") steps = std::max(2, std::atoi(argv[i + 1]));
+        if (a == "--realtime") realtime = std::atoi(argv[i + 1]) != 0;
         if (a == "--tempo") tempos.push_back(std::clamp(std::atoi(argv[i + 1]), 1, 120));
     }
     if (tempos.empty()) tempos = {120, 30};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     const std::string tag = "seqbench" + std::to_string(getpid());
-    const Jack_Server jack(tag, period);
+    const Jack_Server jack(tag, period, realtime);
     if (!jack.Running()) {
         std::fprintf(stderr, "jackd did not start\n");
         return 1;
@@ -106,15 +122,15 @@ int main(int argc, char** argv) {
         w.Seq_Directions_Click(0);
 
         QTimer* timer = main.Seq_Tmr;
-        std::printf("JACK dummy backend, 48000 Hz, period %d frames (%.2f ms); %d intervals a run; "
-                    "step timer %s\n",
-                    period, Jack_Server::Period_Ms(period), steps,
+        std::printf("JACK dummy backend%s, 48000 Hz, period %d frames (%.2f ms); %d intervals a "
+                    "run; step timer %s\n",
+                    realtime ? " (realtime)" : "", period, Jack_Server::Period_Ms(period), steps,
                     timer->timerType() == Qt::PreciseTimer ? "precise" : "NOT precise");
-        std::printf("%5s %6s | %-45s | %-45s | %-13s\n", "tempo", "step", "arrival (JACK input)",
+        std::printf("%5s %6s | %-44s | %-44s | %-13s |\n", "tempo", "step", "arrival (JACK input)",
                     "sending (program timer)", "send->arrival");
-        std::printf("%5s %6s | %8s %8s %8s %8s %8s | %8s %8s %8s %8s %8s | %6s %6s\n", "bpm", "ms",
-                    "mean", "mean-set", "p99 dev", "worst", "drift", "mean", "mean-set", "p99 dev",
-                    "worst", "drift", "mean", "max");
+        std::printf("%5s %6s | %8s %8s %8s %8s %8s | %8s %8s %8s %8s %8s | %6s %6s | %5s\n", "bpm",
+                    "ms", "mean", "mean-set", "p99 dev", "worst", "drift", "mean", "mean-set",
+                    "p99 dev", "worst", "drift", "mean", "max", "xruns");
         bool within = true;
         for (int tempo : tempos) {
             if (status) break;
@@ -138,18 +154,19 @@ int main(int argc, char** argv) {
             const int n = static_cast<int>(got.size());
             const Times sent(host->Sends.begin(), host->Sends.begin() + steps + 1);
             const Figures a = Measure(got, step_ms), s = Measure(sent, step_ms);
-            // Paired step by step, so only when every step arrived.
-            const auto [lat_mean, lat_max] =
-                n == steps + 1 ? latency(sent, got) : std::pair<double, double>{0, 0};
+            const Pairing pairs = pair_up(sent, got, step_ms);
             std::printf(
                 "%5d %6d | %8.3f %+8.3f %8.3f %8.3f %+8.3f | %8.3f %+8.3f %8.3f %8.3f %+8.3f | "
-                "%6.2f %6.2f\n",
+                "%6.2f %6.2f | %5d\n",
                 tempo, step_ms, a.mean, a.mean - step_ms, a.p99, a.worst, a.drift, s.mean,
-                s.mean - step_ms, s.p99, s.worst, s.drift, lat_mean, lat_max);
-            const bool lost = a.lost > 0 || n < steps + 1;
-            if (lost)
-                std::printf("  %d of %d steps did not arrive (left out of the figures)\n",
-                            a.lost + steps + 1 - n, steps + 1);
+                s.mean - step_ms, s.p99, s.worst, s.drift, pairs.mean, pairs.max, listener.Xruns());
+            const bool lost = !pairs.missing.empty() || n < steps + 1;
+            if (lost) {
+                std::printf("  %zu of %d steps did not arrive (left out of the figures):",
+                            pairs.missing.size(), steps + 1);
+                for (int i : pairs.missing) std::printf(" %d", i);
+                std::printf("\n");
+            }
             within = within && !lost && std::abs(a.mean - step_ms) <= 0.5 && a.p99 < 2.0 &&
                      std::abs(a.drift) <= 5.0;
         }
