@@ -1,0 +1,232 @@
+#include "jack_bench_support.h"
+#include "platform/rtmidi_host.h"
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <RtMidi.h>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <jack/jack.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace bench {
+
+double Ms_Since(Clock::time_point t0, Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(t - t0).count();
+}
+
+// ---- JACK server -------------------------------------------------------------
+
+Jack_Server::Jack_Server(const std::string& name, int period, bool realtime) {
+    setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string p = std::to_string(period);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        execlp("jackd", "jackd", "-n", name.c_str(), realtime ? "-R" : "-r", "-d", "dummy", "-r",
+               "48000", "-p", p.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) return;
+    for (int i = 0; i < 100; ++i) {
+        if (std::system("jack_lsp >/dev/null 2>&1") == 0) {
+            pid_ = pid;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+
+Jack_Server::~Jack_Server() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+}
+
+// ---- Listener ----------------------------------------------------------------
+
+// Arrival times, written by the JACK thread, read after each run.
+struct Listener::Record {
+    static constexpr int Capacity = 4096;
+    Times at = Times(Capacity);
+    std::atomic<int> count{0};
+    std::atomic<int> xruns{0};
+    Message_Filter keep;
+};
+
+namespace {
+void on_midi(double, std::vector<unsigned char>* message, void* user) {
+    auto* r = static_cast<Listener::Record*>(user);
+    const Clock::time_point now = Clock::now();
+    if (!message || message->empty() || !r->keep(*message)) return;
+    const int i = r->count.load(std::memory_order_relaxed);
+    if (i >= Listener::Record::Capacity) return;
+    r->at[i] = now;
+    r->count.store(i + 1, std::memory_order_release);
+}
+
+int on_xrun(void* user) {
+    static_cast<Listener::Record*>(user)->xruns.fetch_add(1);
+    return 0;
+}
+} // namespace
+
+Listener::Listener(const std::string& tag, Message_Filter keep)
+    : record_(std::make_unique<Record>()) {
+    record_->keep = std::move(keep);
+    in_ = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, tag + "-in");
+    in_->ignoreTypes(false, false, false);
+    in_->setCallback(on_midi, record_.get());
+    in_->openVirtualPort("input");
+    source_ = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, tag + "-src");
+    source_->openVirtualPort("out");
+    if (jack_client_t* c = jack_client_open((tag + "-xrun").c_str(), JackNoStartServer, nullptr)) {
+        jack_set_xrun_callback(c, on_xrun, record_.get());
+        jack_activate(c);
+        xrun_client_ = c;
+    }
+}
+
+Listener::~Listener() {
+    if (xrun_client_) jack_client_close(static_cast<jack_client_t*>(xrun_client_));
+    in_->closePort();
+    in_->cancelCallback();
+}
+
+void Listener::Reset() {
+    record_->count.store(0);
+    record_->xruns.store(0);
+}
+
+int Listener::Xruns() const {
+    return xrun_client_ ? record_->xruns.load() : -1;
+}
+
+int Listener::Count() const {
+    return record_->count.load(std::memory_order_acquire);
+}
+
+Times Listener::Arrivals(int at_most) const {
+    const int n = std::min(Count(), at_most);
+    return Times(record_->at.begin(), record_->at.begin() + n);
+}
+
+// ---- Stamping host -----------------------------------------------------------
+
+Stamping_Host::Stamping_Host(const std::string& client_name,
+                             std::function<bool(std::uint32_t)> keep_short, bool keep_long)
+    : real_(std::make_unique<RtMidiHost>(client_name)), keep_short_(std::move(keep_short)),
+      keep_long_(keep_long) {
+    Sends.reserve(4096);
+}
+
+Stamping_Host::~Stamping_Host() = default;
+
+int Stamping_Host::outCount() {
+    return real_->outCount();
+}
+QString Stamping_Host::outName(int i) {
+    return real_->outName(i);
+}
+int Stamping_Host::inCount() {
+    return real_->inCount();
+}
+QString Stamping_Host::inName(int i) {
+    return real_->inName(i);
+}
+int Stamping_Host::outOpen(int device, MidiHandle& h) {
+    return real_->outOpen(device, h);
+}
+int Stamping_Host::outShortMsg(MidiHandle h, std::uint32_t packed) {
+    if (keep_short_(packed)) Sends.push_back(Clock::now());
+    return real_->outShortMsg(h, packed);
+}
+int Stamping_Host::outPrepareHeader(MidiHandle h, const std::string& b) {
+    return real_->outPrepareHeader(h, b);
+}
+int Stamping_Host::outLongMsg(MidiHandle h, const std::string& b) {
+    if (keep_long_) Sends.push_back(Clock::now());
+    return real_->outLongMsg(h, b);
+}
+int Stamping_Host::outUnprepareHeader(MidiHandle h, const std::string& b) {
+    return real_->outUnprepareHeader(h, b);
+}
+int Stamping_Host::outClose(MidiHandle h) {
+    return real_->outClose(h);
+}
+bool Stamping_Host::errorText(int code, QString& text) {
+    return real_->errorText(code, text);
+}
+
+// ---- Program set-up and runs -------------------------------------------------
+
+bool Write_Settings(const QString& folder, const std::string& tag) {
+    QFile ini(folder + "/Quorlen.INI");
+    if (!ini.open(QIODevice::WriteOnly)) return false;
+    const QString t = QString::fromStdString(tag);
+    return ini.write(
+               QString("[MIDI]\nOutput=%1-in:input\nInput=%1-src:out\nChannel=1\nAutosend=1\n")
+                   .arg(t)
+                   .toUtf8()) > 0;
+}
+
+void Wait_Ms(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Run_Until(const std::function<bool()>& done, const std::function<void()>& stop, int tail_ms) {
+    QEventLoop loop;
+    QTimer watch;
+    watch.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (!done()) return;
+        watch.stop();
+        stop();
+        QTimer::singleShot(tail_ms, &loop, &QEventLoop::quit);
+    });
+    watch.start(5);
+    loop.exec();
+}
+
+// ---- Statistics --------------------------------------------------------------
+
+Figures Measure(const Times& times, double step_ms) {
+    Figures f;
+    std::vector<double> dev;
+    double sum = 0;
+    int steps = 0;
+    for (size_t i = 1; i < times.size(); ++i) {
+        const double d = Ms_Since(times[i - 1], times[i]);
+        if (d > 1.5 * step_ms) {
+            const int n = static_cast<int>(std::lround(d / step_ms));
+            f.lost += n - 1;
+            steps += n;
+            continue;
+        }
+        ++steps;
+        sum += d;
+        dev.push_back(std::abs(d - step_ms));
+    }
+    if (dev.empty()) return f;
+    f.intervals = static_cast<int>(dev.size());
+    f.mean = sum / static_cast<double>(dev.size());
+    f.drift = Ms_Since(times.front(), times.back()) - step_ms * steps;
+    std::sort(dev.begin(), dev.end());
+    const size_t k = static_cast<size_t>(std::ceil(0.99 * static_cast<double>(dev.size()))) - 1;
+    f.p99 = dev[std::min(k, dev.size() - 1)];
+    f.worst = dev.back();
+    return f;
+}
+
+} // namespace bench
