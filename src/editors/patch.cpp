@@ -42,12 +42,6 @@ namespace {
 // The value each light button stands for.
 constexpr int key_mode_value[6] = {0, 1, 2, 4, 5, 6};
 constexpr int after_touch_value[4] = {0, 1, 2, 4};
-
-void restart_display_timer() {
-    QTimer* t = Quorlen::get().Timer_Display;
-    t->stop();
-    t->start();
-}
 } // namespace
 
 Patch::Patch() : Mdi_Form("Patch Parameter") {
@@ -203,7 +197,7 @@ void Patch::Patch_Param_Set(int p, int v) {
             name->setText(QString::number((v * 99) / 127));
         else if (p == 6)
             name->setText(QString::number(Knob_Val_PM50(v)));
-        restart_display_timer();
+        Display_Timer_Restart();
     }
     Patch_Param_Send(p);
     Tone_Saved = false;
@@ -222,31 +216,8 @@ void Patch::Patch_Param_Send(int p) {
 
 void Patch::Slider_KeyStep(int upper, int lower, int p, int key) {
     Edit_Value = Patch_Data[p];
-    switch (key) {
-    case Vk::Up:
-    case Vk::Add:
-        Var_Inc(Edit_Value);
-        break;
-    case Vk::Down:
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    case Vk::Prior:
-        Edit_Value += 10;
-        break;
-    case Vk::Next:
-        Edit_Value -= 10;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    default:
-        break;
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
+    // Every key sends the value, also one of no meaning.
+    Fader_Key_Step(Edit_Value, key, 10);
     Patch_Param_Set(p, static_cast<int>(Edit_Value));
     Slider_Redraw(upper, lower, p);
 }
@@ -385,54 +356,15 @@ bool Patch::eventFilter(QObject* watched, QEvent* event) {
 // ---- Detune knob -------------------------------------------------------------------------------
 
 void Patch::Knob_Key(Pic_Control* c, int key) {
-    const bool body = Spec_Of(c).kind == P::Knob;
+    // The arrows turn the knob only on its body.
     Edit_Value = Patch_Data[6];
-    switch (key) {
-    case Vk::Up:
-    case Vk::Right:
-        if (body) Var_Inc(Edit_Value);
-        break;
-    case Vk::Down:
-    case Vk::Left:
-        if (body) Var_Dec(Edit_Value);
-        break;
-    case Vk::Add:
-        Var_Inc(Edit_Value);
-        break;
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    case Vk::Prior:
-        Edit_Value += 10;
-        break;
-    case Vk::Next:
-        Edit_Value -= 10;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        Edit_Value = 63;
-        break;
-    default:
-        break;
-    }
+    Fine_Key_Step(Edit_Value, key, Spec_Of(c).kind == P::Knob);
     Knob_Apply();
 }
 
 void Patch::Knob_Drag(double x) {
     Edit_Value = Patch_Data[6];
-    if (x < Drag_Last_X) {
-        Edit_Value -= Drag_Last_X - x;
-        Drag_Last_X = Round_Even(x);
-    } else if (x > Drag_Last_X) {
-        Edit_Value += x - Drag_Last_X;
-        Drag_Last_X = Round_Even(x);
-    }
+    Fine_Drag_Step(Edit_Value, x, false);
     Knob_Apply();
 }
 

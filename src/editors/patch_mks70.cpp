@@ -348,38 +348,10 @@ void Patch_MKS70::Tone_Number_Change() {
 void Patch_MKS70::Control_KeyDown(Pic_Control*, int key, int) {
     if (key == Vk::Escape) return Escape_Unload();
     const int p = Detune_Param();
+    // Only keypad +/- step by one: the arrows stay with the window.
     Edit_Value = MKS70_Patch_Data[p];
-    switch (key) {
-    case Vk::Prior:
-        Edit_Value += 10;
-        break;
-    case Vk::Next:
-        Edit_Value -= 10;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        Edit_Value = 63;
-        break;
-    case Vk::Add:
-        Var_Inc(Edit_Value);
-        break;
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    default:
-        break;
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
-    MKS70_Patch_Data[p] = static_cast<std::uint8_t>(Edit_Value);
-    Knob_Display_Value = Knob_Val_PM50(MKS70_Patch_Data[p]);
-    Place_Pointer();
-    Patch_Param_Set(p, static_cast<int>(Edit_Value));
+    Fine_Key_Step(Edit_Value, key, false);
+    Knob_Apply(p);
 }
 
 void Patch_MKS70::Control_MouseDown(Pic_Control*, int, int, double, double) {
@@ -391,14 +363,11 @@ void Patch_MKS70::Control_MouseMove(Pic_Control*, int button, int, double x, dou
     if (button <= 0) return;
     const int p = Detune_Param();
     Edit_Value = MKS70_Patch_Data[p];
-    if (x < Drag_Last_X) {
-        Edit_Value -= Drag_Last_X - x;
-        Drag_Last_X = Round_Even(x);
-    } else if (x > Drag_Last_X) {
-        Edit_Value += x - Drag_Last_X;
-        Drag_Last_X = Round_Even(x);
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
+    Fine_Drag_Step(Edit_Value, x, false);
+    Knob_Apply(p);
+}
+
+void Patch_MKS70::Knob_Apply(int p) {
     MKS70_Patch_Data[p] = static_cast<std::uint8_t>(Edit_Value);
     Knob_Display_Value = Knob_Val_PM50(MKS70_Patch_Data[p]);
     Place_Pointer();
@@ -409,9 +378,7 @@ void Patch_MKS70::Patch_Param_Set(int p, int v) {
     MKS70_Patch_Data[p] = static_cast<std::uint8_t>(v);
     if (Tone_Loading == 0) {
         if (p == 32 || p == 41) Patch_Name->setText(QString::number(Knob_Val_PM50(v)));
-        QTimer* t = Quorlen::get().Timer_Display;
-        t->stop();
-        t->start();
+        Display_Timer_Restart();
     }
     Patch_Param_Send(p);
     Tone_Saved = false;

@@ -574,9 +574,7 @@ void Demo_Param_Set(int index, int value) {
     Help_Demo_Bytes[index] = static_cast<std::uint8_t>(value);
     const QString text = Demo_Text(index, value);
     if (!text.isEmpty() && Help::loaded()) Help::get().HName->setText(text);
-    QTimer* t = Quorlen::get().Timer_Display;
-    t->stop();
-    t->start();
+    Display_Timer_Restart();
 }
 
 void Help::Pic_Release() {
@@ -672,20 +670,7 @@ void Help::Control_KeyDown(Pic_Control* c, int key, int) {
         Slider_KeyStep(key);
         break;
     case 3:
-        switch (key) {
-        case Vk::Prior:
-        case Vk::Next:
-        case Vk::End:
-        case Vk::Home:
-        case Vk::Up:
-        case Vk::Down:
-        case Vk::Add:
-        case Vk::Subtract:
-            Toggle();
-            break;
-        default:
-            break;
-        }
+        if (Toggle_Key_Flips(key)) Toggle();
         break;
     case 4: {
         int k = Help_LED_SW_State;
@@ -728,13 +713,8 @@ void Help::Control_MouseMove(Pic_Control* c, int button, int, double x, double y
         Switch_Drag(y);
         break;
     case 1: {
-        const int xs = Round_Even(x / 4);
         Knob_Display_Value = Knob_Val_PM12(Help_Demo_Bytes[1]);
-        if (xs != Drag_Last_X) {
-            Knob_Display_Value += xs - Drag_Last_X;
-            Drag_Last_X = xs;
-        }
-        Knob_Display_Value = std::clamp(Knob_Display_Value, -12.0, 12.0);
+        Tune_Drag_Step(Knob_Display_Value, x);
         place_tune_pointer(Tune_Knopf);
         Demo_Param_Set(1, Tune_Semi_To_Value(static_cast<int>(Knob_Display_Value)));
         break;
