@@ -12,7 +12,6 @@
 #include "platform/host.h"
 #include "sequencer/playback.h"
 #include <QAction>
-#include <QMdiArea>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -172,16 +171,7 @@ void Editor::Form_Load() {
     ED_Seq_Captions_Show(Editor_Audition(), ED_Seq_Pics_Enabled);
     Blink_Phase = 0;
     Focus_Control = DCO1_Range;
-    connect(Quorlen::get().Mdi_Area(), &QMdiArea::subWindowActivated, this,
-            [this](QMdiSubWindow* w) {
-                if (w == frame()) {
-                    if (!active_) Form_Activate();
-                    active_ = true;
-                } else if (active_) {
-                    active_ = false;
-                    Form_Deactivate();
-                }
-            });
+    Track_Activation();
 }
 
 void Editor::Form_Activate() {

@@ -9,7 +9,6 @@
 #include "midi/routines.h"
 #include "midi/sysex.h"
 #include "platform/host.h"
-#include <QMdiArea>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -141,16 +140,7 @@ void Editor_Juno::Form_Load() {
     Audition_Attach({Keys_Pic, ED_Seq_Start, ED_Seq_Stop, ED_Seq_Start_Pic, ED_Seq_Stop_Pic});
     Blink_Phase = 0;
     Focus_Control = DCO_Range;
-    connect(Quorlen::get().Mdi_Area(), &QMdiArea::subWindowActivated, this,
-            [this](QMdiSubWindow* w) {
-                if (w == frame()) {
-                    if (!active_) Form_Activate();
-                    active_ = true;
-                } else if (active_) {
-                    active_ = false;
-                    Form_Deactivate();
-                }
-            });
+    Track_Activation();
 }
 
 void Editor_Juno::Form_Activate() {
