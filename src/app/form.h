@@ -29,5 +29,19 @@ template <class T> class Form {
     }
 
   protected:
+    // Unloading that may start inside one of the window's own handlers: the
+    // closing steps run once, the window hides at once and is deleted when the
+    // event loop turns again, and the next access makes it afresh.
+    void Unload_Later(void (T::*closing)()) {
+        if (unloading_) return;
+        unloading_ = true;
+        T* self = static_cast<T*>(this);
+        (self->*closing)();
+        self->hide();
+        instance_ = nullptr;
+        self->deleteLater();
+    }
+
     inline static QPointer<T> instance_;
+    bool unloading_ = false; // set once the closing steps have begun
 };

@@ -71,7 +71,6 @@ class Patch_MKS70 : public Mdi_Form, public Form<Patch_MKS70>, public Control_Ho
     void Escape_Unload();
     int Detune_Param() const { return MKS70_Tone_Side == "A" ? 32 : 41; }
     QPixmap panel_;
-    bool unloading_ = false;
 };
 
 // The printed MKS-70 panel behind the window's controls.

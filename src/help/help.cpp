@@ -339,13 +339,7 @@ void Help::Form_QueryUnload() {
 }
 
 void Help::closeEvent(QCloseEvent* e) {
-    if (!unloading_) {
-        unloading_ = true;
-        Form_QueryUnload();
-        // Unloaded: the next use makes the window afresh.
-        instance_ = nullptr;
-        deleteLater();
-    }
+    Unload_Later(&Help::Form_QueryUnload);
     e->accept();
 }
 
