@@ -3,6 +3,7 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "editors/editor.h"
+#include "editors/panel_paint.h"
 #include "platform/host.h"
 #include <QCloseEvent>
 #include <QFrame>
@@ -160,9 +161,6 @@ const QString Button_Info = "Click to change. Applies to:\n"
                             " Editor: VCA Mode, Portamento Switch\n"
                             " Patch: After Touch, Key Mode\n"
                             "Keyboard: cursor up/down, page up/down, home/end, +/-";
-
-const QColor Panel_Bg(0x2E, 0x2F, 0x33);
-const QColor Ink_Dim(0xA8, 0xAA, 0xA8);
 
 QString info_of(int index) {
     switch (index) {
@@ -456,11 +454,11 @@ void Help_Pics() {
 
 QPixmap Howto_Background_Picture() {
     QPixmap pm(160, 112);
-    pm.fill(Panel_Bg);
+    pm.fill(Panel_Paint::Face);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x0A, 0x0A, 0x0C));
+    p.setBrush(Panel_Paint::Slot);
     // The lever's slot (four positions, tops 5 to 35) and the switch's (two).
     p.drawRoundedRect(QRectF(13 + 9 - 3, 5 + 3, 6, 30 + 12), 3, 3);
     p.drawRoundedRect(QRectF(106 + 9 - 3, 5 + 3, 6, 10 + 12), 3, 3);
@@ -469,7 +467,7 @@ QPixmap Howto_Background_Picture() {
     QFont f("DejaVu Sans");
     f.setPixelSize(8);
     p.setFont(f);
-    p.setPen(Ink_Dim);
+    p.setPen(Panel_Paint::Ink_Dim);
     for (int i = 0; i < 4; ++i)
         p.drawText(QRect(33, 35 - 10 * i, 14, 18), Qt::AlignCenter, QString::number(4 - i));
     p.drawText(QRect(126, 5, 30, 18), Qt::AlignVCenter, "ON");
