@@ -28,22 +28,6 @@ QHash<QString, QPointer<Pic_Control>>& pointers() {
     return map;
 }
 
-int mouse_button(Qt::MouseButtons b) {
-    int v = 0;
-    if (b & Qt::LeftButton) v |= 1;
-    if (b & Qt::RightButton) v |= 2;
-    if (b & Qt::MiddleButton) v |= 4;
-    return v;
-}
-
-int shift_state(Qt::KeyboardModifiers m) {
-    int v = 0;
-    if (m & Qt::ShiftModifier) v |= 1;
-    if (m & Qt::ControlModifier) v |= 2;
-    if (m & Qt::AltModifier) v |= 4;
-    return v;
-}
-
 // The main window holds the picture stock. While it is torn down it is no
 // longer one (its type is gone), and late focus events must leave it alone.
 const Quorlen* stock() {
@@ -112,28 +96,28 @@ void Pic_Control::focusOutEvent(QFocusEvent* e) {
 
 void Pic_Control::keyPressEvent(QKeyEvent* e) {
     if (!Host) return QWidget::keyPressEvent(e);
-    Host->Control_KeyDown(this, Virtual_Key(*e), shift_state(e->modifiers()));
+    Host->Control_KeyDown(this, Virtual_Key(*e), Shift_State(e->modifiers()));
     e->accept();
 }
 
 void Pic_Control::mousePressEvent(QMouseEvent* e) {
     if (!Host) return QWidget::mousePressEvent(e);
     const QPointF p = e->position();
-    Host->Control_MouseDown(this, mouse_button(e->button()), shift_state(e->modifiers()), p.x(),
+    Host->Control_MouseDown(this, Mouse_Button(e->button()), Shift_State(e->modifiers()), p.x(),
                             p.y());
 }
 
 void Pic_Control::mouseMoveEvent(QMouseEvent* e) {
     if (!Host) return QWidget::mouseMoveEvent(e);
     const QPointF p = e->position();
-    Host->Control_MouseMove(this, mouse_button(e->buttons()), shift_state(e->modifiers()), p.x(),
+    Host->Control_MouseMove(this, Mouse_Button(e->buttons()), Shift_State(e->modifiers()), p.x(),
                             p.y());
 }
 
 void Pic_Control::mouseReleaseEvent(QMouseEvent* e) {
     if (!Host) return QWidget::mouseReleaseEvent(e);
     const QPointF p = e->position();
-    Host->Control_MouseUp(this, mouse_button(e->button()), shift_state(e->modifiers()), p.x(),
+    Host->Control_MouseUp(this, Mouse_Button(e->button()), Shift_State(e->modifiers()), p.x(),
                           p.y());
 }
 
