@@ -42,6 +42,24 @@ template <class T> class Form {
         self->deleteLater();
     }
 
+    // Unloading from outside the window: the closing steps, then it goes at once.
+    static void Unload_Now(void (T::*closing)()) {
+        if (!instance_) return;
+        T& w = *instance_;
+        w.unloading_ = true;
+        (w.*closing)();
+        Destroy_Instance();
+    }
+
+    // A document window's close event: the closing steps once; the frame
+    // deletes itself, and the next access makes a new window.
+    void Close_Steps_Once(void (T::*closing)()) {
+        if (unloading_) return;
+        unloading_ = true;
+        (static_cast<T*>(this)->*closing)();
+        instance_ = nullptr;
+    }
+
     inline static QPointer<T> instance_;
     bool unloading_ = false; // set once the closing steps have begun
 };

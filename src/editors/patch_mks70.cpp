@@ -388,20 +388,11 @@ void Patch_MKS70::Form_QueryUnload() {
 }
 
 void Patch_MKS70::Unload() {
-    if (!loaded()) return;
-    Patch_MKS70& w = get();
-    w.unloading_ = true;
-    w.Form_QueryUnload();
-    Destroy_Instance();
+    Unload_Now(&Patch_MKS70::Form_QueryUnload);
 }
 
 void Patch_MKS70::closeEvent(QCloseEvent* e) {
-    if (!unloading_) {
-        unloading_ = true;
-        Form_QueryUnload();
-        // The frame deletes itself; the next use makes a new window.
-        instance_ = nullptr;
-    }
+    Close_Steps_Once(&Patch_MKS70::Form_QueryUnload);
     e->accept();
 }
 

@@ -217,20 +217,11 @@ void Sequencer::Form_Load() {
 }
 
 void Sequencer::Unload() {
-    if (!loaded()) return;
-    Sequencer& w = get();
-    w.unloading_ = true;
-    w.Form_QueryUnload();
-    Destroy_Instance();
+    Unload_Now(&Sequencer::Form_QueryUnload);
 }
 
 void Sequencer::closeEvent(QCloseEvent* e) {
-    if (!unloading_) {
-        unloading_ = true;
-        Form_QueryUnload();
-        // The frame deletes itself; the next use makes a new window.
-        instance_ = nullptr;
-    }
+    Close_Steps_Once(&Sequencer::Form_QueryUnload);
     e->accept();
 }
 
