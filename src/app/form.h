@@ -29,5 +29,37 @@ template <class T> class Form {
     }
 
   protected:
+    // Unloading that may start inside one of the window's own handlers: the
+    // closing steps run once, the window hides at once and is deleted when the
+    // event loop turns again, and the next access makes it afresh.
+    void Unload_Later(void (T::*closing)()) {
+        if (unloading_) return;
+        unloading_ = true;
+        T* self = static_cast<T*>(this);
+        (self->*closing)();
+        self->hide();
+        instance_ = nullptr;
+        self->deleteLater();
+    }
+
+    // Unloading from outside the window: the closing steps, then it goes at once.
+    static void Unload_Now(void (T::*closing)()) {
+        if (!instance_) return;
+        T& w = *instance_;
+        w.unloading_ = true;
+        (w.*closing)();
+        Destroy_Instance();
+    }
+
+    // A document window's close event: the closing steps once; the frame
+    // deletes itself, and the next access makes a new window.
+    void Close_Steps_Once(void (T::*closing)()) {
+        if (unloading_) return;
+        unloading_ = true;
+        (static_cast<T*>(this)->*closing)();
+        instance_ = nullptr;
+    }
+
     inline static QPointer<T> instance_;
+    bool unloading_ = false; // set once the closing steps have begun
 };

@@ -26,6 +26,19 @@ void Mdi_Form::Set_Outer_Size(int width, int height) {
 void Mdi_Form::Move_To(int left, int top) {
     frame_->move(left, top);
 }
+void Mdi_Form::Track_Activation() {
+    connect(Quorlen::get().Mdi_Area(), &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* w) {
+                if (w == frame_) {
+                    if (!active_) Form_Activate();
+                    active_ = true;
+                } else if (active_) {
+                    active_ = false;
+                    Form_Deactivate();
+                }
+            });
+}
+
 void Mdi_Form::Set_Caption(const QString& caption) {
     frame_->setWindowTitle(caption);
 }

@@ -17,6 +17,15 @@ class Mdi_Form : public QWidget {
     void Move_To(int left, int top);
     void Set_Caption(const QString& caption);
 
+    // Run as the window becomes the document area's active one, and as another does.
+    virtual void Form_Activate() {}
+    virtual void Form_Deactivate() {}
+
+  protected:
+    // Calls Form_Activate and Form_Deactivate from now on, once each way.
+    void Track_Activation();
+
   private:
     QMdiSubWindow* frame_;
+    bool active_ = false;
 };

@@ -529,13 +529,7 @@ void File_Dlg::Form_QueryUnload() {
 }
 
 void File_Dlg::Form_Unload() {
-    if (unloading_) return;
-    unloading_ = true;
-    Form_QueryUnload();
-    hide();
-    // The handler that closes the dialog may still be running inside it.
-    instance_ = nullptr;
-    deleteLater();
+    Unload_Later(&File_Dlg::Form_QueryUnload);
 }
 
 void File_Dlg::closeEvent(QCloseEvent* event) {

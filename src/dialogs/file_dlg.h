@@ -160,7 +160,6 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     void Show_Dir_Label();
     void Error_Box(int err);
     void File_Pressed();
-    bool unloading_ = false;
 };
 
 void FD_Setup();

@@ -6,6 +6,7 @@
 #include "editors/knob_model.h"
 #include "midi/midi_port.h"
 #include "midi/receive.h"
+#include "platform/host.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
@@ -50,19 +51,6 @@ void send_step_note(int note, int velocity) {
     Seq_SendNote(note, velocity > 127 ? 127 : velocity);
 }
 
-int mouse_button(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
 // Hands the mouse events of one editor's three controls to the routines.
 class Audition_Events : public QObject {
   public:
@@ -78,7 +66,7 @@ class Audition_Events : public QObject {
             t != QEvent::MouseButtonRelease)
             return false;
         auto* me = static_cast<QMouseEvent*>(e);
-        const int button = mouse_button(me->button());
+        const int button = Mouse_Button(me->button());
         const bool down = t != QEvent::MouseButtonRelease;
         if (watched == c_.Keys_Pic) {
             if (down)

@@ -12,7 +12,6 @@
 #include "platform/host.h"
 #include "sequencer/playback.h"
 #include <QAction>
-#include <QMdiArea>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -172,16 +171,7 @@ void Editor::Form_Load() {
     ED_Seq_Captions_Show(Editor_Audition(), ED_Seq_Pics_Enabled);
     Blink_Phase = 0;
     Focus_Control = DCO1_Range;
-    connect(Quorlen::get().Mdi_Area(), &QMdiArea::subWindowActivated, this,
-            [this](QMdiSubWindow* w) {
-                if (w == frame()) {
-                    if (!active_) Form_Activate();
-                    active_ = true;
-                } else if (active_) {
-                    active_ = false;
-                    Form_Deactivate();
-                }
-            });
+    Track_Activation();
 }
 
 void Editor::Form_Activate() {
@@ -226,9 +216,7 @@ void Editor::Tone_Param_Set(int p, int value) {
             Tone_Name->setText(QString::number(Knob_Val_PM12(value)));
         else if (p == 20)
             Tone_Name->setText(QString::number(Knob_Val_PM50(value)));
-        QTimer* t = Quorlen::get().Timer_Display;
-        t->stop();
-        t->start();
+        Display_Timer_Restart();
     }
     Tone_Param_Send(p);
     Tone_Saved = false;
@@ -263,62 +251,27 @@ void Editor::Tune_Knob_Key(int p, int key) {
     Tone_Param_Set(p, Tune_Semi_To_Value(static_cast<int>(Knob_Display_Value)));
 }
 
-void Editor::Fine_Knob_Key(int p, int key) {
-    Edit_Value = Tone_Data[p];
-    switch (key) {
-    case Vk::Up:
-    case Vk::Right:
-    case Vk::Add:
-        Edit_Value += 1;
-        break;
-    case Vk::Down:
-    case Vk::Left:
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    case Vk::Prior:
-        Edit_Value += 10;
-        break;
-    case Vk::Next:
-        Edit_Value -= 10;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        Edit_Value = 63;
-        break;
-    default:
-        break;
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
+namespace {
+// The fine-tune byte takes the working value; pointer and display follow.
+void fine_knob_store(Editor& ed, int p) {
     Tone_Data[p] = static_cast<std::uint8_t>(Edit_Value);
     Knob_Display_Value = Knob_Val_PM50(Tone_Data[p]);
     Knob_Pointer_Set(12, 10, 3);
-    Tone_Param_Set(p, static_cast<int>(Edit_Value));
+    ed.Tone_Param_Set(p, static_cast<int>(Edit_Value));
+}
+} // namespace
+
+void Editor::Fine_Knob_Key(int p, int key) {
+    Edit_Value = Tone_Data[p];
+    Fine_Key_Step(Edit_Value, key, true);
+    fine_knob_store(*this, p);
 }
 
 void Editor::Toggle_Key(int p, int key) {
-    switch (key) {
-    case Vk::Prior:
-    case Vk::Next:
-    case Vk::End:
-    case Vk::Home:
-    case Vk::Up:
-    case Vk::Down:
-    case Vk::Add:
-    case Vk::Subtract: {
+    if (Toggle_Key_Flips(key)) {
         const int v = Tone_Data[p];
         Tone_Data[p] = static_cast<std::uint8_t>(v <= 63 ? v + 64 : v - 64);
         if (Pic_Control* c = Param_Control(p)) c->Set_Top(Tone_Data[p] <= 63 ? 162 : 152);
-        break;
-    }
-    default:
-        break;
     }
     Tone_Param_Send(p);
     Tone_Saved = false;
@@ -343,29 +296,16 @@ void Editor::Switch_Drag(int a, int b, int p, double y) {
 }
 
 void Editor::Tune_Knob_Drag(int p, double x) {
-    const int xs = Round_Even(x / 4);
     Knob_Display_Value = Knob_Val_PM12(Tone_Data[p]);
-    if (xs != Drag_Last_X) {
-        Knob_Display_Value += xs - Drag_Last_X;
-        Drag_Last_X = xs;
-    }
-    Knob_Display_Value = std::clamp(Knob_Display_Value, -12.0, 12.0);
+    Tune_Drag_Step(Knob_Display_Value, x);
     Knob_Pointer_Set(12, 10, 12);
     Tone_Param_Set(p, Tune_Semi_To_Value(static_cast<int>(Knob_Display_Value)));
 }
 
 void Editor::Fine_Knob_Drag(int p, double x) {
-    const int xs = Round_Even(x);
     Edit_Value = Tone_Data[p];
-    if (xs != Drag_Last_X) {
-        Edit_Value += xs - Drag_Last_X;
-        Drag_Last_X = xs;
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
-    Tone_Data[p] = static_cast<std::uint8_t>(Edit_Value);
-    Knob_Display_Value = Knob_Val_PM50(Tone_Data[p]);
-    Knob_Pointer_Set(12, 10, 3);
-    Tone_Param_Set(p, static_cast<int>(Edit_Value));
+    Fine_Drag_Step(Edit_Value, x, true);
+    fine_knob_store(*this, p);
 }
 
 // ---- Redraw of one control ---------------------------------------------------------------

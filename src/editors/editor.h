@@ -31,8 +31,8 @@ class Editor : public Mdi_Form, public Form<Editor>, public Control_Host {
   public:
     Editor();
     void Form_Load();
-    void Form_Activate();
-    void Form_Deactivate();
+    void Form_Activate() override;
+    void Form_Deactivate() override;
     void Timer1_Timer();
 
     // Panel controls (the table gives their parameters).
@@ -87,7 +87,6 @@ class Editor : public Mdi_Form, public Form<Editor>, public Control_Host {
   private:
     QPixmap panel_;
     std::array<Pic_Control*, 59> by_param_{};
-    bool active_ = false;
 };
 
 void Editor_Redraw();

@@ -1,15 +1,14 @@
 #include "editors/editor_juno.h"
-#include "editors/audition.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "editors/audition.h"
 #include "editors/editor.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
 #include "midi/sysex.h"
 #include "platform/host.h"
-#include <QMdiArea>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -141,16 +140,7 @@ void Editor_Juno::Form_Load() {
     Audition_Attach({Keys_Pic, ED_Seq_Start, ED_Seq_Stop, ED_Seq_Start_Pic, ED_Seq_Stop_Pic});
     Blink_Phase = 0;
     Focus_Control = DCO_Range;
-    connect(Quorlen::get().Mdi_Area(), &QMdiArea::subWindowActivated, this,
-            [this](QMdiSubWindow* w) {
-                if (w == frame()) {
-                    if (!active_) Form_Activate();
-                    active_ = true;
-                } else if (active_) {
-                    active_ = false;
-                    Form_Deactivate();
-                }
-            });
+    Track_Activation();
 }
 
 void Editor_Juno::Form_Activate() {
@@ -183,66 +173,15 @@ const Juno_Control_Spec& Editor_Juno::Spec_Of(const Pic_Control* c) const {
 // ---- Key rules ---------------------------------------------------------------------------
 
 void Editor_Juno::Slider_KeyStep(int a, int b, int p, int key) {
-    int v = Juno_Tone[p];
-    bool known = true;
-    switch (key) {
-    case Vk::Up:
-    case Vk::Add:
-        Var_Inc(v);
-        break;
-    case Vk::Down:
-    case Vk::Subtract:
-        Var_Dec(v);
-        break;
-    case Vk::Prior:
-        v += 16;
-        break;
-    case Vk::Next:
-        v -= 16;
-        break;
-    case Vk::Home:
-        v = 127;
-        break;
-    case Vk::End:
-        v = 0;
-        break;
-    default:
-        known = false;
-    }
-    v = std::clamp(v, 0, 127);
-    if (known) Tone_Param_Set(p, v);
+    double v = Juno_Tone[p];
+    if (Fader_Key_Step(v, key)) Tone_Param_Set(p, static_cast<int>(v));
     Slider_Redraw(a, b, p);
 }
 
 void Editor_Juno::Switch_KeyStep(int a, int b, int p, int key, bool reversed) {
     int v = Juno_Tone[p];
     // Keys name where the cap goes; a reversed lever counts the other way.
-    const int up = reversed ? -1 : 1;
-    bool known = true;
-    auto step = [&v](int d) {
-        if (d > 0 && v != 127) Var_Inc(v);
-        if (d < 0) Var_Dec(v);
-    };
-    switch (key) {
-    case Vk::Up:
-    case Vk::Prior:
-    case Vk::Add:
-        step(up);
-        break;
-    case Vk::Down:
-    case Vk::Next:
-    case Vk::Subtract:
-        step(-up);
-        break;
-    case Vk::Home:
-        v = reversed ? 0 : 127;
-        break;
-    case Vk::End:
-        v = reversed ? 127 : 0;
-        break;
-    default:
-        known = false;
-    }
+    const bool known = Lever_Key_Step(v, key, 1, reversed);
     v = std::min(v, Spec_Of(Param_Control(p)).max);
     if (known) Tone_Param_Set(p, v);
     Switch_Redraw(a, b, p);
@@ -273,9 +212,7 @@ void Editor_Juno::Tone_Param_Set(int p, int value) {
     if (Tone_Loading == 0) {
         Tone_Name->setText(QString::number(value));
         if (p >= 26 && p <= 33) Env_Redraw();
-        QTimer* t = Quorlen::get().Timer_Display;
-        t->stop();
-        t->start();
+        Display_Timer_Restart();
     }
     Tone_Param_Send(p);
     Tone_Saved = false;
@@ -302,9 +239,7 @@ void Editor_Juno::Switch_Redraw(int a, int b, int p) {
     case 35: {
         c->Set_Top(b - 2 * v);
         Tone_Name->setText(" " + QString::number(v));
-        QTimer* t = Quorlen::get().Timer_Display;
-        t->stop();
-        t->start();
+        Display_Timer_Restart();
         break;
     }
     case 0:

@@ -44,8 +44,8 @@ class Editor_Juno : public Mdi_Form, public Form<Editor_Juno>, public Control_Ho
   public:
     Editor_Juno();
     void Form_Load();
-    void Form_Activate();
-    void Form_Deactivate();
+    void Form_Activate() override;
+    void Form_Deactivate() override;
 
     Pic_Control *DCO_EnvMode, *DCO_Pulse, *DCO_SawTooth, *DCO_Sub, *DCO_Range, *DCO_SubLevel,
         *DCO_NoiseLevel, *DCO_LFO, *DCO_Env, *DCO_After, *DCO_PWM, *DCO_PWMRate;
@@ -90,7 +90,6 @@ class Editor_Juno : public Mdi_Form, public Form<Editor_Juno>, public Control_Ho
   private:
     QPixmap panel_;
     std::array<Pic_Control*, 36> by_param_{};
-    bool active_ = false;
 };
 
 int Juno_Slider_Pos(int p);

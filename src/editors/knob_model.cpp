@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -25,22 +26,6 @@ namespace {
 QHash<QString, QPointer<Pic_Control>>& pointers() {
     static QHash<QString, QPointer<Pic_Control>> map;
     return map;
-}
-
-int mouse_button(Qt::MouseButtons b) {
-    int v = 0;
-    if (b & Qt::LeftButton) v |= 1;
-    if (b & Qt::RightButton) v |= 2;
-    if (b & Qt::MiddleButton) v |= 4;
-    return v;
-}
-
-int shift_state(Qt::KeyboardModifiers m) {
-    int v = 0;
-    if (m & Qt::ShiftModifier) v |= 1;
-    if (m & Qt::ControlModifier) v |= 2;
-    if (m & Qt::AltModifier) v |= 4;
-    return v;
 }
 
 // The main window holds the picture stock. While it is torn down it is no
@@ -111,28 +96,28 @@ void Pic_Control::focusOutEvent(QFocusEvent* e) {
 
 void Pic_Control::keyPressEvent(QKeyEvent* e) {
     if (!Host) return QWidget::keyPressEvent(e);
-    Host->Control_KeyDown(this, Virtual_Key(*e), shift_state(e->modifiers()));
+    Host->Control_KeyDown(this, Virtual_Key(*e), Shift_State(e->modifiers()));
     e->accept();
 }
 
 void Pic_Control::mousePressEvent(QMouseEvent* e) {
     if (!Host) return QWidget::mousePressEvent(e);
     const QPointF p = e->position();
-    Host->Control_MouseDown(this, mouse_button(e->button()), shift_state(e->modifiers()), p.x(),
+    Host->Control_MouseDown(this, Mouse_Button(e->button()), Shift_State(e->modifiers()), p.x(),
                             p.y());
 }
 
 void Pic_Control::mouseMoveEvent(QMouseEvent* e) {
     if (!Host) return QWidget::mouseMoveEvent(e);
     const QPointF p = e->position();
-    Host->Control_MouseMove(this, mouse_button(e->buttons()), shift_state(e->modifiers()), p.x(),
+    Host->Control_MouseMove(this, Mouse_Button(e->buttons()), Shift_State(e->modifiers()), p.x(),
                             p.y());
 }
 
 void Pic_Control::mouseReleaseEvent(QMouseEvent* e) {
     if (!Host) return QWidget::mouseReleaseEvent(e);
     const QPointF p = e->position();
-    Host->Control_MouseUp(this, mouse_button(e->button()), shift_state(e->modifiers()), p.x(),
+    Host->Control_MouseUp(this, Mouse_Button(e->button()), Shift_State(e->modifiers()), p.x(),
                           p.y());
 }
 
@@ -371,7 +356,7 @@ void Knob_Pointer_Set(int x, int y, double step) {
 
 // ---- Key rules ------------------------------------------------------------------------
 
-bool Fader_Key_Step(double& value, int key) {
+bool Fader_Key_Step(double& value, int key, int page) {
     bool known = true;
     switch (key) {
     case Vk::Up:
@@ -383,10 +368,10 @@ bool Fader_Key_Step(double& value, int key) {
         Var_Dec(value);
         break;
     case Vk::Prior:
-        value += 16;
+        value += page;
         break;
     case Vk::Next:
-        value -= 16;
+        value -= page;
         break;
     case Vk::Home:
         value = 127;
@@ -401,30 +386,34 @@ bool Fader_Key_Step(double& value, int key) {
     return known;
 }
 
-bool Lever_Key_Step(int& v, int key) {
-    bool known = true;
+bool Lever_Key_Step(int& v, int key, int band, bool reversed) {
+    int direction = 0;
     switch (key) {
     case Vk::Up:
     case Vk::Prior:
     case Vk::Add:
-        if (v != 127) v += 32;
+        direction = 1;
         break;
     case Vk::Down:
     case Vk::Next:
     case Vk::Subtract:
-        v = v <= 31 ? 0 : v - 32;
+        direction = -1;
         break;
     case Vk::Home:
-        v = 127;
-        break;
+        v = reversed ? 0 : 127;
+        return true;
     case Vk::End:
-        v = 0;
-        break;
+        v = reversed ? 127 : 0;
+        return true;
     default:
-        known = false;
+        if (v > 127) v = 127;
+        return false;
     }
+    if (reversed) direction = -direction;
+    if (direction > 0 && v != 127) v += band;
+    if (direction < 0) v = v < band ? 0 : v - band;
     if (v > 127) v = 127;
-    return known;
+    return true;
 }
 
 bool Tune_Key_Step(double& semitones, int key) {
@@ -461,4 +450,95 @@ bool Tune_Key_Step(double& semitones, int key) {
     }
     semitones = std::clamp(semitones, -12.0, 12.0);
     return known;
+}
+
+bool Fine_Key_Step(double& value, int key, bool arrows) {
+    bool known = true;
+    switch (key) {
+    case Vk::Up:
+    case Vk::Right:
+        if (arrows)
+            value += 1;
+        else
+            known = false;
+        break;
+    case Vk::Add:
+        value += 1;
+        break;
+    case Vk::Down:
+    case Vk::Left:
+        if (arrows)
+            Var_Dec(value);
+        else
+            known = false;
+        break;
+    case Vk::Subtract:
+        Var_Dec(value);
+        break;
+    case Vk::Prior:
+        value += 10;
+        break;
+    case Vk::Next:
+        value -= 10;
+        break;
+    case Vk::Home:
+        value = 127;
+        break;
+    case Vk::End:
+        value = 0;
+        break;
+    case Vk::Key0:
+    case Vk::Numpad0:
+        value = 63;
+        break;
+    default:
+        known = false;
+    }
+    value = std::clamp(value, 0.0, 127.0);
+    return known;
+}
+
+bool Toggle_Key_Flips(int key) {
+    switch (key) {
+    case Vk::Prior:
+    case Vk::Next:
+    case Vk::End:
+    case Vk::Home:
+    case Vk::Up:
+    case Vk::Down:
+    case Vk::Add:
+    case Vk::Subtract:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---- Drag rules -----------------------------------------------------------------------
+
+void Tune_Drag_Step(double& semitones, double x) {
+    const int xs = Round_Even(x / 4);
+    if (xs != Drag_Last_X) {
+        semitones += xs - Drag_Last_X;
+        Drag_Last_X = xs;
+    }
+    semitones = std::clamp(semitones, -12.0, 12.0);
+}
+
+void Fine_Drag_Step(double& value, double x, bool whole_pixels) {
+    if (whole_pixels) x = Round_Even(x);
+    if (x < Drag_Last_X) {
+        value -= Drag_Last_X - x;
+        Drag_Last_X = Round_Even(x);
+    } else if (x > Drag_Last_X) {
+        value += x - Drag_Last_X;
+        Drag_Last_X = Round_Even(x);
+    }
+    value = std::clamp(value, 0.0, 127.0);
+}
+
+void Display_Timer_Restart() {
+    QTimer* t = Quorlen::get().Timer_Display;
+    t->stop();
+    t->start();
 }

@@ -130,12 +130,29 @@ QPoint Knob_Offset(double value, double step);
 // Rounds halves to the even neighbour.
 int Round_Even(double v);
 
-// Key rules shared by every window's faders, levers and tune knobs. Each
-// applies one key to a value and keeps it in range; false for a key of no meaning.
-// Fader: arrows and keypad +/- by 1 (never below 0), page keys by 16, Home 127, End 0.
-bool Fader_Key_Step(double& value, int key);
-// Lever: up, page up and keypad + a band higher, their opposites a band lower, Home 127, End 0.
-bool Lever_Key_Step(int& value, int key);
+// Key rules shared by every window's faders, levers and knobs. Each applies
+// one key to a value and keeps it in range; false for a key of no meaning.
+// Fader: arrows and keypad +/- by 1 (never below 0), page keys by `page`, Home 127, End 0.
+bool Fader_Key_Step(double& value, int key, int page = 16);
+// Lever: up, page up and keypad + a band higher, their opposites a band lower,
+// Home 127, End 0; a reversed lever counts the other way.
+bool Lever_Key_Step(int& value, int key, int band = 32, bool reversed = false);
 // Tune knob on its semitone scale -12..+12: arrows and keypad +/- by 1, page keys by 6,
 // Home +12, End -12, "0" the centre.
 bool Tune_Key_Step(double& semitones, int key);
+// Fine-tune knob 0..127: keypad +/- (and the arrows where `arrows`) by 1, never
+// below 0, page keys by 10, Home 127, End 0, "0" the centre 63.
+bool Fine_Key_Step(double& value, int key, bool arrows);
+// The keys that flip a two-position switch.
+bool Toggle_Key_Flips(int key);
+
+// Drag rules: the value follows the mouse from where the drag last stood (Drag_Last_X).
+// Tune knob: a semitone every 4 pixels, kept in -12..+12.
+void Tune_Drag_Step(double& semitones, double x);
+// Fine-tune knob: a step a pixel, kept in 0..127; `whole_pixels` rounds the
+// position first, else fractions of a pixel count.
+void Fine_Drag_Step(double& value, double x, bool whole_pixels);
+
+// Restarts the timer after which a control's value on the name display gives
+// way to the name again.
+void Display_Timer_Restart();

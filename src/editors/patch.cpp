@@ -2,6 +2,7 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "editors/editor.h"
+#include "editors/panel_paint.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
@@ -42,12 +43,6 @@ namespace {
 // The value each light button stands for.
 constexpr int key_mode_value[6] = {0, 1, 2, 4, 5, 6};
 constexpr int after_touch_value[4] = {0, 1, 2, 4};
-
-void restart_display_timer() {
-    QTimer* t = Quorlen::get().Timer_Display;
-    t->stop();
-    t->start();
-}
 } // namespace
 
 Patch::Patch() : Mdi_Form("Patch Parameter") {
@@ -142,7 +137,7 @@ void Patch::closeEvent(QCloseEvent* e) {
 
 void Patch::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), QColor(0x2E, 0x2F, 0x33));
+    p.fillRect(rect(), Panel_Paint::Face);
     p.drawPixmap(0, 0, panel_);
 }
 
@@ -203,7 +198,7 @@ void Patch::Patch_Param_Set(int p, int v) {
             name->setText(QString::number((v * 99) / 127));
         else if (p == 6)
             name->setText(QString::number(Knob_Val_PM50(v)));
-        restart_display_timer();
+        Display_Timer_Restart();
     }
     Patch_Param_Send(p);
     Tone_Saved = false;
@@ -222,31 +217,8 @@ void Patch::Patch_Param_Send(int p) {
 
 void Patch::Slider_KeyStep(int upper, int lower, int p, int key) {
     Edit_Value = Patch_Data[p];
-    switch (key) {
-    case Vk::Up:
-    case Vk::Add:
-        Var_Inc(Edit_Value);
-        break;
-    case Vk::Down:
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    case Vk::Prior:
-        Edit_Value += 10;
-        break;
-    case Vk::Next:
-        Edit_Value -= 10;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    default:
-        break;
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
+    // Every key sends the value, also one of no meaning.
+    Fader_Key_Step(Edit_Value, key, 10);
     Patch_Param_Set(p, static_cast<int>(Edit_Value));
     Slider_Redraw(upper, lower, p);
 }
@@ -385,54 +357,15 @@ bool Patch::eventFilter(QObject* watched, QEvent* event) {
 // ---- Detune knob -------------------------------------------------------------------------------
 
 void Patch::Knob_Key(Pic_Control* c, int key) {
-    const bool body = Spec_Of(c).kind == P::Knob;
+    // The arrows turn the knob only on its body.
     Edit_Value = Patch_Data[6];
-    switch (key) {
-    case Vk::Up:
-    case Vk::Right:
-        if (body) Var_Inc(Edit_Value);
-        break;
-    case Vk::Down:
-    case Vk::Left:
-        if (body) Var_Dec(Edit_Value);
-        break;
-    case Vk::Add:
-        Var_Inc(Edit_Value);
-        break;
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    case Vk::Prior:
-        Edit_Value += 10;
-        break;
-    case Vk::Next:
-        Edit_Value -= 10;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        Edit_Value = 63;
-        break;
-    default:
-        break;
-    }
+    Fine_Key_Step(Edit_Value, key, Spec_Of(c).kind == P::Knob);
     Knob_Apply();
 }
 
 void Patch::Knob_Drag(double x) {
     Edit_Value = Patch_Data[6];
-    if (x < Drag_Last_X) {
-        Edit_Value -= Drag_Last_X - x;
-        Drag_Last_X = Round_Even(x);
-    } else if (x > Drag_Last_X) {
-        Edit_Value += x - Drag_Last_X;
-        Drag_Last_X = Round_Even(x);
-    }
+    Fine_Drag_Step(Edit_Value, x, false);
     Knob_Apply();
 }
 
@@ -560,30 +493,14 @@ void Patch_Redraw() {
 // ------------------------------------------------------------------------------------------
 
 namespace {
-const QColor Ink(0xE6, 0xE6, 0xE0);
-const QColor Ink_Dim(0xA8, 0xAA, 0xA8);
-const QColor Accent(0x5C, 0xA8, 0xE0);
-const QColor Slot(0x0A, 0x0A, 0x0C);
-
-QFont patch_font(int px, bool bold) {
-    QFont f("DejaVu Sans");
-    f.setPixelSize(px);
-    f.setBold(bold);
-    f.setStretch(QFont::SemiCondensed);
-    return f;
-}
+using namespace Panel_Paint;
 
 void patch_title(QPainter& p, int x0, int x1, int y, const char* text) {
-    const QRect bar(x0, y, x1 - x0, 12);
-    p.fillRect(bar, QColor(0x44, 0x46, 0x4C));
-    p.fillRect(QRect(x0, y + 12, x1 - x0, 1), Accent);
-    p.setPen(Ink);
-    p.setFont(patch_font(9, true));
-    p.drawText(bar, Qt::AlignCenter, text);
+    Title(p, QRect(x0, y, x1 - x0, 12), text, Accent, Font(9, true));
 }
 
 void marks(QPainter& p, int x, const std::vector<std::pair<int, const char*>>& at, bool right) {
-    p.setFont(patch_font(8, false));
+    p.setFont(Font(8, false));
     p.setPen(Ink);
     for (auto [y, text] : at) {
         p.drawText(right ? QRect(x + 2, y - 5, 40, 10) : QRect(x - 42, y - 5, 40, 10),
@@ -591,49 +508,29 @@ void marks(QPainter& p, int x, const std::vector<std::pair<int, const char*>>& a
     }
 }
 
-void fader_slot(QPainter& p, int left) {
-    p.setPen(QPen(Ink_Dim, 1));
-    for (int k = 0; k <= 10; ++k) {
-        const int y = 116 - k * 8;
-        p.drawLine(left - (k % 5 == 0 ? 5 : 3), y, left - 1, y);
-    }
-    p.setPen(Qt::NoPen);
-    p.setBrush(Slot);
-    p.drawRoundedRect(QRectF(left + 6, 32, 4, 88), 2, 2);
-}
-
 void caption(QPainter& p, QRect r, const char* text) {
     p.setPen(Ink);
-    p.setFont(patch_font(8, true));
+    p.setFont(Font(8, true));
     p.drawText(r, Qt::AlignCenter, text);
 }
 } // namespace
 
 QPixmap Patch_Panel_Picture() {
-    QPixmap pm(288, 169);
-    pm.fill(QColor(0x2E, 0x2F, 0x33));
+    QPixmap pm = Brushed(288, 169);
     QPainter p(&pm);
-    p.setPen(QColor(0x33, 0x34, 0x38));
-    for (int y = 0; y < 169; y += 3) p.drawLine(0, y, 287, y);
 
     patch_title(p, 2, 70, 2, "PORTA");
     patch_title(p, 76, 146, 2, "BEND");
     patch_title(p, 151, 216, 2, "KEY MODE");
     patch_title(p, 221, 286, 2, "AFTER TOUCH");
     patch_title(p, 151, 286, 114, "UNISON DETUNE");
-    const auto divider = [&p](int x0, int y0, int x1, int y1) {
-        p.setPen(QPen(QColor(0x14, 0x14, 0x16), 1));
-        p.drawLine(x0, y0, x1, y1);
-        p.setPen(QPen(QColor(0x4A, 0x4C, 0x52), 1));
-        p.drawLine(x0 + (x0 == x1), y0 + (y0 == y1), x1 + (x0 == x1), y1 + (y0 == y1));
-    };
-    divider(73, 2, 73, 166);
-    divider(148, 2, 148, 166);
-    divider(218, 2, 218, 110);
-    divider(149, 111, 287, 111);
+    Divider(p, 73, 2, 73, 166);
+    Divider(p, 148, 2, 148, 166);
+    Divider(p, 218, 2, 218, 110);
+    Divider(p, 149, 111, 287, 111);
 
     // Portamento: time fader, on/off switch.
-    fader_slot(p, 20);
+    Fader_Slot(p, 20, 28, 108);
     caption(p, QRect(2, 124, 54, 9), "TIME");
     p.setPen(Qt::NoPen);
     p.setBrush(Slot);
@@ -641,7 +538,7 @@ QPixmap Patch_Panel_Picture() {
     marks(p, 37, {{151, "OFF"}, {141, "ON"}}, true);
 
     // Bend: LFO depth fader and the range lever in semitones.
-    fader_slot(p, 86);
+    Fader_Slot(p, 86, 28, 108);
     caption(p, QRect(70, 124, 48, 9), "LFO");
     p.setPen(Qt::NoPen);
     p.setBrush(Slot);
@@ -661,18 +558,8 @@ QPixmap Patch_Panel_Picture() {
     marks(p, 237, {{69, "OFF"}, {54, "VIB"}, {39, "BRILL"}, {24, "VOL"}}, true);
 
     // Unison detune knob with its scale.
-    const QPointF c(175, 145);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int k = -5; k <= 5; ++k) {
-        const double a = (k * 30.0 - 90) * M_PI / 180.0;
-        const bool major = k == 0 || std::abs(k) == 5;
-        const double r0 = 14.5, r1 = major ? 18.5 : 16.5;
-        p.setPen(QPen(major ? Ink : Ink_Dim, major ? 1.4 : 1));
-        p.drawLine(c + QPointF(r0 * std::cos(a), r0 * std::sin(a)),
-                   c + QPointF(r1 * std::cos(a), r1 * std::sin(a)));
-    }
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setFont(patch_font(7, false));
+    Knob_Ticks(p, QPointF(175, 145), 10, 30.0);
+    p.setFont(Font(7, false));
     p.setPen(Ink_Dim);
     p.drawText(QRectF(151, 156, 16, 9), Qt::AlignRight, "-50");
     p.drawText(QRectF(186, 156, 18, 9), Qt::AlignLeft, "+50");

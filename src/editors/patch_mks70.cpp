@@ -2,6 +2,7 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "dialogs/picture_buttons.h"
+#include "editors/panel_paint.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
@@ -62,26 +63,12 @@ constexpr int Panel_W = 332, Panel_H = 421;
 // at 12, 5 (its value 0, straight up).
 constexpr int Knob_X = 12, Knob_Y = 10;
 
-const QColor Panel_Bg(0x2E, 0x2F, 0x33);
-const QColor Ink(0xE6, 0xE6, 0xE0);
-const QColor Ink_Dim(0xA8, 0xAA, 0xA8);
-const QColor Accent(0xE0, 0x70, 0x40);
-
-QFont panel_font(int px, bool bold) {
-    QFont f("DejaVu Sans");
-    f.setPixelSize(px);
-    f.setBold(bold);
-    f.setStretch(QFont::SemiCondensed);
-    return f;
-}
+using namespace Panel_Paint;
+// The MKS-70's own accent, where the other panels have blue.
+const QColor Orange(0xE0, 0x70, 0x40);
 
 void title(QPainter& p, int x0, int x1, int y, const char* text) {
-    const QRect bar(x0, y, x1 - x0, 12);
-    p.fillRect(bar, QColor(0x44, 0x46, 0x4C));
-    p.fillRect(QRect(x0, y + 12, x1 - x0, 1), Accent);
-    p.setPen(Ink);
-    p.setFont(panel_font(9, true));
-    p.drawText(bar, Qt::AlignCenter, text);
+    Title(p, QRect(x0, y, x1 - x0, 12), text, Orange, Font(9, true));
 }
 
 QPixmap side_label(const QString& letter) {
@@ -90,7 +77,7 @@ QPixmap side_label(const QString& letter) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QColor(0x10, 0x10, 0x10));
-    p.setFont(panel_font(12, true));
+    p.setFont(Font(12, true));
     p.drawText(QRect(0, 0, 14, 14), Qt::AlignCenter, letter);
     return pm;
 }
@@ -107,7 +94,7 @@ QStringList MKS70_Key_Names() {
 
 QPixmap MKS70_Panel_Picture() {
     QPixmap pm(Panel_W, Panel_H);
-    pm.fill(Panel_Bg);
+    pm.fill(Face);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     title(p, 4, 112, 5, "KEY MODE");
@@ -116,11 +103,11 @@ QPixmap MKS70_Panel_Picture() {
     title(p, 124, 328, 142, "PERFORMANCE");
     title(p, 4, 245, 300, "CONTROL");
     title(p, 250, 328, 300, "KEY ASSIGN");
-    p.setFont(panel_font(8, false));
+    p.setFont(Font(8, false));
     for (const MKS70_Panel_Spec& s : MKS70_Panel_Controls) {
         // Slots behind faders and levers.
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x0A, 0x0A, 0x0C));
+        p.setBrush(Slot);
         const int cx = s.left + s.width / 2;
         if (s.picture == 6)
             p.drawRoundedRect(QRectF(cx - 2, s.top - 12, 4, std::min(40, Panel_H - s.top + 8)), 2,
@@ -156,9 +143,9 @@ QPixmap MKS70_Panel_Picture() {
     p.drawText(QRect(238, 30, 84, 10), Qt::AlignLeft, "SPLIT POINT");
     // The maker's line along the bottom edge.
     p.setPen(Ink);
-    p.setFont(panel_font(10, true));
+    p.setFont(Font(10, true));
     p.drawText(QRect(8, 372, 70, 20), Qt::AlignLeft | Qt::AlignVCenter, "MKS-70");
-    p.setFont(panel_font(8, false));
+    p.setFont(Font(8, false));
     p.setPen(Ink_Dim);
     p.drawText(QRect(8, 392, 70, 12), Qt::AlignLeft, "SUPER JX");
     return pm;
@@ -348,38 +335,10 @@ void Patch_MKS70::Tone_Number_Change() {
 void Patch_MKS70::Control_KeyDown(Pic_Control*, int key, int) {
     if (key == Vk::Escape) return Escape_Unload();
     const int p = Detune_Param();
+    // Only keypad +/- step by one: the arrows stay with the window.
     Edit_Value = MKS70_Patch_Data[p];
-    switch (key) {
-    case Vk::Prior:
-        Edit_Value += 10;
-        break;
-    case Vk::Next:
-        Edit_Value -= 10;
-        break;
-    case Vk::Home:
-        Edit_Value = 127;
-        break;
-    case Vk::End:
-        Edit_Value = 0;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        Edit_Value = 63;
-        break;
-    case Vk::Add:
-        Var_Inc(Edit_Value);
-        break;
-    case Vk::Subtract:
-        Var_Dec(Edit_Value);
-        break;
-    default:
-        break;
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
-    MKS70_Patch_Data[p] = static_cast<std::uint8_t>(Edit_Value);
-    Knob_Display_Value = Knob_Val_PM50(MKS70_Patch_Data[p]);
-    Place_Pointer();
-    Patch_Param_Set(p, static_cast<int>(Edit_Value));
+    Fine_Key_Step(Edit_Value, key, false);
+    Knob_Apply(p);
 }
 
 void Patch_MKS70::Control_MouseDown(Pic_Control*, int, int, double, double) {
@@ -391,14 +350,11 @@ void Patch_MKS70::Control_MouseMove(Pic_Control*, int button, int, double x, dou
     if (button <= 0) return;
     const int p = Detune_Param();
     Edit_Value = MKS70_Patch_Data[p];
-    if (x < Drag_Last_X) {
-        Edit_Value -= Drag_Last_X - x;
-        Drag_Last_X = Round_Even(x);
-    } else if (x > Drag_Last_X) {
-        Edit_Value += x - Drag_Last_X;
-        Drag_Last_X = Round_Even(x);
-    }
-    Edit_Value = std::clamp(Edit_Value, 0.0, 127.0);
+    Fine_Drag_Step(Edit_Value, x, false);
+    Knob_Apply(p);
+}
+
+void Patch_MKS70::Knob_Apply(int p) {
     MKS70_Patch_Data[p] = static_cast<std::uint8_t>(Edit_Value);
     Knob_Display_Value = Knob_Val_PM50(MKS70_Patch_Data[p]);
     Place_Pointer();
@@ -409,9 +365,7 @@ void Patch_MKS70::Patch_Param_Set(int p, int v) {
     MKS70_Patch_Data[p] = static_cast<std::uint8_t>(v);
     if (Tone_Loading == 0) {
         if (p == 32 || p == 41) Patch_Name->setText(QString::number(Knob_Val_PM50(v)));
-        QTimer* t = Quorlen::get().Timer_Display;
-        t->stop();
-        t->start();
+        Display_Timer_Restart();
     }
     Patch_Param_Send(p);
     Tone_Saved = false;
@@ -434,20 +388,11 @@ void Patch_MKS70::Form_QueryUnload() {
 }
 
 void Patch_MKS70::Unload() {
-    if (!loaded()) return;
-    Patch_MKS70& w = get();
-    w.unloading_ = true;
-    w.Form_QueryUnload();
-    Destroy_Instance();
+    Unload_Now(&Patch_MKS70::Form_QueryUnload);
 }
 
 void Patch_MKS70::closeEvent(QCloseEvent* e) {
-    if (!unloading_) {
-        unloading_ = true;
-        Form_QueryUnload();
-        // The frame deletes itself; the next use makes a new window.
-        instance_ = nullptr;
-    }
+    Close_Steps_Once(&Patch_MKS70::Form_QueryUnload);
     e->accept();
 }
 

@@ -125,13 +125,7 @@ void TName::Form_QueryUnload() {
 }
 
 void TName::Form_Unload() {
-    if (unloading_) return;
-    unloading_ = true;
-    Form_QueryUnload();
-    hide();
-    // The handler that asked may still be running inside this window.
-    instance_ = nullptr;
-    deleteLater();
+    Unload_Later(&TName::Form_QueryUnload);
 }
 
 void TName_Show() {

@@ -34,7 +34,6 @@ class TName : public QDialog, public Form<TName> {
 
   private:
     void Form_QueryUnload();
-    bool unloading_ = false;
 };
 
 // Writes Tone_Name_Text into both tone records: Tone_Data bytes 0..10 and

@@ -3,6 +3,7 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "editors/editor.h"
+#include "editors/panel_paint.h"
 #include "platform/host.h"
 #include <QCloseEvent>
 #include <QFrame>
@@ -160,9 +161,6 @@ const QString Button_Info = "Click to change. Applies to:\n"
                             " Editor: VCA Mode, Portamento Switch\n"
                             " Patch: After Touch, Key Mode\n"
                             "Keyboard: cursor up/down, page up/down, home/end, +/-";
-
-const QColor Panel_Bg(0x2E, 0x2F, 0x33);
-const QColor Ink_Dim(0xA8, 0xAA, 0xA8);
 
 QString info_of(int index) {
     switch (index) {
@@ -339,13 +337,7 @@ void Help::Form_QueryUnload() {
 }
 
 void Help::closeEvent(QCloseEvent* e) {
-    if (!unloading_) {
-        unloading_ = true;
-        Form_QueryUnload();
-        // Unloaded: the next use makes the window afresh.
-        instance_ = nullptr;
-        deleteLater();
-    }
+    Unload_Later(&Help::Form_QueryUnload);
     e->accept();
 }
 
@@ -462,11 +454,11 @@ void Help_Pics() {
 
 QPixmap Howto_Background_Picture() {
     QPixmap pm(160, 112);
-    pm.fill(Panel_Bg);
+    pm.fill(Panel_Paint::Face);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x0A, 0x0A, 0x0C));
+    p.setBrush(Panel_Paint::Slot);
     // The lever's slot (four positions, tops 5 to 35) and the switch's (two).
     p.drawRoundedRect(QRectF(13 + 9 - 3, 5 + 3, 6, 30 + 12), 3, 3);
     p.drawRoundedRect(QRectF(106 + 9 - 3, 5 + 3, 6, 10 + 12), 3, 3);
@@ -475,7 +467,7 @@ QPixmap Howto_Background_Picture() {
     QFont f("DejaVu Sans");
     f.setPixelSize(8);
     p.setFont(f);
-    p.setPen(Ink_Dim);
+    p.setPen(Panel_Paint::Ink_Dim);
     for (int i = 0; i < 4; ++i)
         p.drawText(QRect(33, 35 - 10 * i, 14, 18), Qt::AlignCenter, QString::number(4 - i));
     p.drawText(QRect(126, 5, 30, 18), Qt::AlignVCenter, "ON");
@@ -574,9 +566,7 @@ void Demo_Param_Set(int index, int value) {
     Help_Demo_Bytes[index] = static_cast<std::uint8_t>(value);
     const QString text = Demo_Text(index, value);
     if (!text.isEmpty() && Help::loaded()) Help::get().HName->setText(text);
-    QTimer* t = Quorlen::get().Timer_Display;
-    t->stop();
-    t->start();
+    Display_Timer_Restart();
 }
 
 void Help::Pic_Release() {
@@ -672,20 +662,7 @@ void Help::Control_KeyDown(Pic_Control* c, int key, int) {
         Slider_KeyStep(key);
         break;
     case 3:
-        switch (key) {
-        case Vk::Prior:
-        case Vk::Next:
-        case Vk::End:
-        case Vk::Home:
-        case Vk::Up:
-        case Vk::Down:
-        case Vk::Add:
-        case Vk::Subtract:
-            Toggle();
-            break;
-        default:
-            break;
-        }
+        if (Toggle_Key_Flips(key)) Toggle();
         break;
     case 4: {
         int k = Help_LED_SW_State;
@@ -728,13 +705,8 @@ void Help::Control_MouseMove(Pic_Control* c, int button, int, double x, double y
         Switch_Drag(y);
         break;
     case 1: {
-        const int xs = Round_Even(x / 4);
         Knob_Display_Value = Knob_Val_PM12(Help_Demo_Bytes[1]);
-        if (xs != Drag_Last_X) {
-            Knob_Display_Value += xs - Drag_Last_X;
-            Drag_Last_X = xs;
-        }
-        Knob_Display_Value = std::clamp(Knob_Display_Value, -12.0, 12.0);
+        Tune_Drag_Step(Knob_Display_Value, x);
         place_tune_pointer(Tune_Knopf);
         Demo_Param_Set(1, Tune_Semi_To_Value(static_cast<int>(Knob_Display_Value)));
         break;

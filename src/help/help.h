@@ -86,7 +86,6 @@ class Help : public QWidget, public Form<Help>, public Control_Host {
 
   private:
     void Form_QueryUnload();
-    bool unloading_ = false;
 };
 
 // Fills and registers the help window for Help_Topic; the window's load runs it too.

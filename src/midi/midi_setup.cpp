@@ -205,13 +205,7 @@ void MIDI_Setup::Form_QueryUnload() {
 }
 
 void MIDI_Setup::Form_Unload() {
-    if (unloading_) return;
-    unloading_ = true;
-    Form_QueryUnload();
-    hide();
-    // The handler that asked may still be running inside this window.
-    instance_ = nullptr;
-    deleteLater();
+    Unload_Later(&MIDI_Setup::Form_QueryUnload);
 }
 
 void MIDI_Controls_Disable() {

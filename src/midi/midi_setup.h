@@ -38,7 +38,6 @@ class MIDI_Setup : public QWidget, public Form<MIDI_Setup> {
   private:
     bool Form_KeyDown(QKeyEvent* event);
     void Form_QueryUnload();
-    bool unloading_ = false;
 };
 
 void MIDI_Controls_Disable();

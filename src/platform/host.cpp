@@ -89,6 +89,22 @@ std::uint32_t Host_Get_Version() {
     return (major & 0xFF) | ((minor & 0xFF) << 8);
 }
 
+int Mouse_Button(Qt::MouseButtons b) {
+    int v = 0;
+    if (b & Qt::LeftButton) v |= 1;
+    if (b & Qt::RightButton) v |= 2;
+    if (b & Qt::MiddleButton) v |= 4;
+    return v;
+}
+
+int Shift_State(Qt::KeyboardModifiers m) {
+    int v = 0;
+    if (m & Qt::ShiftModifier) v |= 1;
+    if (m & Qt::ControlModifier) v |= 2;
+    if (m & Qt::AltModifier) v |= 4;
+    return v;
+}
+
 int Virtual_Key(const QKeyEvent& e) {
     const int k = e.key();
     const bool pad = e.modifiers() & Qt::KeypadModifier;

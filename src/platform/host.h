@@ -2,6 +2,7 @@
 // Small host services: the screen, sounds, the display font, the system's
 // version and the key codes the key handlers test.
 #include <QString>
+#include <Qt>
 #include <cstdint>
 #include <functional>
 
@@ -37,6 +38,10 @@ std::uint32_t Host_Get_Version();
 // The key code of a key event, in the classic virtual-key numbering
 // (keypad digits 96..105, keypad + 107, keypad - 109, main + 187, main - 189).
 int Virtual_Key(const QKeyEvent& event);
+// Mouse buttons as event handlers number them: 1 left, 2 right, 4 middle, or-ed.
+int Mouse_Button(Qt::MouseButtons buttons);
+// Shift keys as event handlers number them: 1 shift, 2 control, 4 alt, or-ed.
+int Shift_State(Qt::KeyboardModifiers modifiers);
 
 namespace Vk {
 enum : int {

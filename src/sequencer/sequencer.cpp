@@ -21,24 +21,6 @@
 #include <cmath>
 
 namespace {
-int button_number(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int shift_number(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
-           (m & Qt::AltModifier ? 4 : 0);
-}
-
 // The window's own pictures: 0 empty cell and light off, 1 light on,
 // 2 full cell, 3 soft cell.
 QPixmap cell_picture(QColor face, QColor edge) {
@@ -93,13 +75,12 @@ void Seq_Picture::paintEvent(QPaintEvent*) {
 void Seq_Picture::mousePressEvent(QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
     if (Mouse_Down)
-        Mouse_Down(button_number(e->button()), shift_number(e->modifiers()), at.x(), at.y());
+        Mouse_Down(Mouse_Button(e->button()), Shift_State(e->modifiers()), at.x(), at.y());
 }
 
 void Seq_Picture::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
-    if (Mouse_Up)
-        Mouse_Up(button_number(e->button()), shift_number(e->modifiers()), at.x(), at.y());
+    if (Mouse_Up) Mouse_Up(Mouse_Button(e->button()), Shift_State(e->modifiers()), at.x(), at.y());
     if (Click && e->button() == Qt::LeftButton && rect().contains(at)) Click();
 }
 
@@ -236,20 +217,11 @@ void Sequencer::Form_Load() {
 }
 
 void Sequencer::Unload() {
-    if (!loaded()) return;
-    Sequencer& w = get();
-    w.unloading_ = true;
-    w.Form_QueryUnload();
-    Destroy_Instance();
+    Unload_Now(&Sequencer::Form_QueryUnload);
 }
 
 void Sequencer::closeEvent(QCloseEvent* e) {
-    if (!unloading_) {
-        unloading_ = true;
-        Form_QueryUnload();
-        // The frame deletes itself; the next use makes a new window.
-        instance_ = nullptr;
-    }
+    Close_Steps_Once(&Sequencer::Form_QueryUnload);
     e->accept();
 }
 
@@ -483,7 +455,7 @@ void Sequencer::Form_KeyDown(int key_code, int shift) {
 }
 
 void Sequencer::keyPressEvent(QKeyEvent* e) {
-    Form_KeyDown(Virtual_Key(*e), shift_number(e->modifiers()));
+    Form_KeyDown(Virtual_Key(*e), Shift_State(e->modifiers()));
 }
 
 bool Sequencer::eventFilter(QObject* watched, QEvent* e) {
@@ -492,7 +464,7 @@ bool Sequencer::eventFilter(QObject* watched, QEvent* e) {
         const int vk = Virtual_Key(*key);
         if (vk >= 'A' && vk <= 'H') {
             // The lists would take the letter as a search; here it transposes.
-            Form_KeyDown(vk, shift_number(key->modifiers()));
+            Form_KeyDown(vk, Shift_State(key->modifiers()));
             return true;
         }
     }

@@ -91,5 +91,4 @@ class Sequencer : public Mdi_Form, public Form<Sequencer> {
 
   private:
     void Paint_Cell(int i);
-    bool unloading_ = false;
 };
