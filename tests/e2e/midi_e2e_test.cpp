@@ -96,8 +96,8 @@ TEST_F(MidiE2E, BurstLargerThanTheOutputRingArrivesComplete) {
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < Count; ++i) MIDI_SendSysEx(Param_Bytes(i % 59, i % 128));
-    EXPECT_LT(t.elapsed(), 5000);
-    const auto got = Receive(synth->in, Count, 5000);
+    EXPECT_LT(t.elapsed(), 20000) << "the sender froze";
+    const auto got = Receive(synth->in, Count, 10000);
     ASSERT_EQ(got.size(), static_cast<size_t>(Count));
     for (int i = 0; i < Count; ++i)
         ASSERT_EQ(got[i], Param_Bytes(i % 59, i % 128)) << "message " << i;

@@ -61,11 +61,12 @@ TEST_F(MidiServerGone, SendingAfterTheServerStoppedReportsAndTurnsMidiOff) {
     MIDI_AllNotesOff();
     EXPECT_TRUE(boxes.calls.empty());
 
-    // Letting the host go must not wait on the dead server.
+    // Letting the host go must not wait on the dead server (a guard against a
+    // hang, far above the few milliseconds it takes).
     t.restart();
     MIDI_Out_Close_All();
     Set_Midi_Host(std::make_unique<FakeMidiHost>());
-    EXPECT_LT(t.elapsed(), 500);
+    EXPECT_LT(t.elapsed(), 5000);
 }
 
 // A server that stops running cycles (frozen, not gone) must not freeze the
@@ -101,7 +102,7 @@ TEST_F(MidiServerGone, StalledServerMakesTheSendFailInsteadOfHanging) {
     qDebug() << "stalled after" << sent << "messages," << t.elapsed() << "ms";
     ASSERT_EQ(boxes.texts().join("|").toStdString(), "OutPreparerHeader\r\nThe MIDI port is busy.");
     EXPECT_LT(sent, 3000);
-    EXPECT_LT(t.elapsed(), 2500);
+    EXPECT_LT(t.elapsed(), 10000) << "a hang, not a slow send";
 
     boxes.clear();
     t.restart();
@@ -110,7 +111,7 @@ TEST_F(MidiServerGone, StalledServerMakesTheSendFailInsteadOfHanging) {
     EXPECT_EQ(MIDI_Enabled, 0);
     MIDI_Out_Close_All();
     qDebug() << "closed after" << t.elapsed() << "ms";
-    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_LT(t.elapsed(), 5000) << "a hang, not a slow close";
 }
 
 TEST_F(MidiServerGone, OpeningAfterTheServerStoppedReportsOnce) {
