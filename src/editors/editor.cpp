@@ -207,7 +207,10 @@ void Editor::Timer1_Timer() {
 
 void Editor::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    if (!panel_.isNull()) p.drawPixmap(e->rect(), panel_, e->rect());
+    if (panel_.isNull()) return;
+    // Rect by rect: the bounding rect of a whole-tone redraw is the whole panel,
+    // which the painter would blend under a clip of many pieces.
+    for (const QRect& r : e->region()) p.drawPixmap(r, panel_, r);
 }
 
 Pic_Control* Editor::Param_Control(int p) const {

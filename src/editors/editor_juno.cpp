@@ -1,8 +1,8 @@
 #include "editors/editor_juno.h"
-#include "editors/audition.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "editors/audition.h"
 #include "editors/editor.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
@@ -168,7 +168,10 @@ void Editor_Juno::Form_Deactivate() {
 
 void Editor_Juno::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    if (!panel_.isNull()) p.drawPixmap(e->rect(), panel_, e->rect());
+    if (panel_.isNull()) return;
+    // Rect by rect: the bounding rect of a whole-tone redraw is the whole panel,
+    // which the painter would blend under a clip of many pieces.
+    for (const QRect& r : e->region()) p.drawPixmap(r, panel_, r);
 }
 
 Pic_Control* Editor_Juno::Param_Control(int p) const {
