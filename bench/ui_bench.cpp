@@ -207,10 +207,14 @@ void close_dialog() {
 }
 
 // File > Open on the big folder: the dialog made, listed, shown and painted.
+// Argument 0: the folder is the one kept from the last time; 1: the program
+// was started in it and no folder is kept.
 void BM_File_Dlg_Open(benchmark::State& state) {
     const QString folder = big_folder();
+    const bool started_there = state.range(0) == 1;
+    if (started_there) QDir::setCurrent(folder);
     for (auto _ : state) {
-        Dir_Tones = folder;
+        Dir_Tones = started_there ? QString() : folder;
         FD_Mode = "Open_SYX";
         File_Dlg::get().Form_Show();
         QCoreApplication::processEvents();
@@ -220,8 +224,15 @@ void BM_File_Dlg_Open(benchmark::State& state) {
         close_dialog();
         state.ResumeTiming();
     }
+    QDir::setCurrent(g_dir->path());
 }
-BENCHMARK(BM_File_Dlg_Open)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_File_Dlg_Open)
+    ->ArgName("started_there")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 // A click on a file in the big folder: the preview loads the tone into the
 // editor (two files in turn, so it really changes) and the dialog repaints.
