@@ -501,6 +501,7 @@ void Editor_Redraw() {
 
 void Editor_Layout_Show() {
     Editor& ed = Editor::get();
+    ed.Layout_Shown = true;
     ed.Tone_Name->move(100, 292);
     ed.Pic_Orvel->move(197, 204);
     ed.Pic_Quorlen->move(181, 152);
@@ -519,6 +520,7 @@ void Editor_Layout_Show() {
 
 void Editor_Layout_Hide() {
     Editor& ed = Editor::get();
+    ed.Layout_Shown = false;
     for (const Tone_Control_Spec& s : Tone_Controls) (ed.*(s.member))->setVisible(false);
 }
 
