@@ -493,8 +493,10 @@ void File_Dlg::Form_Load() {
     FD_Drive = FD_List_Drives->Drive();
     FD_Preview_Setup();
     if (QString* start = kept_folder(); start && QFileInfo(*start).isDir()) {
-        FD_List_Files->Set_Path(*start);
+        // A new folder reaches the file list through the folder list's change;
+        // listing it here as well would read a big folder twice.
         FD_List_Dirs->Set_Path(*start);
+        if (FD_List_Files->Path() != FD_List_Dirs->Path()) FD_List_Files->Set_Path(*start);
         FD_List_Drives->Set_Drive(*start);
         FD_Drive = FD_List_Drives->Drive();
     }

@@ -198,7 +198,9 @@ void Editor::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     // Drawn when first seen: the editor of the other synthesizer may never be.
     if (panel_.isNull()) panel_ = Editor_Panel_Picture();
-    p.drawPixmap(e->rect(), panel_, e->rect());
+    // Rect by rect: the bounding rect of a whole-tone redraw is the whole panel,
+    // which the painter would blend under a clip of many pieces.
+    for (const QRect& r : e->region()) p.drawPixmap(r, panel_, r);
 }
 
 Pic_Control* Editor::Param_Control(int p) const {
@@ -439,6 +441,7 @@ void Editor_Redraw() {
 
 void Editor_Layout_Show() {
     Editor& ed = Editor::get();
+    ed.Layout_Shown = true;
     ed.Tone_Name->move(100, 292);
     ed.Pic_Orvel->move(197, 204);
     ed.Pic_Quorlen->move(181, 152);
@@ -457,6 +460,7 @@ void Editor_Layout_Show() {
 
 void Editor_Layout_Hide() {
     Editor& ed = Editor::get();
+    ed.Layout_Shown = false;
     for (const Tone_Control_Spec& s : Tone_Controls) (ed.*(s.member))->setVisible(false);
 }
 

@@ -55,6 +55,9 @@ class Editor : public Mdi_Form, public Form<Editor>, public Control_Host {
     Pic_Control *Pic_Quorlen, *Pic_Orvel;
     Pic_Control *Keys_Pic, *ED_Seq_Start, *ED_Seq_Stop, *ED_Seq_Start_Pic, *ED_Seq_Stop_Pic;
     QTimer* Timer1; // blinks the focused control
+    // The panel stands at its layout: saving or sending, which also set the
+    // synthesizer up, must not put the caps back to their starting places.
+    bool Layout_Shown = false;
 
     // The control that edits tone byte p, or null.
     Pic_Control* Param_Control(int p) const;

@@ -159,7 +159,9 @@ void Editor_Juno::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     // Drawn when first seen: the editor of the other synthesizer may never be.
     if (panel_.isNull()) panel_ = Juno_Panel_Picture();
-    p.drawPixmap(e->rect(), panel_, e->rect());
+    // Rect by rect: the bounding rect of a whole-tone redraw is the whole panel,
+    // which the painter would blend under a clip of many pieces.
+    for (const QRect& r : e->region()) p.drawPixmap(r, panel_, r);
 }
 
 Pic_Control* Editor_Juno::Param_Control(int p) const {

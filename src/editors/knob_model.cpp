@@ -137,6 +137,17 @@ Name_Display::Name_Display(QWidget* parent) : QLabel(parent) {
     setLineWidth(1);
 }
 
+// A focusable label lays its text out through a text document while it
+// paints, which asks for a second, whole paint after every new name. The box
+// shows one line of plain text: it draws it itself, once.
+void Name_Display::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    drawFrame(&p);
+    p.setFont(font());
+    p.setPen(palette().color(foregroundRole()));
+    p.drawText(contentsRect(), static_cast<int>(alignment()), text());
+}
+
 void Name_Display::mousePressEvent(QMouseEvent* e) {
     QLabel::mousePressEvent(e);
     if (On_Click) On_Click();

@@ -82,6 +82,7 @@ class Name_Display : public QLabel {
     std::function<void(int key)> On_Key;
 
   protected:
+    void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void focusOutEvent(QFocusEvent*) override;

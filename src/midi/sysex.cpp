@@ -110,7 +110,9 @@ void Set_Synth() {
         Editor_Juno::get().Form_Hide();
         main.Menu_Tone_Patch->setEnabled(true);
         main.Menu_File_SYX_Open->setEnabled(true);
-        Editor_Layout_Show();
+        // Only a switch from the Alpha Juno (or the start) lays the panel out:
+        // otherwise the caps stay where the tone puts them.
+        if (!Editor::get().Layout_Shown) Editor_Layout_Show();
         Editor::get().Form_Show();
     }
 }

@@ -2,6 +2,7 @@
 #include "editor_support.h"
 #include "editors/display_font.h"
 #include "midi/sysex.h"
+#include "midi/tone_files.h"
 #include <QAction>
 #include <QPainter>
 
@@ -145,6 +146,27 @@ TEST_F(EditorTest, LayoutSwitchHidesThePanelAndShowsItAgainAtItsPlaces) {
     EXPECT_EQ(ed().Keys_Pic->pos(), QPoint(214, 221));
     EXPECT_EQ(ed().Pic_Orvel->pos(), QPoint(197, 204));
     EXPECT_EQ(ed().size(), QSize(528, 456));
+}
+
+TEST_F(EditorTest, SavingSendingAndTheMks70SwitchLeaveTheCapsOnTheTone) {
+    for (int i = 11; i < 59; ++i) Tone_Data[i] = static_cast<std::uint8_t>((i * 29) % 128);
+    Editor_Redraw();
+    auto places = [] {
+        QList<QPoint> out;
+        for (const Tone_Control_Spec& s : Tone_Controls) out << (ed().*(s.member))->pos();
+        return out;
+    };
+    const QList<QPoint> shown = places();
+    Tone_File = folder.filePath("kept.syx");
+    Save_SYX(Tone_File);
+    ASSERT_TRUE(Tone_Saved);
+    EXPECT_EQ(places(), shown);
+    Tone_Send();
+    EXPECT_EQ(places(), shown);
+    Synth_Type = "MKS-70";
+    Set_Synth();
+    EXPECT_EQ(places(), shown);
+    EXPECT_TRUE(ed().VCF_CutoffF->isVisible());
 }
 
 TEST_F(EditorTest, TheNameBoxDrawsTheSegmentFace) {
