@@ -3,6 +3,9 @@
 #include <chrono>
 #include <deque>
 #include <jack/jack.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdlib>
 #include <jack/midiport.h>
 #include <thread>
 
@@ -60,6 +63,21 @@ struct RtMidiHost::Port {
     std::uint64_t stalledAt = 0;
 };
 
+namespace {
+// A running JACK server listens on a socket in /dev/shm (jackd2:
+// jack_<server>_<uid>_0; jackd1: a folder jack-<uid>/<server>). Asking libjack
+// when there is none costs milliseconds of start-up to learn nothing.
+bool jack_server_listening() {
+    if (std::getenv("JACK_PROMISCUOUS_SERVER")) return true; // other owners: let libjack look
+    const char* env = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string server = env && *env ? env : "default";
+    const std::string uid = std::to_string(getuid());
+    struct stat st;
+    return stat(("/dev/shm/jack_" + server + "_" + uid + "_0").c_str(), &st) == 0 ||
+           stat(("/dev/shm/jack-" + uid + "/" + server).c_str(), &st) == 0;
+}
+} // namespace
+
 RtMidiHost::RtMidiHost(const std::string& clientName) : clientName_(clientName) {
     std::unique_ptr<RtMidiOut> out = try_out(RtMidi::LINUX_ALSA, clientName_);
     if (!out) {
@@ -90,6 +108,7 @@ void RtMidiHost::open_jack() {
     // names them, and stays to hear the server go away, which RtMidi keeps
     // quiet about. Without a server JACK is not offered at all: probing it
     // through RtMidi costs start-up time for nothing.
+    if (!jack_server_listening()) return;
     auto watch = std::make_unique<Watch>();
     jack_status_t status;
     watch->client = jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
