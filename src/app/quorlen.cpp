@@ -16,8 +16,8 @@
 #include "midi/sysex.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
-#include "sequencer/playback.h"
 #include "sequencer/oscillator.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
 #include <QApplication>

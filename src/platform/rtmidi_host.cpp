@@ -1,13 +1,13 @@
 #include "platform/rtmidi_host.h"
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <deque>
 #include <jack/jack.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cstdlib>
 #include <jack/midiport.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 struct CallbackState {

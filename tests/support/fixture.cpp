@@ -15,8 +15,8 @@
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"
-#include "sequencer/playback.h"
 #include "sequencer/oscillator.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequence.h"
 #include <QDir>
 #include <QFile>
