@@ -13,6 +13,9 @@ Mdi_Form::Mdi_Form(const QString& caption, bool fixedSize) {
 Mdi_Form::~Mdi_Form() = default;
 
 void Mdi_Form::Form_Show() {
+    // A frame made before its window had its size would open as a bare title bar.
+    const QSize want = frame_->sizeHint();
+    if (frame_->width() < want.width() || frame_->height() < want.height()) frame_->adjustSize();
     frame_->show();
     frame_->raise();
 }

@@ -1,9 +1,22 @@
-// Starts Quorlen and saves a picture of the main window and of each window open in it.
+// Starts Quorlen and saves a picture of the main window, of each window open
+// in it, and of every other window and dialog opened one after the other.
 #include "app/quorlen.h"
+#include "dialogs/file_dlg.h"
 #include "editors/editor.h"
 #include "editors/editor_juno.h"
+#include "editors/patch.h"
+#include "editors/patch_mks70.h"
+#include "editors/random_tone.h"
+#include "editors/tname.h"
+#include "help/help.h"
 #include "instrument/instrument.h"
+#include "midi/midi_port.h"
+#include "midi/midi_setup.h"
+#include "midi/sysex.h"
 #include "platform/msgbox.h"
+#include "sequencer/oscillator.h"
+#include "sequencer/sequence.h"
+#include "sequencer/sequencer.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -43,5 +56,71 @@ int main(int argc, char** argv) {
         QTest::qWait(50);
         Editor::get().grab().save(out + "/Editor_tone.png");
     }
+
+    auto shot = [&](QWidget* w, const QString& name) {
+        QTest::qWait(50);
+        (w->parentWidget() && w->parentWidget()->inherits("QMdiSubWindow") ? w->parentWidget() : w)
+            ->grab()
+            .save(out + "/" + name + ".png");
+    };
+    for (int i = 0; i < 104; i += 5) Seq_Data[i] = i % 2 ? 63 : 127;
+    Sequencer& seq = Sequencer::get();
+    seq.Form_Show();
+    seq.Seq_Redraw();
+    shot(&seq, "Sequencer");
+    Sequencer::Unload();
+
+    Oscillator& osc = Oscillator::get();
+    osc.Form_Show();
+    shot(&osc, "Oscillator");
+    osc.frame()->close();
+
+    Patch& patch = Patch::get();
+    patch.Form_Show();
+    shot(&patch, "Patch");
+    Patch::Unload();
+
+    Patch_MKS70& mks = Patch_MKS70::get();
+    mks.Form_Show();
+    shot(&mks, "Patch_MKS70");
+    mks.frame()->close();
+
+    MIDI_Setup& setup = MIDI_Setup::get();
+    setup.Form_Show();
+    shot(&setup, "MIDI_Setup");
+    setup.close();
+
+    TName_Show();
+    if (TName::loaded()) {
+        shot(&TName::get(), "TName");
+        TName::get().close();
+    }
+
+    for (const char* mode : {"Open_SYX", "Open_SEQ"}) {
+        FD_Mode = mode;
+        File_Dlg& fd = File_Dlg::get();
+        fd.Form_Show();
+        shot(&fd, QString("File_Dlg_") + mode);
+        fd.close();
+        QTest::qWait(50);
+    }
+
+    Help& help = Help::get();
+    help.Form_Show();
+    help.Cmd_Howto_Click();
+    shot(&help, "Help_Howto");
+    help.Cmd_Search_Click();
+    shot(&help, "Help_Search");
+    help.Cmd_About_Click();
+    shot(&help, "Help_About");
+    help.close();
+    QTest::qWait(50);
+
+    // The Alpha Juno editor with a random tone.
+    Synth_Type = "Alpha Juno";
+    Set_Synth();
+    Tone_Random();
+    shot(&Editor_Juno::get(), "Editor_Juno");
+    main.grab().save(out + "/main_juno.png");
     return 0;
 }
