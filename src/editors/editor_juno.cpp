@@ -4,6 +4,7 @@
 #include "app/quorlen.h"
 #include "editors/audition.h"
 #include "editors/editor.h"
+#include "editors/panel_paint.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
@@ -156,12 +157,7 @@ void Editor_Juno::Form_Deactivate() {
 }
 
 void Editor_Juno::paintEvent(QPaintEvent* e) {
-    QPainter p(this);
-    // Drawn when first seen: the editor of the other synthesizer may never be.
-    if (panel_.isNull()) panel_ = Juno_Panel_Picture();
-    // Rect by rect: the bounding rect of a whole-tone redraw is the whole panel,
-    // which the painter would blend under a clip of many pieces.
-    for (const QRect& r : e->region()) p.drawPixmap(r, panel_, r);
+    Panel_Paint::Paint_Window(this, e, panel_, Juno_Panel_Picture);
 }
 
 Pic_Control* Editor_Juno::Param_Control(int p) const {

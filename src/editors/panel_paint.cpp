@@ -1,5 +1,7 @@
 #include "editors/panel_paint.h"
+#include <QPaintEvent>
 #include <QPainter>
+#include <QWidget>
 #include <cmath>
 
 namespace Panel_Paint {
@@ -96,6 +98,12 @@ QPixmap Plate_Caption(const QString& text) {
     p.setPen(Ink_Dim);
     p.drawText(QRect(0, 0, 79, 14), Qt::AlignCenter, text);
     return pm;
+}
+
+void Paint_Window(QWidget* window, const QPaintEvent* e, QPixmap& panel, QPixmap (*draw)()) {
+    if (panel.isNull()) panel = draw();
+    QPainter p(window);
+    for (const QRect& r : e->region()) p.drawPixmap(r, panel, r);
 }
 
 } // namespace Panel_Paint

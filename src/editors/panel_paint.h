@@ -7,6 +7,9 @@
 #include <QPointF>
 #include <QRect>
 
+class QPaintEvent;
+class QWidget;
+
 class QPainter;
 class QString;
 
@@ -40,4 +43,10 @@ void Screw(QPainter& p, int x, int y);
 void Knob_Ticks(QPainter& p, QPointF c, int steps, double per);
 // A small plate with a bold caption, as under the logo.
 QPixmap Plate_Caption(const QString& text);
+
+// Paints a window's panel under its controls. The panel is drawn when first
+// seen (the editor of the other synthesizer may never be), then copied rect by
+// rect: the bounding rect of a whole-tone redraw is the whole panel, which the
+// painter would blend under a clip of many pieces.
+void Paint_Window(QWidget* window, const QPaintEvent* e, QPixmap& panel, QPixmap (*draw)());
 } // namespace Panel_Paint
