@@ -4,6 +4,7 @@
 #include "app/quorlen.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
+#include "shown_clock.h"
 #include <QApplication>
 #include <QTest>
 
@@ -19,5 +20,7 @@ int main(int argc, char** argv) {
     Quorlen& main = Quorlen::get();
     if (main.Is_Unloaded()) return 1;
     main.show();
-    return QTest::qWaitForWindowExposed(&main) ? 0 : 1;
+    if (!QTest::qWaitForWindowExposed(&main)) return 1;
+    Report_Shown();
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <sys/resource.h>
@@ -19,19 +20,34 @@ std::map<std::string, Figures> g_figures;
 
 // Runs the program once; false when it failed.
 bool run_once(const char* program, const char* arg, double& seconds, long& peakKb) {
+    int shown[2];
+    if (pipe(shown) != 0) return false;
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid < 0) return false;
     if (pid == 0) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
+        // The program prints the moment its window was shown on stdout.
+        if (dup2(shown[1], STDOUT_FILENO) < 0 || !freopen("/dev/null", "w", stderr)) _exit(126);
+        close(shown[0]);
+        close(shown[1]);
         execl(program, program, arg, static_cast<char*>(nullptr));
         _exit(127);
     }
+    close(shown[1]);
+    char text[64] = {};
+    size_t got = 0;
+    for (ssize_t n;
+         got < sizeof text - 1 && (n = read(shown[0], text + got, sizeof text - 1 - got)) > 0;)
+        got += static_cast<size_t>(n);
+    close(shown[0]);
     int status = 0;
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid) return false;
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const long long shownNs = std::atoll(text);
+    if (shownNs <= 0) return false;
+    const auto startNs = std::chrono::nanoseconds(start.time_since_epoch()).count();
+    seconds = static_cast<double>(shownNs - startNs) / 1e9;
     peakKb = usage.ru_maxrss;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
