@@ -79,7 +79,10 @@ bool jack_server_listening() {
 } // namespace
 
 RtMidiHost::RtMidiHost(const std::string& clientName) : clientName_(clientName) {
-    std::unique_ptr<RtMidiOut> out = try_out(RtMidi::LINUX_ALSA, clientName_);
+    // Without the sequencer device ALSA cannot be opened; trying only prints errors.
+    struct stat st;
+    std::unique_ptr<RtMidiOut> out =
+        stat("/dev/snd/seq", &st) == 0 ? try_out(RtMidi::LINUX_ALSA, clientName_) : nullptr;
     if (!out) {
         open_jack();
         return;
