@@ -145,18 +145,7 @@ Editor::Editor() : Mdi_Form("JX-8P Tone Editor") {
     DCO2_Tune_Knopf = DCO2_Tune->Knob_Pointer;
     DCO2_FTune_Knopf = DCO2_FTune->Knob_Pointer;
 
-    Tone_Name = new Name_Display(this);
-    Tone_Name->On_Click = [this] { Tone_Name_Click(); };
-    Tone_Name->On_Key = [this](int key) { Tone_Name_KeyPress(key); };
-    Pic_Quorlen = new Pic_Control(this, nullptr, "Pic_Quorlen");
-    Pic_Orvel = new Pic_Control(this, nullptr, "Pic_Orvel");
-    Keys_Pic = new Pic_Control(this, nullptr, "Keys_Pic");
-    ED_Seq_Start = new Pic_Control(this, nullptr, "ED_Seq_Start");
-    ED_Seq_Stop = new Pic_Control(this, nullptr, "ED_Seq_Stop");
-    ED_Seq_Start_Pic = new Pic_Control(ED_Seq_Start, nullptr, "ED_Seq_Start_Pic");
-    ED_Seq_Stop_Pic = new Pic_Control(ED_Seq_Stop, nullptr, "ED_Seq_Stop_Pic");
-    for (Pic_Control* caption : {ED_Seq_Start_Pic, ED_Seq_Stop_Pic})
-        caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Build_Plate(this);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(250);
@@ -386,14 +375,6 @@ void Editor::Control_MouseMove(Pic_Control* c, int button, int, double x, double
 }
 
 // ---- Name display ---------------------------------------------------------------------------
-
-void Editor::Tone_Name_Click() {
-    if (Dlg_Open.isEmpty()) TName_Show();
-}
-
-void Editor::Tone_Name_KeyPress(int) {
-    if (Dlg_Open.isEmpty()) TName_Show();
-}
 
 // ---- Whole tone --------------------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "app/form.h"
 #include "app/mdi_form.h"
 #include "editors/knob_model.h"
+#include "editors/tone_plate.h"
 #include <array>
 
 class QTimer;
@@ -26,7 +27,7 @@ struct Tone_Control_Spec {
 };
 extern const std::array<Tone_Control_Spec, 44> Tone_Controls;
 
-class Editor : public Mdi_Form, public Form<Editor>, public Control_Host {
+class Editor : public Mdi_Form, public Form<Editor>, public Control_Host, public Tone_Plate {
     Q_OBJECT
   public:
     Editor();
@@ -51,9 +52,6 @@ class Editor : public Mdi_Form, public Form<Editor>, public Control_Host {
     // Knob pointers, children of their knob bodies.
     Pic_Control *DCO1_Tune_Knopf, *DCO2_Tune_Knopf, *DCO2_FTune_Knopf;
 
-    Name_Display* Tone_Name;
-    Pic_Control *Pic_Quorlen, *Pic_Orvel;
-    Pic_Control *Keys_Pic, *ED_Seq_Start, *ED_Seq_Stop, *ED_Seq_Start_Pic, *ED_Seq_Stop_Pic;
     QTimer* Timer1; // blinks the focused control
     // The panel stands at its layout: saving or sending, which also set the
     // synthesizer up, must not put the caps back to their starting places.
@@ -75,9 +73,6 @@ class Editor : public Mdi_Form, public Form<Editor>, public Control_Host {
     void Tune_Knob_Drag(int p, double x);
     void Fine_Knob_Drag(int p, double x);
     void Toggle_Key(int p, int key);
-
-    void Tone_Name_Click();
-    void Tone_Name_KeyPress(int key);
 
     // Control_Host
     void Control_KeyDown(Pic_Control* c, int key, int shift) override;

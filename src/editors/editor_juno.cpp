@@ -116,18 +116,7 @@ Editor_Juno::Editor_Juno() : Mdi_Form("Alpha Juno Tone Editor") {
     DCO_Dynamics = new Pic_Control(this, nullptr, "DCO_Dynamics");
     for (Pic_Control* c : {Mixer_DCO1, Mixer_DCO2, VCA_Dynamics, DCO_Dynamics}) c->hide();
 
-    Tone_Name = new Name_Display(this);
-    Tone_Name->On_Click = [this] { Tone_Name_Click(); };
-    Tone_Name->On_Key = [this](int key) { Tone_Name_KeyPress(key); };
-    Pic_Quorlen = new Pic_Control(this, nullptr, "Pic_Quorlen");
-    Pic_Orvel = new Pic_Control(this, nullptr, "Pic_Orvel");
-    Keys_Pic = new Pic_Control(this, nullptr, "Keys_Pic");
-    ED_Seq_Start = new Pic_Control(this, nullptr, "ED_Seq_Start");
-    ED_Seq_Stop = new Pic_Control(this, nullptr, "ED_Seq_Stop");
-    ED_Seq_Start_Pic = new Pic_Control(ED_Seq_Start, nullptr, "ED_Seq_Start_Pic");
-    ED_Seq_Stop_Pic = new Pic_Control(ED_Seq_Stop, nullptr, "ED_Seq_Stop_Pic");
-    for (Pic_Control* caption : {ED_Seq_Start_Pic, ED_Seq_Stop_Pic})
-        caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Build_Plate(this);
 
     // Last, so the graph lies over the panel controls while it shows.
     PictureEnv = new Env_Picture(this);
@@ -289,14 +278,6 @@ void Editor_Juno::Control_MouseMove(Pic_Control* c, int button, int, double, dou
 }
 
 // ---- Name box ----------------------------------------------------------------------------------
-
-void Editor_Juno::Tone_Name_Click() {
-    if (Dlg_Open.isEmpty()) TName_Show();
-}
-
-void Editor_Juno::Tone_Name_KeyPress(int) {
-    if (Dlg_Open.isEmpty()) TName_Show();
-}
 
 // ---- Whole tone
 // ----------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/form.h"
 #include "app/mdi_form.h"
 #include "editors/knob_model.h"
+#include "editors/tone_plate.h"
 #include <QLineF>
 #include <array>
 
@@ -39,7 +40,10 @@ class Env_Picture : public QWidget {
     void paintEvent(QPaintEvent*) override;
 };
 
-class Editor_Juno : public Mdi_Form, public Form<Editor_Juno>, public Control_Host {
+class Editor_Juno : public Mdi_Form,
+                    public Form<Editor_Juno>,
+                    public Control_Host,
+                    public Tone_Plate {
     Q_OBJECT
   public:
     Editor_Juno();
@@ -58,9 +62,6 @@ class Editor_Juno : public Mdi_Form, public Form<Editor_Juno>, public Control_Ho
     // Pictures of the window without behaviour.
     Pic_Control *Mixer_DCO1, *Mixer_DCO2, *VCA_Dynamics, *DCO_Dynamics;
 
-    Name_Display* Tone_Name;
-    Pic_Control *Pic_Quorlen, *Pic_Orvel;
-    Pic_Control *Keys_Pic, *ED_Seq_Start, *ED_Seq_Stop, *ED_Seq_Start_Pic, *ED_Seq_Stop_Pic;
     Env_Picture* PictureEnv;
 
     // The control that edits tone byte p, or null.
@@ -76,9 +77,6 @@ class Editor_Juno : public Mdi_Form, public Form<Editor_Juno>, public Control_Ho
     void Slider_Redraw(int a, int b, int p);
     void Switch_Redraw(int a, int b, int p);
     void Env_Redraw();
-
-    void Tone_Name_Click();
-    void Tone_Name_KeyPress(int key);
 
     // Control_Host
     void Control_KeyDown(Pic_Control* c, int key, int shift) override;
