@@ -163,10 +163,6 @@ int Stamping_Host::outUnprepareHeader(MidiHandle h, const std::string& b) {
 int Stamping_Host::outClose(MidiHandle h) {
     return real_->outClose(h);
 }
-bool Stamping_Host::errorText(int code, QString& text) {
-    return real_->errorText(code, text);
-}
-
 // ---- Program set-up and runs -------------------------------------------------
 
 bool Write_Settings(const QString& folder, const std::string& tag) {

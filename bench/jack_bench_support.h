@@ -87,7 +87,6 @@ class Stamping_Host : public MidiHost {
     int outLongMsg(MidiHandle h, const std::string& b) override;
     int outUnprepareHeader(MidiHandle h, const std::string& b) override;
     int outClose(MidiHandle h) override;
-    bool errorText(int code, QString& text) override;
 
   private:
     std::unique_ptr<RtMidiHost> real_;

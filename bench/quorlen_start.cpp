@@ -1,6 +1,7 @@
 // Quorlen's start-up up to the main window shown and exposed, then ended.
 // Boxes are answered at once: a first start without settings or MIDI
 // devices shows some, and a person clicking them is not what is measured.
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
@@ -9,7 +10,9 @@
 #include <QTest>
 
 int main(int argc, char** argv) {
+    Host_Fonts_Prepare();
     QApplication app(argc, argv);
+    Install_Build_Pictures();
     Set_MsgBox_Handler([](const MsgBoxCall& call) {
         return (call.style & 0x0F) == Mb::YesNo || (call.style & 0x0F) == Mb::YesNoCancel
                    ? static_cast<int>(Mb::No)

@@ -1,8 +1,12 @@
 // The picture stock every window draws its custom controls from, and the
 // picture set-up of the JX-8P tone editor.
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "editors/editor.h"
+#include "editors/editor_juno.h"
 #include "editors/knob_model.h"
+#include "editors/patch.h"
+#include "editors/patch_mks70.h"
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -242,48 +246,108 @@ QPixmap dialog_caption(const QString& text) {
 
 } // namespace
 
+namespace {
+struct Recipe {
+    Pic id;
+    const char* name;
+    QPixmap (*draw)();
+};
+const QColor Caption_Off(0x98, 0x98, 0x98);
+
+// In the order of Pic, which the build's store follows too.
+constexpr Recipe Recipes[] = {
+    {Pic::Lever_Dark, "lever dark",
+     [] {
+         return lever(QColor(0x22, 0x22, 0x26), QColor(0x00, 0x00, 0x00), QColor(0xE8, 0xE8, 0xE8),
+                      false);
+     }},
+    {Pic::Lever_Dark_Lit, "lever dark lit",
+     [] { return lever(Hi, Hi_Dark, QColor(0x30, 0x10, 0x00), true); }},
+    {Pic::Lever_Light, "lever light",
+     [] {
+         return lever(QColor(0xE4, 0xE0, 0xD4), QColor(0x20, 0x20, 0x20), QColor(0x20, 0x20, 0x20),
+                      false);
+     }},
+    {Pic::Lever_Light_Lit, "lever light lit",
+     [] { return lever(Hi, Hi_Dark, QColor(0x30, 0x10, 0x00), true); }},
+    {Pic::Knob_Pointer, "knob pointer", [] { return knob_pointer(false); }},
+    {Pic::Knob_Pointer_Lit, "knob pointer lit", [] { return knob_pointer(true); }},
+    {Pic::Fader_Cap, "fader cap", [] { return fader_cap(false); }},
+    {Pic::Fader_Cap_Lit, "fader cap lit", [] { return fader_cap(true); }},
+    {Pic::Knob_Body, "knob body", knob_body},
+    {Pic::Audition_Key, "audition key", [] { return audition_key(false); }},
+    {Pic::Audition_Key_Down, "audition key down", [] { return audition_key(true); }},
+    {Pic::Lamp_Off, "lamp off", [] { return lamp(Lamp::Off); }},
+    {Pic::Lamp_On, "lamp on", [] { return lamp(Lamp::On); }},
+    {Pic::Lamp_Dim, "lamp dim", [] { return lamp(Lamp::Dim); }},
+    {Pic::Lamp_Checked, "lamp checked", [] { return lamp(Lamp::Checked); }},
+    {Pic::Lamp_Focus, "lamp focus", [] { return lamp(Lamp::Focus); }},
+    {Pic::Lamp_Disabled, "lamp disabled", [] { return lamp(Lamp::Disabled); }},
+    {Pic::Lamp_Checked_Disabled, "lamp checked disabled",
+     [] { return lamp(Lamp::Checked_Disabled); }},
+    {Pic::Seq_Key_White, "sequencer key white", [] { return seq_key(false, false); }},
+    {Pic::Seq_Key_Black, "sequencer key black", [] { return seq_key(true, false); }},
+    {Pic::Seq_Key_White_Down, "sequencer key white down", [] { return seq_key(false, true); }},
+    {Pic::Seq_Key_Black_Down, "sequencer key black down", [] { return seq_key(true, true); }},
+    {Pic::Start_Enabled, "start enabled",
+     [] { return caption16(draw_start, QColor(0x10, 0x90, 0x20)); }},
+    {Pic::Start_Disabled, "start disabled", [] { return caption16(draw_start, Caption_Off); }},
+    {Pic::Stop_Enabled, "stop enabled",
+     [] { return caption16(draw_stop, QColor(0x20, 0x20, 0x20)); }},
+    {Pic::Stop_Disabled, "stop disabled", [] { return caption16(draw_stop, Caption_Off); }},
+    {Pic::Record, "record", [] { return caption16(draw_record, QColor(0xE0, 0x10, 0x10)); }},
+    {Pic::Button_Up3D, "button up", [] { return face3d(22, 22, false); }},
+    {Pic::Button_Dn3D, "button down", [] { return face3d(22, 22, true); }},
+    {Pic::Dlg2_Up, "dialog button up", [] { return face3d(65, 34, false); }},
+    {Pic::Dlg2_Dn, "dialog button down", [] { return face3d(65, 34, true); }},
+    {Pic::Dlg2_Ok, "dialog caption ok", [] { return dialog_caption("OK"); }},
+    {Pic::Dlg2_Cancel, "dialog caption cancel", [] { return dialog_caption("Cancel"); }},
+    {Pic::Editor_Panel, "JX-8P panel", Editor_Panel_Picture},
+    {Pic::Juno_Panel, "Alpha Juno panel", Juno_Panel_Picture},
+    {Pic::Patch_Panel, "patch panel", Patch_Panel_Picture},
+    {Pic::MKS70_Panel, "MKS-70 patch panel", MKS70_Panel_Picture},
+    {Pic::Quorlen_Logo, "logo", Quorlen_Logo_Picture},
+    {Pic::Orvel_Logo, "JX-8P caption", Orvel_Logo_Picture},
+    {Pic::Juno_Orvel_Logo, "Alpha Juno caption", Juno_Orvel_Picture},
+};
+static_assert(std::size(Recipes) == Pic_Count);
+
+constexpr bool in_order() {
+    for (int k = 0; k < Pic_Count; ++k)
+        if (static_cast<int>(Recipes[k].id) != k) return false;
+    return true;
+}
+static_assert(in_order());
+
+template <std::size_t N> void fill(std::array<QPixmap, N>& pics, Pic first) {
+    for (std::size_t k = 0; k < N; ++k)
+        pics[k] = Picture(static_cast<Pic>(static_cast<int>(first) + static_cast<int>(k)));
+}
+} // namespace
+
+QPixmap Draw_Picture(Pic id) {
+    return Recipes[static_cast<int>(id)].draw();
+}
+const char* Picture_Name(Pic id) {
+    return Recipes[static_cast<int>(id)].name;
+}
+
 void Picture_Stock_Init(Quorlen& m) {
     // Buttons: pairs of plain (2k) and highlighted (2k + 1) faces.
-    m.Buttons[0] =
-        lever(QColor(0x22, 0x22, 0x26), QColor(0x00, 0x00, 0x00), QColor(0xE8, 0xE8, 0xE8), false);
-    m.Buttons[1] = lever(Hi, Hi_Dark, QColor(0x30, 0x10, 0x00), true);
-    m.Buttons[2] =
-        lever(QColor(0xE4, 0xE0, 0xD4), QColor(0x20, 0x20, 0x20), QColor(0x20, 0x20, 0x20), false);
-    m.Buttons[3] = lever(Hi, Hi_Dark, QColor(0x30, 0x10, 0x00), true);
-    m.Buttons[4] = knob_pointer(false);
-    m.Buttons[5] = knob_pointer(true);
-    m.Buttons[6] = fader_cap(false);
-    m.Buttons[7] = fader_cap(true);
-    m.Buttons[8] = knob_body();
-    m.Buttons[9] = audition_key(false);
-    m.Buttons[10] = audition_key(true);
-
-    m.LED[0] = lamp(Lamp::Off);
-    m.LED[1] = lamp(Lamp::On);
-    m.LED[2] = lamp(Lamp::Dim);
-    m.LED[3] = lamp(Lamp::Checked);
-    m.LED[4] = lamp(Lamp::Focus);
-    m.LED[5] = lamp(Lamp::Disabled);
-    m.LED[6] = lamp(Lamp::Checked_Disabled);
-
-    m.Seq_Keys[0] = seq_key(false, false);
-    m.Seq_Keys[1] = seq_key(true, false);
-    m.Seq_Keys[2] = seq_key(false, true);
-    m.Seq_Keys[3] = seq_key(true, true);
-
-    const QColor off(0x98, 0x98, 0x98);
-    m.Start_Enabled = caption16(draw_start, QColor(0x10, 0x90, 0x20));
-    m.Start_Disabled = caption16(draw_start, off);
-    m.Stop_Enabled = caption16(draw_stop, QColor(0x20, 0x20, 0x20));
-    m.Stop_Disabled = caption16(draw_stop, off);
-    m.Record = caption16(draw_record, QColor(0xE0, 0x10, 0x10));
-
-    m.Button_Up3D = face3d(22, 22, false);
-    m.Button_Dn3D = face3d(22, 22, true);
-    m.Dlg2_Up = face3d(65, 34, false);
-    m.Dlg2_Dn = face3d(65, 34, true);
-    m.Dlg2_Ok = dialog_caption("OK");
-    m.Dlg2_Cancel = dialog_caption("Cancel");
+    fill(m.Buttons, Pic::Lever_Dark);
+    fill(m.LED, Pic::Lamp_Off);
+    fill(m.Seq_Keys, Pic::Seq_Key_White);
+    m.Start_Enabled = Picture(Pic::Start_Enabled);
+    m.Start_Disabled = Picture(Pic::Start_Disabled);
+    m.Stop_Enabled = Picture(Pic::Stop_Enabled);
+    m.Stop_Disabled = Picture(Pic::Stop_Disabled);
+    m.Record = Picture(Pic::Record);
+    m.Button_Up3D = Picture(Pic::Button_Up3D);
+    m.Button_Dn3D = Picture(Pic::Button_Dn3D);
+    m.Dlg2_Up = Picture(Pic::Dlg2_Up);
+    m.Dlg2_Dn = Picture(Pic::Dlg2_Dn);
+    m.Dlg2_Ok = Picture(Pic::Dlg2_Ok);
+    m.Dlg2_Cancel = Picture(Pic::Dlg2_Cancel);
 }
 
 void Pics_Editor() {

@@ -1,4 +1,5 @@
 #include "app/quorlen.h"
+#include "app/app_style.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/recent.h"
@@ -29,6 +30,7 @@
 #include <cmath>
 
 Quorlen::Quorlen() {
+    Install_App_Style();
     setAttribute(Qt::WA_DeleteOnClose, false);
     mdi_ = new QMdiArea(this);
     mdi_->setBackground(QColor(0x80, 0x80, 0x80));

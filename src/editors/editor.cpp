@@ -1,6 +1,7 @@
 #include "editors/editor.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "editors/audition.h"
 #include "editors/editor_juno.h"
@@ -155,8 +156,8 @@ Editor::Editor() : Mdi_Form("JX-8P Tone Editor") {
 
 void Editor::Form_Load() {
     Pics_Editor();
-    Pic_Quorlen->Set_Picture(Quorlen_Logo_Picture());
-    Pic_Orvel->Set_Picture(Orvel_Logo_Picture());
+    Pic_Quorlen->Set_Picture(Picture(Pic::Quorlen_Logo));
+    Pic_Orvel->Set_Picture(Picture(Pic::Orvel_Logo));
     Audition_Attach(Editor_Audition());
     ED_Seq_Captions_Show(Editor_Audition(), ED_Seq_Pics_Enabled);
     Blink_Phase = 0;
@@ -185,7 +186,7 @@ void Editor::Timer1_Timer() {
 }
 
 void Editor::paintEvent(QPaintEvent* e) {
-    Panel_Paint::Paint_Window(this, e, panel_, Editor_Panel_Picture);
+    Panel_Paint::Paint_Window(this, e, panel_, [] { return Picture(Pic::Editor_Panel); });
 }
 
 Pic_Control* Editor::Param_Control(int p) const {

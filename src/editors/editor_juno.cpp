@@ -1,6 +1,7 @@
 #include "editors/editor_juno.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "editors/audition.h"
 #include "editors/editor.h"
@@ -146,7 +147,7 @@ void Editor_Juno::Form_Deactivate() {
 }
 
 void Editor_Juno::paintEvent(QPaintEvent* e) {
-    Panel_Paint::Paint_Window(this, e, panel_, Juno_Panel_Picture);
+    Panel_Paint::Paint_Window(this, e, panel_, [] { return Picture(Pic::Juno_Panel); });
 }
 
 Pic_Control* Editor_Juno::Param_Control(int p) const {
@@ -361,6 +362,6 @@ void Pics_Editor_Juno() {
     ed.Pic_Quorlen->setGeometry(417, 274, 110, 50);
     ed.Pic_Orvel->setGeometry(433, 326, 79, 14);
     ed.Tone_Name->setGeometry(380, 378, 121, 18);
-    ed.Pic_Quorlen->Set_Picture(Quorlen_Logo_Picture());
-    ed.Pic_Orvel->Set_Picture(Juno_Orvel_Picture());
+    ed.Pic_Quorlen->Set_Picture(Picture(Pic::Quorlen_Logo));
+    ed.Pic_Orvel->Set_Picture(Picture(Pic::Juno_Orvel_Logo));
 }

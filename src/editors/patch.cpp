@@ -1,5 +1,6 @@
 #include "editors/patch.h"
 #include "app/main_module.h"
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "editors/editor.h"
 #include "editors/panel_paint.h"
@@ -107,7 +108,7 @@ void Patch::Form_Load() {
         }
     };
     Patch_Pics();
-    panel_ = Patch_Panel_Picture();
+    panel_ = Picture(Pic::Patch_Panel);
     Patch_Redraw();
     Blink_Phase = 0;
     Focus_Control = Portamento_Time;

@@ -1,5 +1,6 @@
 #include "editors/patch_mks70.h"
 #include "app/main_module.h"
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "dialogs/picture_buttons.h"
 #include "editors/panel_paint.h"
@@ -207,7 +208,7 @@ Pic_Control* Patch_MKS70::Panel_Control(const QString& name) const {
 }
 
 void Patch_MKS70::Form_Load() {
-    panel_ = MKS70_Panel_Picture();
+    panel_ = Picture(Pic::MKS70_Panel);
     MKS70_Patch_Name = "TEST PATCH MKS-70";
     Patch_Name->setText(MKS70_Patch_Name);
     Tone_Number->clear();

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QSysInfo>
 #include <cmath>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 
 namespace {
 QString g_folder;
@@ -55,7 +57,24 @@ void Set_Sound_Hook(std::function<void(const QString&)> hook) {
     g_soundHook = std::move(hook);
 }
 
+namespace {
+// Joined at exit too, should nothing have waited for it.
+std::jthread& fonts_thread() {
+    static std::jthread t;
+    return t;
+}
+} // namespace
+
+void Host_Fonts_Prepare() {
+    if (!fonts_thread().joinable()) fonts_thread() = std::jthread([] { FcInit(); });
+}
+
+void Host_Fonts_Wait() {
+    if (fonts_thread().joinable()) fonts_thread().join();
+}
+
 int Host_Add_Font(const QString& path) {
+    Host_Fonts_Wait();
     if (!QFile::exists(path)) {
         g_lastError = 2; // file not found
         return 0;

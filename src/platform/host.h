@@ -26,6 +26,13 @@ void Host_Beep();
 // Tests hear sounds through this hook ("beep" for the plain beep).
 void Set_Sound_Hook(std::function<void(const QString&)> hook);
 
+// Reading the system's font configuration is most of the cost of the first
+// text a program draws, and needs nothing from Qt: it is started on a thread
+// of its own before the application object, and waited for before the first
+// font is used, so it runs while Qt starts.
+void Host_Fonts_Prepare();
+void Host_Fonts_Wait();
+
 // Adds a font file for this process; the number of fonts added (0: failure).
 int Host_Add_Font(const QString& path);
 // Removes a font added from path; 0 on failure (see Host_Last_Error).

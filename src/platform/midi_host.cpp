@@ -1,14 +1,55 @@
 #include "platform/midi_host.h"
-#include "platform/rtmidi_host.h"
+#include "platform/midi_system.h"
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+#include <dlfcn.h>
 
 namespace {
 std::unique_ptr<MidiHost>& host_slot() {
     static std::unique_ptr<MidiHost> host;
     return host;
 }
+
+// No MIDI system: no devices, and nothing opens.
+class No_Midi_Host : public MidiHost {
+  public:
+    int outCount() override { return 0; }
+    QString outName(int) override { return {}; }
+    int inCount() override { return 0; }
+    QString inName(int) override { return {}; }
+    int outOpen(int, MidiHandle&) override { return MidiResult::NoDriver; }
+    int outShortMsg(MidiHandle, std::uint32_t) override { return MidiResult::InvalidHandle; }
+    int outPrepareHeader(MidiHandle, const std::string&) override {
+        return MidiResult::InvalidHandle;
+    }
+    int outLongMsg(MidiHandle, const std::string&) override { return MidiResult::InvalidHandle; }
+    int outUnprepareHeader(MidiHandle, const std::string&) override {
+        return MidiResult::InvalidHandle;
+    }
+    int outClose(MidiHandle) override { return MidiResult::InvalidHandle; }
+};
+
+std::unique_ptr<MidiHost> system_host() {
+    if (!Alsa_Sequencer_Present() && !Jack_Server_Listening())
+        return std::make_unique<No_Midi_Host>();
+    // Beside the program, else where the build put it.
+    QString path = QCoreApplication::applicationDirPath() + "/" + Midi_Module_File;
+    if (!QFile::exists(path)) path = QStringLiteral(QUORLEN_MODULE_DIR "/") + Midi_Module_File;
+    void* module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    auto* create =
+        module ? reinterpret_cast<MidiHost* (*)()>(dlsym(module, Midi_Module_Entry)) : nullptr;
+    if (!create) {
+        // Without the module the program runs as on a machine without MIDI.
+        std::fprintf(stderr, "Quorlen: MIDI module not loaded: %s\n", dlerror());
+        return std::make_unique<No_Midi_Host>();
+    }
+    // The module stays loaded: the host's code and its libraries' threads live in it.
+    return std::unique_ptr<MidiHost>(create());
+}
 } // namespace
 
-bool MidiHost::errorText(int code, QString& text) {
+bool MidiHost::errorText(int code, QString& text) const {
     switch (code) {
     case MidiResult::Ok:
         text = "The operation completed.";
@@ -53,7 +94,7 @@ bool MidiHost::errorText(int code, QString& text) {
 
 MidiHost& Midi_Host() {
     auto& host = host_slot();
-    if (!host) host = std::make_unique<RtMidiHost>();
+    if (!host) host = system_host();
     return *host;
 }
 

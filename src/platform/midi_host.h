@@ -44,12 +44,15 @@ class MidiHost {
     virtual int outUnprepareHeader(MidiHandle handle, const std::string& bytes) = 0;
     virtual int outClose(MidiHandle handle) = 0;
 
-    // The text for a result code; false when the code is unknown.
-    virtual bool errorText(int code, QString& text);
+    // The text for a result code; false when the code is unknown. The same
+    // for every host: the codes are the port layer's, not the MIDI system's.
+    bool errorText(int code, QString& text) const;
 };
 
 // The host in use. Created on first use (the real MIDI system) unless a
-// test installed its own.
+// test installed its own. The host over RtMidi lives in a module of its own:
+// RtMidi and the libraries under it (JACK, ALSA) take milliseconds to load,
+// so they are loaded only when there is a MIDI system to reach.
 MidiHost& Midi_Host();
 void Set_Midi_Host(std::unique_ptr<MidiHost> host);
 

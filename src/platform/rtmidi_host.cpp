@@ -1,4 +1,5 @@
 #include "platform/rtmidi_host.h"
+#include "platform/midi_system.h"
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -63,26 +64,10 @@ struct RtMidiHost::Port {
     std::uint64_t stalledAt = 0;
 };
 
-namespace {
-// A running JACK server listens on a socket in /dev/shm (jackd2:
-// jack_<server>_<uid>_0; jackd1: a folder jack-<uid>/<server>). Asking libjack
-// when there is none costs milliseconds of start-up to learn nothing.
-bool jack_server_listening() {
-    if (std::getenv("JACK_PROMISCUOUS_SERVER")) return true; // other owners: let libjack look
-    const char* env = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string server = env && *env ? env : "default";
-    const std::string uid = std::to_string(getuid());
-    struct stat st;
-    return stat(("/dev/shm/jack_" + server + "_" + uid + "_0").c_str(), &st) == 0 ||
-           stat(("/dev/shm/jack-" + uid + "/" + server).c_str(), &st) == 0;
-}
-} // namespace
-
 RtMidiHost::RtMidiHost(const std::string& clientName) : clientName_(clientName) {
-    // Without the sequencer device ALSA cannot be opened; trying only prints errors.
-    struct stat st;
+    // Without the sequencer device trying ALSA only prints errors.
     std::unique_ptr<RtMidiOut> out =
-        stat("/dev/snd/seq", &st) == 0 ? try_out(RtMidi::LINUX_ALSA, clientName_) : nullptr;
+        Alsa_Sequencer_Present() ? try_out(RtMidi::LINUX_ALSA, clientName_) : nullptr;
     if (!out) {
         open_jack();
         return;
@@ -111,7 +96,7 @@ void RtMidiHost::open_jack() {
     // names them, and stays to hear the server go away, which RtMidi keeps
     // quiet about. Without a server JACK is not offered at all: probing it
     // through RtMidi costs start-up time for nothing.
-    if (!jack_server_listening()) return;
+    if (!Jack_Server_Listening()) return;
     auto watch = std::make_unique<Watch>();
     jack_status_t status;
     watch->client = jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
@@ -301,4 +286,9 @@ int RtMidiHost::outClose(MidiHandle handle) {
     retire(*it->second);
     ports_.erase(it);
     return MidiResult::Ok;
+}
+
+// What the program loads this module for.
+extern "C" __attribute__((visibility("default"))) MidiHost* quorlen_create_midi_host() {
+    return new RtMidiHost();
 }

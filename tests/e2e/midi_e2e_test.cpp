@@ -3,6 +3,18 @@
 #include "e2e_support.h"
 
 namespace {
+// The program's own host, as it starts without a test's: with a server
+// running it loads the MIDI module and lists the server's ports.
+TEST_F(MidiE2E, ProgramHostLoadsTheMidiModuleAndListsTheServersPorts) {
+    MIDI_Out_Close_All();
+    Set_Midi_Host(nullptr);
+    MidiHost& host = Midi_Host();
+    QStringList names;
+    for (int i = 0; i < host.outCount(); ++i) names << host.outName(i);
+    EXPECT_TRUE(names.contains(QString::fromStdString(synth->In_Port())))
+        << names.join(", ").toStdString();
+}
+
 TEST_F(MidiE2E, WholeJx8pToneArrivesAsOneMessageOf89Bytes) {
     for (int channel : {1, 16}) {
         MIDI_Channel = static_cast<std::uint8_t>(channel);

@@ -1,3 +1,4 @@
+#include "platform/midi_system.h"
 #include "platform/rtmidi_host.h"
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -20,4 +21,22 @@ TEST(RtMidiHost, NoMidiSystemGivesNoDevicesAndRefusesToOpen) {
         setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
     else
         unsetenv("JACK_DEFAULT_SERVER");
+}
+
+// The program's own host on such a machine: the MIDI module is not even
+// loaded, and the program sees what the host over RtMidi would show.
+TEST(RtMidiHost, ProgramHostWithoutMidiSystemHasNoDevices) {
+    if (Alsa_Sequencer_Present() || Jack_Server_Listening())
+        GTEST_SKIP() << "a MIDI system is present here";
+    Set_Midi_Host(nullptr);
+    MidiHost& host = Midi_Host();
+    EXPECT_EQ(host.outCount(), 0);
+    EXPECT_EQ(host.inCount(), 0);
+    MidiHandle h = -1;
+    EXPECT_EQ(host.outOpen(-1, h), MidiResult::NoDriver);
+    EXPECT_EQ(host.outLongMsg(h, "\xF0\xF7"), MidiResult::InvalidHandle);
+    QString text;
+    EXPECT_TRUE(host.errorText(MidiResult::NoDriver, text));
+    EXPECT_FALSE(text.isEmpty());
+    Set_Midi_Host(nullptr);
 }

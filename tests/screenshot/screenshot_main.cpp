@@ -1,5 +1,6 @@
 // Starts Quorlen and saves a picture of the main window, of each window open
 // in it, and of every other window and dialog opened one after the other.
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "dialogs/file_dlg.h"
 #include "editors/editor.h"
@@ -27,6 +28,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    Install_Build_Pictures();
     const QString out = argc > 1 ? argv[1] : "screenshots";
     QDir().mkpath(out);
     // Boxes are printed, not shown: nobody is there to answer them.
