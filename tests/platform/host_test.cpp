@@ -1,4 +1,6 @@
 #include "platform/host.h"
+#include <QFile>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 
@@ -35,4 +37,18 @@ TEST(Host, TwipsFollowThePixelsPerInch) {
     Set_Screen_PPI_Override(96);
     EXPECT_DOUBLE_EQ(Twips_Per_Pixel_Y(), 15.0);
     Set_Screen_PPI_Override(0);
+}
+
+// The font configuration read ahead on its own thread: asking twice starts
+// it once, and the display font is added after it as without it.
+TEST(Host, DisplayFontIsAddedAfterTheFontConfigurationReadAhead) {
+    Host_Fonts_Prepare();
+    Host_Fonts_Prepare();
+    const QString font = QStringLiteral(QUORLEN_DISPLAY_FONT);
+    ASSERT_TRUE(QFile::exists(font));
+    EXPECT_EQ(Host_Add_Font(font), 1);
+    EXPECT_TRUE(QFontDatabase::families().contains("JX8P"));
+    Host_Fonts_Wait();
+    EXPECT_EQ(Host_Remove_Font(font), 1);
+    EXPECT_EQ(Host_Remove_Font(font), 0);
 }
