@@ -8,7 +8,8 @@
 #include <QSysInfo>
 #include <cmath>
 #include <fontconfig/fontconfig.h>
-#include <thread>
+#include <pthread.h>
+#include <sched.h>
 
 namespace {
 QString g_folder;
@@ -58,19 +59,43 @@ void Set_Sound_Hook(std::function<void(const QString&)> hook) {
 }
 
 namespace {
-// Joined at exit too, should nothing have waited for it.
-std::jthread& fonts_thread() {
-    static std::jthread t;
-    return t;
+void* read_font_configuration(void*) {
+    FcInit();
+    return nullptr;
 }
+
+// Joined at exit too, should nothing have waited for it.
+struct Fonts_Thread {
+    pthread_t id{};
+    bool running = false;
+    void join() {
+        if (running) pthread_join(id, nullptr);
+        running = false;
+    }
+    ~Fonts_Thread() { join(); }
+} g_fontsThread;
 } // namespace
 
 void Host_Fonts_Prepare() {
-    if (!fonts_thread().joinable()) fonts_thread() = std::jthread([] { FcInit(); });
+    if (g_fontsThread.running) return;
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    // The scheduler queues a new thread behind its maker on the maker's
+    // processor, and start-up does not sleep: the thread would wait for the
+    // very work it is meant to run beside. It is sent to another processor.
+    cpu_set_t cpus;
+    const int here = sched_getcpu();
+    if (here >= 0 && sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1) {
+        CPU_CLR(here, &cpus);
+        pthread_attr_setaffinity_np(&attr, sizeof cpus, &cpus);
+    }
+    g_fontsThread.running =
+        pthread_create(&g_fontsThread.id, &attr, read_font_configuration, nullptr) == 0;
+    pthread_attr_destroy(&attr);
 }
 
 void Host_Fonts_Wait() {
-    if (fonts_thread().joinable()) fonts_thread().join();
+    g_fontsThread.join();
 }
 
 int Host_Add_Font(const QString& path) {
