@@ -61,9 +61,9 @@ QPixmap glyph(QStyle::StandardPixmap sp) {
     }
     return pm;
 }
-} // namespace
 
-QPixmap Title_Bar_Picture(QStyle::StandardPixmap sp) {
+// The picture of sp at 16 x 16; null for the others.
+QPixmap title_bar_picture(QStyle::StandardPixmap sp) {
     switch (sp) {
     case QStyle::SP_TitleBarMenuButton:
         return menu_mark();
@@ -77,6 +77,7 @@ QPixmap Title_Bar_Picture(QStyle::StandardPixmap sp) {
         return {};
     }
 }
+} // namespace
 
 QIcon App_Style::standardIcon(StandardPixmap sp, const QStyleOption* option,
                               const QWidget* widget) const {
@@ -86,7 +87,7 @@ QIcon App_Style::standardIcon(StandardPixmap sp, const QStyleOption* option,
     static_assert(std::size(kinds) == std::tuple_size_v<decltype(icons_)>);
     for (std::size_t k = 0; k < std::size(kinds); ++k) {
         if (kinds[k] != sp) continue;
-        if (icons_[k].isNull()) icons_[k] = QIcon(Title_Bar_Picture(sp));
+        if (icons_[k].isNull()) icons_[k] = QIcon(title_bar_picture(sp));
         return icons_[k];
     }
     return QProxyStyle::standardIcon(sp, option, widget);

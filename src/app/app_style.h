@@ -21,5 +21,3 @@ class App_Style : public QProxyStyle {
 
 // Makes App_Style the application's style, once.
 void Install_App_Style();
-// The title-bar picture of sp at 16 x 16; null for the others.
-QPixmap Title_Bar_Picture(QStyle::StandardPixmap sp);

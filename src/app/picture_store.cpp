@@ -2,8 +2,7 @@
 #include <QImage>
 
 namespace {
-const Stored_Picture* g_table = nullptr;
-int g_count = 0;
+const Stored_Picture* g_table = nullptr; // Pic_Count entries when set
 const unsigned char* g_bits = nullptr;
 } // namespace
 
@@ -11,19 +10,17 @@ void Install_Stored_Pictures(const Stored_Picture* table, int count, const unsig
     // A store drawn for another list of pictures would hand out wrong ones.
     if (count != Pic_Count) return;
     g_table = table;
-    g_count = count;
     g_bits = bits;
 }
 
 void Remove_Stored_Pictures() {
     g_table = nullptr;
-    g_count = 0;
     g_bits = nullptr;
 }
 
 QPixmap Picture(Pic id) {
     const int k = static_cast<int>(id);
-    if (!g_table || k < 0 || k >= g_count) return Draw_Picture(id);
+    if (!g_table || k < 0 || k >= Pic_Count) return Draw_Picture(id);
     const Stored_Picture& s = g_table[k];
     // The image only borrows the stored pixels; the pixmap takes its own copy,
     // in the format it was drawn in.
