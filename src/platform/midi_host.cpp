@@ -1,8 +1,8 @@
 #include "platform/midi_host.h"
 #include "platform/midi_system.h"
+#include "platform/msgbox.h"
 #include <QCoreApplication>
 #include <QFile>
-#include <cstdio>
 #include <dlfcn.h>
 
 namespace {
@@ -33,19 +33,14 @@ class No_Midi_Host : public MidiHost {
 std::unique_ptr<MidiHost> system_host() {
     if (!Alsa_Sequencer_Present() && !Jack_Server_Listening())
         return std::make_unique<No_Midi_Host>();
-    // Beside the program, else where the build put it.
-    QString path = QCoreApplication::applicationDirPath() + "/" + Midi_Module_File;
-    if (!QFile::exists(path)) path = QStringLiteral(QUORLEN_MODULE_DIR "/") + Midi_Module_File;
-    void* module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    auto* create =
-        module ? reinterpret_cast<MidiHost* (*)()>(dlsym(module, Midi_Module_Entry)) : nullptr;
-    if (!create) {
-        // Without the module the program runs as on a machine without MIDI.
-        std::fprintf(stderr, "Quorlen: MIDI module not loaded: %s\n", dlerror());
-        return std::make_unique<No_Midi_Host>();
-    }
-    // The module stays loaded: the host's code and its libraries' threads live in it.
-    return std::unique_ptr<MidiHost>(create());
+    QString error;
+    std::unique_ptr<MidiHost> host = Load_Midi_Module(Midi_Module_Path(), error);
+    if (host) return host;
+    // A broken installation must not pass for a machine without MIDI devices.
+    Msg_Box("The MIDI module " + Midi_Module_Path() + " could not be loaded:\n" + error +
+                "\n\nMIDI functions are not available.",
+            Mb::Critical);
+    return std::make_unique<No_Midi_Host>();
 }
 } // namespace
 
@@ -102,23 +97,24 @@ void Set_Midi_Host(std::unique_ptr<MidiHost> host) {
     host_slot() = std::move(host);
 }
 
-int Short_Msg_Length(std::uint8_t status) {
-    if (status < 0x80) return 3; // running status is not used here; send what was packed
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
-        return 2;
-    case 0xF0:
-        switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 2;
-        case 0xF2:
-            return 3;
-        default:
-            return 1;
-        }
-    default:
-        return 3;
+QString Midi_Module_Path() {
+    // Beside the program, else where the build put it.
+    const QString beside = QCoreApplication::applicationDirPath() + "/" + Midi_Module_File;
+    if (QFile::exists(beside)) return beside;
+    return QStringLiteral(QUORLEN_MODULE_DIR "/") + Midi_Module_File;
+}
+
+std::unique_ptr<MidiHost> Load_Midi_Module(const QString& path, QString& error) {
+    dlerror();
+    void* module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    auto* create =
+        module ? reinterpret_cast<MidiHost* (*)()>(dlsym(module, Midi_Module_Entry)) : nullptr;
+    if (!create) {
+        const char* why = dlerror();
+        error = why ? QString::fromLocal8Bit(why) : QStringLiteral("unknown error");
+        if (module) dlclose(module);
+        return nullptr;
     }
+    // The module stays loaded: the host's code and its libraries' threads live in it.
+    return std::unique_ptr<MidiHost>(create());
 }

@@ -56,5 +56,30 @@ class MidiHost {
 MidiHost& Midi_Host();
 void Set_Midi_Host(std::unique_ptr<MidiHost> host);
 
+// Where the program takes its MIDI module from, and the loading of one: the
+// host it makes, or nullptr with the loader's message in error.
+QString Midi_Module_Path();
+std::unique_ptr<MidiHost> Load_Midi_Module(const QString& path, QString& error);
+
 // How many bytes a short message with this status byte carries on the wire.
-int Short_Msg_Length(std::uint8_t status);
+// Inline: the MIDI module needs it and must not call back into the program.
+inline int Short_Msg_Length(std::uint8_t status) {
+    if (status < 0x80) return 3; // running status is not used here; send what was packed
+    switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0:
+        return 2;
+    case 0xF0:
+        switch (status) {
+        case 0xF1:
+        case 0xF3:
+            return 2;
+        case 0xF2:
+            return 3;
+        default:
+            return 1;
+        }
+    default:
+        return 3;
+    }
+}

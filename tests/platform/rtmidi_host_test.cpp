@@ -1,6 +1,8 @@
 #include "platform/midi_system.h"
 #include "platform/rtmidi_host.h"
+#include <QTemporaryDir>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 
 // With neither ALSA nor a JACK server there is nothing to list and nothing
@@ -39,4 +41,21 @@ TEST(RtMidiHost, ProgramHostWithoutMidiSystemHasNoDevices) {
     EXPECT_TRUE(host.errorText(MidiResult::NoDriver, text));
     EXPECT_FALSE(text.isEmpty());
     Set_Midi_Host(nullptr);
+}
+
+// The module the build makes loads on its own (it calls nothing of the
+// program), and a file that is no module gives the loader's reason.
+TEST(RtMidiHost, ModuleLoadsAndABrokenOneSaysWhy) {
+    QString error;
+    std::unique_ptr<MidiHost> host = Load_Midi_Module(QUORLEN_MODULE_FILE, error);
+    ASSERT_TRUE(host) << error.toStdString();
+    EXPECT_TRUE(error.isEmpty());
+
+    QTemporaryDir dir;
+    const QString junk = dir.filePath("libquorlen_rtmidi.so");
+    std::ofstream(junk.toStdString()) << "not a module";
+    EXPECT_FALSE(Load_Midi_Module(junk, error));
+    EXPECT_TRUE(error.contains(junk)) << error.toStdString();
+    EXPECT_FALSE(Load_Midi_Module(dir.filePath("missing.so"), error));
+    EXPECT_TRUE(error.contains("missing.so")) << error.toStdString();
 }
