@@ -26,8 +26,11 @@ TEST_F(MidiPortTest, ChannelKeyIsReadAsAWholeNumberFrom1To16) {
         Write_Settings(
             QString("[midi]\r\nCHANNEL=%1\r\nOutput=Synth Out\r\nInput=Synth In\r\n").arg(value));
         MIDI_Channel = 9;
+        Seq_Status = 0;
         MIDI_ReadConfig();
         EXPECT_EQ(MIDI_Channel, want) << value;
+        // The audition key plays step notes before any start has set the status.
+        EXPECT_EQ(Seq_Status, 0x8F + want) << value;
     }
 }
 
