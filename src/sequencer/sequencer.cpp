@@ -233,7 +233,8 @@ void Sequencer::Form_QueryUnload() {
         Seq_Top = static_cast<int>(std::lround(frame()->y() * Twips_Per_Pixel_Y()));
     }
     Seq_Form_Open = 0;
-    Dlg_End();
+    // An open dialog keeps its hold on the program: its own end releases it.
+    if (Dlg_Open.isEmpty()) Dlg_End();
 }
 
 void Sequencer::Seq_Pics_() {
