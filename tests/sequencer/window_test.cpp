@@ -89,12 +89,15 @@ TEST_F(SeqWindow, GridClicksWithEachButton) {
     ED_Seq_Pics_Off();
     Click_Cell(w, 2, Qt::LeftButton);
     EXPECT_FALSE(ED_Seq_Pics_Enabled);
-    // Clicks beside the grid change no cell.
+    // Clicks beside the grid, its far corner included, change no cell and nothing else.
     const Seq_Grid before = Seq_Data;
+    Seq_Saved = 255;
     w.Seq_Matrix_MouseDown(1, 0, 96, 5);
     w.Seq_Matrix_MouseDown(1, 0, 5, 156);
+    w.Seq_Matrix_MouseDown(1, 0, 96, 156);
     w.Seq_Matrix_MouseDown(1, 0, -1, 5);
     EXPECT_EQ(Seq_Data, before);
+    EXPECT_EQ(Seq_Saved, 255);
 }
 
 TEST_F(SeqWindow, KeysPlayTheirNoteAndSilenceOnTheRightButton) {
