@@ -387,9 +387,12 @@ void Editor_Redraw() {
     while (first < last && name.at(first) == u' ') ++first;
     while (last > first && name.at(last - 1) == u' ') --last;
     Tone_Name_Text = name.mid(first, last - first).toUpper();
-    Editor& ed = Editor::get();
-    ed.Tone_Name->setText(Tone_Name_Text);
+    Editor::get().Tone_Name->setText(Tone_Name_Text);
+    Editor_Controls_Redraw();
+}
 
+void Editor_Controls_Redraw() {
+    Editor& ed = Editor::get();
     for (const Tone_Control_Spec& s : Tone_Controls) {
         Pic_Control* c = ed.*(s.member);
         const int v = Tone_Data[s.param];
