@@ -145,6 +145,13 @@ Editor::Editor() : Mdi_Form("JX-8P Tone Editor") {
     DCO1_Tune_Knopf = DCO1_Tune->Knob_Pointer;
     DCO2_Tune_Knopf = DCO2_Tune->Knob_Pointer;
     DCO2_FTune_Knopf = DCO2_FTune->Knob_Pointer;
+    // The first four controls of the panel carry help rows 1 to 4; a knob's
+    // pointer, which holds the focus, carries its body's.
+    int help = 0;
+    for (Pic_Control* c : {DCO1_Range, DCO1_Waveform, DCO1_Tune, DCO1_LFO}) {
+        c->Help_Context = ++help;
+        if (c->Knob_Pointer) c->Knob_Pointer->Help_Context = help;
+    }
 
     Build_Plate(this);
 

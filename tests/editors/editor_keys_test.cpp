@@ -335,17 +335,22 @@ TEST_F(EditorTest, TabWalksThePanelAndTheBlinkFollowsTheFocus) {
     EXPECT_EQ(Blink_Phase, 0);
     EXPECT_EQ(wave->Picture().cacheKey(), m.Buttons[0].cacheKey());
 
+    // The blink also gives the help row: four controls have one, the others none.
     struct Case {
         const char* name;
-        int plain;
+        int plain, help;
     };
-    for (Case c : {Case{"DCO2_Crossmod", 2}, Case{"VCF_Res", 6}, Case{"DCO2_Tune", 4}}) {
+    for (Case c : {Case{"DCO1_Range", 0, 1}, Case{"DCO1_Waveform", 0, 2}, Case{"DCO1_Tune", 4, 3},
+                   Case{"DCO1_LFO", 6, 4}, Case{"DCO2_Crossmod", 2, 0}, Case{"VCF_Res", 6, 0},
+                   Case{"DCO2_Tune", 4, 0}}) {
         Pic_Control* w = ctl(c.name);
         focus(w);
         Pic_Control* shown = w->Knob_Pointer ? w->Knob_Pointer : w;
         Blink_Phase = 0;
+        Help_Index = -1;
         ed().Timer1_Timer();
         EXPECT_EQ(shown->Picture().cacheKey(), m.Buttons[c.plain + 1].cacheKey()) << c.name;
+        EXPECT_EQ(Help_Index, c.help) << c.name;
         Focus_Pic_Reset();
         EXPECT_EQ(shown->Picture().cacheKey(), m.Buttons[c.plain].cacheKey()) << c.name;
     }
