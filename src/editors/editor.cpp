@@ -389,11 +389,7 @@ void Editor::Control_MouseMove(Pic_Control* c, int button, int, double x, double
 void Editor_Redraw() {
     QString name;
     for (int i = 0; i <= 9; ++i) name += QChar(static_cast<char16_t>(Tone_Data[i]));
-    // Only blanks are trimmed: other bytes are kept as they are.
-    qsizetype first = 0, last = name.size();
-    while (first < last && name.at(first) == u' ') ++first;
-    while (last > first && name.at(last - 1) == u' ') --last;
-    Tone_Name_Text = name.mid(first, last - first).toUpper();
+    Tone_Name_Text = Ascii_Upper(Blanks_Trimmed(name));
     Editor::get().Tone_Name->setText(Tone_Name_Text);
     Editor_Controls_Redraw();
 }

@@ -80,6 +80,12 @@ TEST_F(EditorTest, RedrawBuildsTheNameFromItsBytes) {
     Editor_Redraw();
     EXPECT_EQ(Tone_Name_Text, QString("\x01"
                                       "AB")); // taken as it is
+    // Only ASCII letters change case: other bytes come back through the name as they were.
+    set_name("\xFF\xE9\xB5\xDFz     ");
+    Editor_Redraw();
+    EXPECT_EQ(Tone_Name_Text.size(), 5);
+    Name_To_Tone();
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Tone_Data[i], "\xFF\xE9\xB5\xDFZ"[i] & 0xFF) << i;
 }
 
 TEST_F(EditorTest, NameToToneFillsWithBlanksUpToByte10) {
