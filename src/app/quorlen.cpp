@@ -35,6 +35,8 @@ Quorlen::Quorlen() {
     setAttribute(Qt::WA_DeleteOnClose, false);
     mdi_ = new QMdiArea(this);
     mdi_->setBackground(QColor(0x80, 0x80, 0x80));
+    // A window that closes hands the front to the one that was there before it.
+    mdi_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(mdi_);
     mdi_->viewport()->installEventFilter(this);
     resize(541, 508);

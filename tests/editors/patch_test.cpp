@@ -3,8 +3,10 @@
 #include "editor_support.h"
 #include "editors/patch.h"
 #include "midi/sysex.h"
+#include "sequencer/sequencer.h"
 #include <QAction>
 #include <QDir>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 class PatchTest : public EditorTest {
@@ -51,6 +53,10 @@ class PatchTest : public EditorTest {
 
 TEST_F(PatchTest, OpensWhereItWasAndKeepsItsPlaceOnlyWithSavePositions) {
     Patch::Unload();
+    // The sequencer is in front when the window opens.
+    QMdiArea* area = Quorlen::get().Mdi_Area();
+    Quorlen::get().Menu_MIDI_Seq_Click();
+    area->setActiveSubWindow(Sequencer::get().frame());
     Patch_Left = 1500; // twips: 100 by 50 pixels
     Patch_Top = 750;
     Quorlen::get().Menu_Tone_Patch_Click();
@@ -66,11 +72,14 @@ TEST_F(PatchTest, OpensWhereItWasAndKeepsItsPlaceOnlyWithSavePositions) {
     // Escape closes it; without Save Positions the place is not taken.
     pw().frame()->move(40, 30);
     focus(pw().Portamento_Time);
+    ASSERT_EQ(area->activeSubWindow(), pw().frame());
     key(pw().Portamento_Time, Qt::Key_Escape);
     close_deferred();
     EXPECT_EQ(Patch_Form_Open, 0);
     EXPECT_FALSE(Patch::loaded());
     EXPECT_EQ(Patch_Left, 1500);
+    // The window that was in front before comes back, not the first one made.
+    EXPECT_EQ(area->activeSubWindow(), Sequencer::get().frame());
 
     Quorlen::get().Menu_Windows_SavePos->setChecked(true);
     Quorlen::get().Menu_Tone_Patch_Click();
