@@ -190,6 +190,15 @@ TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
     EXPECT_EQ(name_text(), "X");
     EXPECT_EQ(take_sent(),
               (std::vector<std::string>{param_msg(58, 74), param_msg(58, 74), param_msg(58, 10)}));
+    // 63 is still off: it turns on at 127, and back.
+    Tone_Data[58] = 63;
+    key(mode, Qt::Key_Up);
+    EXPECT_EQ(Tone_Data[58], 127);
+    EXPECT_EQ(mode->Top(), 152);
+    key(mode, Qt::Key_Up);
+    EXPECT_EQ(Tone_Data[58], 63);
+    EXPECT_EQ(mode->Top(), 162);
+    EXPECT_EQ(take_sent(), (std::vector<std::string>{param_msg(58, 127), param_msg(58, 63)}));
 }
 
 TEST_F(EditorTest, MouseDownReappliesFadersAndKnobsButNotLevers) {
@@ -236,14 +245,14 @@ TEST_F(EditorTest, LeverDragSendsOnlyBigStepsOnTheSameLever) {
     EXPECT_EQ(Tone_Data[12], 40);
     EXPECT_EQ(wave->Top(), 52);
     EXPECT_EQ(name_text(), QString());
-    drag_to(wave, 4, -3); // a step of 3: not sent
+    drag_to(wave, 4, -4); // a step of 4: not sent
     drag_to(wave, 4, -5); // a step of 5: sent
-    EXPECT_EQ(Tone_Data[12], 48);
+    EXPECT_EQ(Tone_Data[12], 49);
     release(wave);
     press(range);
     drag_to(range, 4, 10); // another lever: not sent
     EXPECT_EQ(Tone_Data[11], 54);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(12, 48)});
+    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(12, 49)});
     EXPECT_FALSE(Tone_Saved);
 
     // A 3-way lever shows the band a drag leaves at once.

@@ -174,7 +174,9 @@ TEST_F(PatchTest, BendLeverStepsQuartersStaysInRangeAndDragsInBands) {
     Last_Value = 10;
     take_sent();
     press(bend);
-    drag_to(bend, 4, 2); // 8: a change of 2, not sent
+    drag_to(bend, 4, 2);  // 8: a change of 2, not sent
+    drag_to(bend, 4, 4);  // 4: a change of 4, not sent
+    drag_to(bend, 4, -4); // 8 again
     EXPECT_TRUE(take_sent().empty());
     drag_to(bend, 4, -112); // 120: in the gap above 111, the cap stays
     EXPECT_EQ(Patch_Data[0], 120);
@@ -362,6 +364,16 @@ TEST_F(PatchTest, NewToneRedrawsTheOpenWindow) {
     EXPECT_EQ(lit_keys(), 0);
     EXPECT_EQ(pw().UDTune_Knopf->pos(), QPoint(12, 5)); // 64 is the centre
     EXPECT_TRUE(pw().UDTune_Knopf->isVisible());
+
+    // Undo and a random tone redraw it too.
+    Undo_Patch = {127, 127, 100, 6, 4, 64, 127, 0, 0};
+    Undo_Restore();
+    EXPECT_EQ(pw().Pitch_Bend_Range->Top(), 28);
+    EXPECT_EQ(lit_keys(), 5);
+    Quorlen::get().Menu_Tone_Random_Click(); // the patch back to zeros
+    EXPECT_EQ(pw().Pitch_Bend_Range->Top(), 58);
+    EXPECT_EQ(pw().Portamento_Time->Top(), 108);
+    EXPECT_EQ(lit_keys(), 0);
 }
 
 TEST_F(PatchTest, Screenshot) {

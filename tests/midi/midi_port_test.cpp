@@ -184,6 +184,17 @@ TEST_F(MidiPortTest, AFailingSendClosesThePortAfterOneReport) {
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
     EXPECT_EQ(MIDI_Enabled, 0);
     EXPECT_EQ(midi.opened, 0);
+
+    // A negative code is told but keeps the port and MIDI on.
+    midi.results.clear();
+    MIDI_Enabled = 1;
+    MIDI_SendNote(60, 100);
+    boxes.clear();
+    midi.results[Kind::Short] = {-2};
+    MIDI_SendNote(60, 0);
+    EXPECT_EQ(boxes.calls.size(), 1u);
+    EXPECT_NE(MIDI_Out_Port.Handle, -1);
+    EXPECT_EQ(MIDI_Enabled, 1);
 }
 
 TEST_F(MidiPortTest, SeqNoteOnAClosedPortIsAnInvalidHandle) {
