@@ -250,6 +250,7 @@ void Quorlen::Menu_MIDI_CloseOutput_Click() {
 void Quorlen::Menu_MIDI_Setup_Click() {
     if (MIDI_Enabled == 1 && Seq_Running == 255) {
         Seq_Tmr->stop();
+        Seq_Step = 0;
         MIDI_AllNotesOff();
         Seq_Running = 0;
         if (Seq_Form_Open == 255)

@@ -13,6 +13,7 @@
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/midi_setup.h"
+#include "midi/receive.h"
 #include "midi/routines.h"
 #include "midi/sysex.h"
 #include "platform/host.h"
@@ -34,6 +35,8 @@ Quorlen::Quorlen() {
     setAttribute(Qt::WA_DeleteOnClose, false);
     mdi_ = new QMdiArea(this);
     mdi_->setBackground(QColor(0x80, 0x80, 0x80));
+    // A window that closes hands the front to the one that was there before it.
+    mdi_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(mdi_);
     mdi_->viewport()->installEventFilter(this);
     resize(541, 508);
@@ -46,6 +49,10 @@ Quorlen::Quorlen() {
     Seq_Tmr->setTimerType(Qt::PreciseTimer);
     Seq_Tmr->setInterval(250);
     Seq_Tmr_Connect(Seq_Tmr);
+    MidiNotifyControl = new Notify_Label("MidiNotifyControl (invisible)", this);
+    MidiNotifyControl->setObjectName("MidiNotifyControl");
+    MidiNotifyControl->hide();
+    connect(MidiNotifyControl, &Notify_Label::Change, this, &Quorlen::MidiNotifyControl_Change);
 
     Build_Menus();
     Picture_Stock_Init(*this);
@@ -193,6 +200,16 @@ void Quorlen::MDIForm_Click() {
 bool Quorlen::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mdi_->viewport() && event->type() == QEvent::MouseButtonPress) MDIForm_Click();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void Notify_Label::Set_Caption(const QString& caption) {
+    if (caption == text()) return;
+    setText(caption);
+    emit Change();
+}
+
+void Quorlen::MidiNotifyControl_Change() {
+    MIDI_In_Notify();
 }
 
 void Quorlen::Timer_Display_Timer() {

@@ -2,6 +2,7 @@
 // The main window: the frame that holds every other window, its menus, the
 // shared timers and the picture stock the other windows draw from.
 #include "app/form.h"
+#include <QLabel>
 #include <QMainWindow>
 #include <QPixmap>
 #include <array>
@@ -10,6 +11,17 @@ class QAction;
 class QMdiArea;
 class QMenu;
 class QTimer;
+
+// A hidden label whose caption change announces received MIDI data.
+class Notify_Label : public QLabel {
+    Q_OBJECT
+  public:
+    using QLabel::QLabel;
+    void Set_Caption(const QString& caption);
+
+  signals:
+    void Change();
+};
 
 class Quorlen : public QMainWindow, public Form<Quorlen> {
     Q_OBJECT
@@ -27,6 +39,7 @@ class Quorlen : public QMainWindow, public Form<Quorlen> {
     void MDIForm_Unload();
     void MDIForm_Click();
     void Timer_Display_Timer();
+    void MidiNotifyControl_Change();
     // Runs the whole closing as closing the window does; false when cancelled.
     bool Form_Unload();
     bool Is_Unloaded() const { return unloaded_; }
@@ -40,6 +53,7 @@ class Quorlen : public QMainWindow, public Form<Quorlen> {
 
     QTimer* Timer_Display;
     QTimer* Seq_Tmr;
+    Notify_Label* MidiNotifyControl;
 
     // Menus: the top-level and submenu entries are the menus' own actions.
     QAction *Menu_File, *Menu_File_SYX, *Menu_File_SYX_New, *Menu_File_SYX_Open,

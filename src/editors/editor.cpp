@@ -145,6 +145,13 @@ Editor::Editor() : Mdi_Form("JX-8P Tone Editor") {
     DCO1_Tune_Knopf = DCO1_Tune->Knob_Pointer;
     DCO2_Tune_Knopf = DCO2_Tune->Knob_Pointer;
     DCO2_FTune_Knopf = DCO2_FTune->Knob_Pointer;
+    // The first four controls of the panel carry help rows 1 to 4; a knob's
+    // pointer, which holds the focus, carries its body's.
+    int help = 0;
+    for (Pic_Control* c : {DCO1_Range, DCO1_Waveform, DCO1_Tune, DCO1_LFO}) {
+        c->Help_Context = ++help;
+        if (c->Knob_Pointer) c->Knob_Pointer->Help_Context = help;
+    }
 
     Build_Plate(this);
 
@@ -382,14 +389,13 @@ void Editor::Control_MouseMove(Pic_Control* c, int button, int, double x, double
 void Editor_Redraw() {
     QString name;
     for (int i = 0; i <= 9; ++i) name += QChar(static_cast<char16_t>(Tone_Data[i]));
-    // Only blanks are trimmed: other bytes are kept as they are.
-    qsizetype first = 0, last = name.size();
-    while (first < last && name.at(first) == u' ') ++first;
-    while (last > first && name.at(last - 1) == u' ') --last;
-    Tone_Name_Text = name.mid(first, last - first).toUpper();
-    Editor& ed = Editor::get();
-    ed.Tone_Name->setText(Tone_Name_Text);
+    Tone_Name_Text = Ascii_Upper(Blanks_Trimmed(name));
+    Editor::get().Tone_Name->setText(Tone_Name_Text);
+    Editor_Controls_Redraw();
+}
 
+void Editor_Controls_Redraw() {
+    Editor& ed = Editor::get();
     for (const Tone_Control_Spec& s : Tone_Controls) {
         Pic_Control* c = ed.*(s.member);
         const int v = Tone_Data[s.param];

@@ -88,6 +88,8 @@ class Editor : public Mdi_Form, public Form<Editor>, public Control_Host, public
 };
 
 void Editor_Redraw();
+// Every cap and knob pointer where the tone's bytes put them; the name is left alone.
+void Editor_Controls_Redraw();
 void Editor_Layout_Show();
 void Editor_Layout_Hide();
 void Undo_Save();

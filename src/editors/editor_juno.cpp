@@ -328,7 +328,7 @@ void Juno_Editor_Redraw() {
     name.reserve(Juno_Name_Length);
     for (int i = 0; i < Juno_Name_Length; ++i)
         name += QChar(static_cast<char16_t>(Juno_Code_To_Char(Juno_Tone[Juno_Name_First + i])));
-    Tone_Name_Text = name.trimmed().toUpper();
+    Tone_Name_Text = Ascii_Upper(Blanks_Trimmed(name));
     ed.Tone_Name->setText(Tone_Name_Text);
     // A new tone reached the instrument whole: the next single message must go
     // out even when it repeats the last one sent before.

@@ -280,9 +280,11 @@ void Patch_MKS70::Tone_B_Click() {
 }
 
 // The lists hold the side they show; a selection keeps them in that side's
-// bytes before showing the other. Selecting the side already shown only shows it again.
+// bytes before showing the other. At load they show B's first entries.
+// Selecting the side already shown only shows it again: copying it would
+// overwrite the other side's bytes.
 void Patch_MKS70::Tone_A_Select() {
-    if (MKS70_Tone_Side == "B") {
+    if (MKS70_Tone_Side != "A") {
         MKS70_Patch_Data[21] = static_cast<std::uint8_t>(Split_Point->currentIndex() + 21);
         MKS70_Patch_Data[38] = static_cast<std::uint8_t>(Tone_Number->currentIndex());
     }

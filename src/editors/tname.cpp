@@ -7,6 +7,7 @@
 #include "editors/editor_juno.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
+#include "midi/routines.h"
 #include "midi/sysex.h"
 #include <QCloseEvent>
 #include <QLabel>
@@ -96,7 +97,7 @@ std::string Tone_Name_Msg_Text() {
 }
 
 void TName::Cmd_OK_Click() {
-    Tone_Name_Text = Tone_Name->text().trimmed().toUpper();
+    Tone_Name_Text = Ascii_Upper(Blanks_Trimmed(Tone_Name->text()));
     Tone_Name_To_Records();
     Editor::get().Tone_Name->setText(Tone_Name_Text);
     Editor_Juno::get().Tone_Name->setText(Tone_Name_Text);

@@ -115,6 +115,8 @@ bool MIDI_ReadConfig() {
     const double v = std::fabs(INI_Read("MIDI", "Channel", "1").toDouble(&ok));
     const double ch = std::nearbyint(v); // halves to even, as everywhere
     MIDI_Channel = (ok && ch >= 1 && ch <= 16) ? static_cast<std::uint8_t>(ch) : 1;
+    // The audition key plays step notes before any start has set the status.
+    Seq_Status = 0x90 + channel_bits();
     if (MIDI_Enabled != 1) return false;
     const bool out = MIDI_Out_Config();
     const bool in = MIDI_In_Config();

@@ -97,13 +97,20 @@ void MIDI_Setup::Form_Load() {
     select(Output_Devices, MIDI_Out_Port.Dev_Index);
     AutoPlay->setChecked(AutoPlay_On == 1);
     AutoSend->setChecked(AutoSend_On == 1);
-    SynthesizerType->setCurrentIndex(SynthesizerType->findText(Synth_Type));
+    // The settings may hold the type in any letter case.
+    SynthesizerType->setCurrentIndex(SynthesizerType->findText(Synth_Type, Qt::MatchFixedString));
 
-    // The controls open in the state the enable box stands for.
-    if (MIDI_Enabled == 1)
-        MIDI_Controls_Enable();
-    else
-        MIDI_Controls_Disable();
+    // The dialog's controls open in the state the enable box stands for; the
+    // tone commands change only when the box does.
+    Set_Controls(MIDI_Enabled == 1);
+}
+
+void MIDI_Setup::Set_Controls(bool on) {
+    Output_Devices->setEnabled(on && Midi_Host().outCount() >= 1);
+    // The input list comes back too: it was only switched off with MIDI.
+    Input_Devices->setEnabled(on && Midi_Host().inCount() >= 1);
+    AutoSend->setEnabled(on);
+    AutoPlay->setEnabled(on);
 }
 
 void MIDI_Setup::Form_Show() {
@@ -209,25 +216,14 @@ void MIDI_Setup::Form_Unload() {
 }
 
 void MIDI_Controls_Disable() {
-    if (MIDI_Setup* d = MIDI_Setup::peek()) {
-        for (QWidget* w :
-             {static_cast<QWidget*>(d->Input_Devices), static_cast<QWidget*>(d->Output_Devices),
-              static_cast<QWidget*>(d->AutoSend), static_cast<QWidget*>(d->AutoPlay)})
-            w->setEnabled(false);
-    }
+    if (MIDI_Setup* d = MIDI_Setup::peek()) d->Set_Controls(false);
     Quorlen& m = Quorlen::get();
     m.Menu_Tone_Receive->setEnabled(false);
     m.Menu_Tone_Send->setEnabled(false);
 }
 
 void MIDI_Controls_Enable() {
-    if (MIDI_Setup* d = MIDI_Setup::peek()) {
-        d->Output_Devices->setEnabled(Midi_Host().outCount() >= 1);
-        // The input list comes back too: it was only switched off with MIDI.
-        d->Input_Devices->setEnabled(Midi_Host().inCount() >= 1);
-        d->AutoSend->setEnabled(true);
-        d->AutoPlay->setEnabled(true);
-    }
+    if (MIDI_Setup* d = MIDI_Setup::peek()) d->Set_Controls(true);
     Quorlen& m = Quorlen::get();
     m.Menu_Tone_Receive->setEnabled(true);
     m.Menu_Tone_Send->setEnabled(true);

@@ -29,6 +29,8 @@ class MIDI_Setup : public QWidget, public Form<MIDI_Setup> {
     void AutoSend_Click();
     void AutoPlay_Click();
     void Cmd_OK_Click();
+    // The device lists and the two boxes, on or off with MIDI.
+    void Set_Controls(bool on);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

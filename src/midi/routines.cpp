@@ -45,6 +45,20 @@ QString Add_Backslash(QString& path) {
     return path;
 }
 
+QString Ascii_Upper(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - (u'a' - u'A'));
+    return out;
+}
+
+QString Blanks_Trimmed(const QString& text) {
+    qsizetype first = 0, last = text.size();
+    while (first < last && text.at(first) == u' ') ++first;
+    while (last > first && text.at(last - 1) == u' ') --last;
+    return text.mid(first, last - first);
+}
+
 double Win_Version() {
     const std::uint32_t v = Host_Get_Version();
     const unsigned major = v & 0xFF, minor = (v >> 8) & 0xFF;

@@ -21,5 +21,11 @@ bool File_Exists(QString path);
 inline constexpr char Path_Separator = '/';
 QString Add_Backslash(QString& path);
 
+// Upper case for the letters a to z only: every other character keeps its
+// code, so a name byte read back into the tone is the byte it was.
+QString Ascii_Upper(const QString& text);
+// Without leading and trailing blanks; other white space is kept as name bytes.
+QString Blanks_Trimmed(const QString& text);
+
 double Win_Version();
 void Empty_Sub();

@@ -110,9 +110,12 @@ void Set_Synth() {
         Editor_Juno::get().Form_Hide();
         main.Menu_Tone_Patch->setEnabled(true);
         main.Menu_File_SYX_Open->setEnabled(true);
-        // Only a switch from the Alpha Juno (or the start) lays the panel out:
-        // otherwise the caps stay where the tone puts them.
-        if (!Editor::get().Layout_Shown) Editor_Layout_Show();
+        // Only a switch from the Alpha Juno (or the start) lays the panel out;
+        // the caps then go where the tone puts them.
+        if (!Editor::get().Layout_Shown) {
+            Editor_Layout_Show();
+            Editor_Controls_Redraw();
+        }
         Editor::get().Form_Show();
     }
 }

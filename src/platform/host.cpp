@@ -126,7 +126,16 @@ int Host_Last_Error() {
     return g_lastError;
 }
 
+namespace {
+std::uint32_t g_versionOverride = 0;
+}
+
+void Set_Host_Version_Override(std::uint32_t version) {
+    g_versionOverride = version;
+}
+
 std::uint32_t Host_Get_Version() {
+    if (g_versionOverride != 0) return g_versionOverride;
     const QStringList parts = QSysInfo::kernelVersion().split('.');
     const unsigned major = parts.value(0).toUInt();
     const unsigned minor = parts.size() > 1 ? QString(parts[1]).section('-', 0, 0).toUInt() : 0;

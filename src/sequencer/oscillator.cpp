@@ -569,6 +569,9 @@ void Oscillator::Osc_SendValue(int v) {
     // other events run, the closing of this window included.
     const int target = Osc_Param;
     const auto send = [](const std::string& header, int param, int value) {
+        // An empty header: the synthesizer has no such message; a bare
+        // parameter, value and F7 would be malformed MIDI.
+        if (header.empty()) return;
         SysEx_Text =
             Param_Msg_Text(header, static_cast<unsigned>(param), static_cast<unsigned>(value));
         MIDI_SendSysEx(Hex_To_Str(SysEx_Text));

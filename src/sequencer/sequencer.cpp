@@ -57,19 +57,10 @@ const char* const Direction_Tips[10] = {
     "Random step", "Random direction", "Random at the ends"};
 } // namespace
 
-Seq_Picture::Seq_Picture(QWidget* parent, int left, int top, int width, int height)
-    : QWidget(parent) {
+Seq_Picture::Seq_Picture(QWidget* parent, int left, int top, int width, int height,
+                         const QString& name)
+    : Picture_Box(parent, name) {
     setGeometry(left, top, width, height);
-}
-
-void Seq_Picture::Set_Picture(const QPixmap& picture) {
-    picture_ = picture;
-    update();
-}
-
-void Seq_Picture::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.drawPixmap(0, 0, picture_);
 }
 
 void Seq_Picture::mousePressEvent(QMouseEvent* e) {
@@ -82,6 +73,11 @@ void Seq_Picture::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
     if (Mouse_Up) Mouse_Up(Mouse_Button(e->button()), Shift_State(e->modifiers()), at.x(), at.y());
     if (Click && e->button() == Qt::LeftButton && rect().contains(at)) Click();
+}
+
+// The second press of a double click is a press like any other (a grid cell toggles again).
+void Seq_Picture::mouseDoubleClickEvent(QMouseEvent* e) {
+    mousePressEvent(e);
 }
 
 Sequencer::Sequencer() : Mdi_Form("Sequencer") {
@@ -156,14 +152,14 @@ Sequencer::Sequencer() : Mdi_Form("Sequencer") {
     Seq_New->Mouse_Down = [this](int, int, int, int) { Seq_New_MouseDown(); };
     Seq_New->Mouse_Up = [this](int, int, int, int) { Seq_New_MouseUp(); };
 
-    Seq_Start = new Seq_Picture(this, 158, 170, 22, 22);
-    Seq_Start_Pic = new Seq_Picture(Seq_Start, 3, 3, 16, 16);
+    Seq_Start = new Seq_Picture(this, 158, 170, 22, 22, "Seq_Start");
+    Seq_Start_Pic = new Seq_Picture(Seq_Start, 3, 3, 16, 16, "Seq_Start_Pic");
     Seq_Start_Pic->setAttribute(Qt::WA_TransparentForMouseEvents);
     Seq_Start->Mouse_Down = [this](int, int, int, int) { Seq_Start_MouseDown(); };
     Seq_Start->Click = [this] { Seq_Start_Click(); };
 
-    Seq_Stop = new Seq_Picture(this, 184, 170, 22, 22);
-    Seq_Stop_Pic = new Seq_Picture(Seq_Stop, 3, 3, 16, 16);
+    Seq_Stop = new Seq_Picture(this, 184, 170, 22, 22, "Seq_Stop");
+    Seq_Stop_Pic = new Seq_Picture(Seq_Stop, 3, 3, 16, 16, "Seq_Stop_Pic");
     Seq_Stop_Pic->setAttribute(Qt::WA_TransparentForMouseEvents);
     Seq_Stop->Mouse_Down = [this](int, int, int, int) { Seq_Stop_MouseDown(); };
     Seq_Stop->Mouse_Up = [this](int, int, int, int) { Seq_Stop_MouseUp(); };
@@ -237,7 +233,8 @@ void Sequencer::Form_QueryUnload() {
         Seq_Top = static_cast<int>(std::lround(frame()->y() * Twips_Per_Pixel_Y()));
     }
     Seq_Form_Open = 0;
-    Dlg_End();
+    // An open dialog keeps its hold on the program: its own end releases it.
+    if (Dlg_Open.isEmpty()) Dlg_End();
 }
 
 void Sequencer::Seq_Pics_() {

@@ -3,6 +3,7 @@
 // direction buttons, step lights and the New, Start and Stop buttons.
 #include "app/form.h"
 #include "app/mdi_form.h"
+#include "dialogs/picture_buttons.h"
 #include <QPixmap>
 #include <array>
 #include <functional>
@@ -12,24 +13,21 @@ class QLabel;
 class QScrollBar;
 
 // A picture box: shows a picture, keeps a tag, reports mouse presses with
-// the classic button numbers (1 left, 2 right, 4 middle) and clicks.
-class Seq_Picture : public QWidget {
+// the classic button numbers (1 left, 2 right, 4 middle) and clicks. Named,
+// it is a 3-D button the shared press and release routines find.
+class Seq_Picture : public Picture_Box {
     Q_OBJECT
   public:
-    Seq_Picture(QWidget* parent, int left, int top, int width, int height);
-    void Set_Picture(const QPixmap& picture);
-    const QPixmap& Picture() const { return picture_; }
+    Seq_Picture(QWidget* parent, int left, int top, int width, int height,
+                const QString& name = {});
     QString Tag;
     std::function<void(int button, int shift, int x, int y)> Mouse_Down, Mouse_Up;
     std::function<void()> Click;
 
   protected:
-    void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
-
-  private:
-    QPixmap picture_;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
 class Sequencer : public Mdi_Form, public Form<Sequencer> {

@@ -8,9 +8,11 @@
 #include "midi/midi_port.h"
 #include "midi/midi_setup.h"
 #include "platform/host.h"
+#include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
 #include "support/fixture.h"
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QTest>
@@ -72,12 +74,25 @@ TEST_F(LifecycleTest, ConfiguredNameInOtherCaseIsNotAvailable) {
 }
 
 TEST_F(LifecycleTest, ConfiguredDevicesStartQuietly) {
-    Write_Settings(configured);
+    // With preload on, the most recent sequence comes in at start-up.
+    QByteArray seq("SEQ1");
+    seq.append(char(90)).append(char(48)).append(104, char(0));
+    seq[6] = char(127);
+    QFile f(folder.filePath("song.seq"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(seq);
+    f.close();
+    Write_Settings(configured + "Channel=5\r\nSequence Preload=1\r\n[Recent Files]\r\nSequence1=" +
+                   f.fileName() + "\r\n");
     Start_Program();
     EXPECT_TRUE(Midi_Boxes().isEmpty());
     EXPECT_EQ(MIDI_Enabled, 1);
     EXPECT_FALSE(MIDI_Setup::loaded());
     EXPECT_TRUE(Quorlen::get().Menu_Tone_Send->isEnabled());
+    EXPECT_EQ(Seq_Loaded, 255);
+    EXPECT_EQ(Seq_Data[0], 127);
+    EXPECT_EQ(Seq_BPM, 90);
+    EXPECT_EQ(Seq_Status, 0x94); // its notes go out on the channel before any start
 }
 
 TEST_F(LifecycleTest, UnsupportedScreenIsRefusedWithoutQuestionsOrSettingsDamage) {

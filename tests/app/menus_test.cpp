@@ -217,6 +217,20 @@ TEST_F(MenusTest, ClosingTheOutputOrOpeningFileToneStopsAPlayingSequence) {
     m().Menu_File_SYX_Click();
     EXPECT_TRUE(midi.events.empty());
     EXPECT_NE(MIDI_Out_Port.Handle, -1);
+
+    // The setup stops it too and shows the window's start released.
+    Sequencer& w = Sequencer::get();
+    w.Seq_Start_MouseDown();
+    w.Seq_Start_Click();
+    Seq_Step = 4;
+    ASSERT_EQ(Seq_Running, 255);
+    m().Menu_MIDI_Setup_Click();
+    EXPECT_FALSE(m().Seq_Tmr->isActive());
+    EXPECT_EQ(Seq_Running, 0);
+    EXPECT_EQ(Seq_Step, 0);
+    EXPECT_EQ(w.Seq_Start->Picture().cacheKey(), m().Button_Up3D.cacheKey());
+    EXPECT_EQ(w.Seq_Start_Pic->pos(), QPoint(3, 3));
+    EXPECT_EQ(Dlg_Open, "MIDI_Setup");
 }
 
 TEST_F(MenusTest, UndoRestoresAndTheSequencerCommandShowsTheWindow) {

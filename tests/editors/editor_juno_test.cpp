@@ -32,44 +32,50 @@ class JunoTest : public EditorTest {
     static QString juno_name() { return ej().Tone_Name->text(); }
 };
 
+namespace {
+// Each control's byte, its largest value and its cap Top at 0 and at that
+// value, as the whole-tone redraw places them.
+struct Cap {
+    const char* name;
+    int byte, max, at_0, at_max;
+};
+const Cap Caps[] = {
+    {"DCO_EnvMode", 0, 3, 29, 59},        {"VCF_EnvMode", 1, 3, 164, 194},
+    {"VCA_EnvMode", 2, 3, 164, 194},      {"DCO_Pulse", 3, 3, 59, 29},
+    {"DCO_SawTooth", 4, 5, 79, 29},       {"DCO_Sub", 5, 5, 79, 29},
+    {"DCO_Range", 6, 3, 29, 59},          {"DCO_SubLevel", 7, 3, 110, 80},
+    {"DCO_NoiseLevel", 8, 3, 110, 80},    {"VCF_HPF", 9, 3, 246, 216},
+    {"Chorus_OnOff", 10, 1, 382, 372},    {"DCO_LFO", 11, 127, 110, 30},
+    {"DCO_Env", 12, 127, 110, 30},        {"DCO_After", 13, 127, 110, 30},
+    {"DCO_PWM", 14, 127, 110, 30},        {"DCO_PWMRate", 15, 127, 110, 30},
+    {"VCF_Freq", 16, 127, 246, 166},      {"VCF_Res", 17, 127, 246, 166},
+    {"VCF_LFO", 18, 127, 246, 166},       {"VCF_ENV", 19, 127, 246, 166},
+    {"VCF_Keyfollow", 20, 127, 246, 166}, {"VCF_After", 21, 127, 246, 166},
+    {"VCA_Level", 22, 127, 246, 166},     {"VCA_After", 23, 127, 246, 166},
+    {"LFO_Rate", 24, 127, 246, 166},      {"LFO_DelayTime", 25, 127, 246, 166},
+    {"ENV_T1", 26, 127, 382, 302},        {"ENV_L1", 27, 127, 382, 302},
+    {"ENV_T2", 28, 127, 382, 302},        {"ENV_L2", 29, 127, 382, 302},
+    {"ENV_T3", 30, 127, 382, 302},        {"ENV_L3", 31, 127, 382, 302},
+    {"ENV_T4", 32, 127, 382, 302},        {"ENV_Keyfollow", 33, 127, 382, 302},
+    {"Chorus_Rate", 34, 127, 382, 302},   {"Bender_Range", 35, 12, 322, 298},
+};
+} // namespace
+
 TEST_F(JunoTest, NewToneShowsTheJunoEditorWithItsCapsAtValueZero) {
     EXPECT_TRUE(ej().frame()->isVisible());
     EXPECT_FALSE(ed().frame()->isVisible());
     EXPECT_EQ(juno_name(), "NEW");
     EXPECT_EQ(Tone_Name_Text, "NEW");
     // Every fader at its base, the reversed levers at the top, the others at the bottom.
-    for (const Juno_Control_Spec& s : Juno_Controls) {
-        const int want = s.kind == Juno_Kind::Fader     ? s.b
-                         : s.param == 1 || s.param == 2 ? 164
-                         : s.reversed                   ? s.a
-                                                        : s.b;
-        EXPECT_EQ((ej().*(s.member))->Top(), want) << s.name;
-    }
-    EXPECT_EQ(jc("DCO_Pulse")->Top(), 59);
-    EXPECT_EQ(jc("DCO_SawTooth")->Top(), 79);
-    EXPECT_EQ(jc("DCO_NoiseLevel")->Top(), 110);
-    EXPECT_EQ(jc("VCF_HPF")->Top(), 246);
-    EXPECT_EQ(jc("Chorus_OnOff")->Top(), 382);
-    EXPECT_EQ(jc("Bender_Range")->Top(), 322);
-    EXPECT_EQ(jc("ENV_T1")->Top(), 382);
-    EXPECT_EQ(jc("DCO_LFO")->Top(), 110);
-    EXPECT_EQ(jc("VCF_Freq")->Top(), 246);
+    ASSERT_EQ(std::size(Caps), 36u);
+    for (const Cap& c : Caps) EXPECT_EQ(jc(c.name)->Top(), c.at_0) << c.name;
 }
 
 TEST_F(JunoTest, RedrawOfMaximaAndOfMidValuesAndOfBytesBeyondTheTravel) {
     Juno_Tone.fill(0);
-    for (const Juno_Control_Spec& s : Juno_Controls) Juno_Tone[s.param] = s.max;
+    for (const Cap& c : Caps) Juno_Tone[c.byte] = static_cast<std::uint8_t>(c.max);
     Juno_Editor_Redraw();
-    EXPECT_EQ(jc("DCO_Range")->Top(), 59);
-    EXPECT_EQ(jc("VCF_EnvMode")->Top(), 194); // one pixel above the handlers' 195
-    EXPECT_EQ(jc("DCO_Pulse")->Top(), 29);
-    EXPECT_EQ(jc("DCO_Sub")->Top(), 29);
-    EXPECT_EQ(jc("DCO_SubLevel")->Top(), 80);
-    EXPECT_EQ(jc("Chorus_OnOff")->Top(), 372);
-    EXPECT_EQ(jc("Bender_Range")->Top(), 298);
-    EXPECT_EQ(jc("DCO_PWMRate")->Top(), 30);
-    EXPECT_EQ(jc("LFO_DelayTime")->Top(), 166);
-    EXPECT_EQ(jc("Chorus_Rate")->Top(), 302);
+    for (const Cap& c : Caps) EXPECT_EQ(jc(c.name)->Top(), c.at_max) << c.name;
     Juno_Tone[22] = 64; // (64 x 80) \ 127 = 40
     Juno_Tone[5] = 9;   // from a file: beyond the lever's travel, same formula
     EXPECT_EQ(Juno_Slider_Pos(22), 206);

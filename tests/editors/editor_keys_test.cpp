@@ -190,6 +190,15 @@ TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
     EXPECT_EQ(name_text(), "X");
     EXPECT_EQ(take_sent(),
               (std::vector<std::string>{param_msg(58, 74), param_msg(58, 74), param_msg(58, 10)}));
+    // 63 is still off: it turns on at 127, and back.
+    Tone_Data[58] = 63;
+    key(mode, Qt::Key_Up);
+    EXPECT_EQ(Tone_Data[58], 127);
+    EXPECT_EQ(mode->Top(), 152);
+    key(mode, Qt::Key_Up);
+    EXPECT_EQ(Tone_Data[58], 63);
+    EXPECT_EQ(mode->Top(), 162);
+    EXPECT_EQ(take_sent(), (std::vector<std::string>{param_msg(58, 127), param_msg(58, 63)}));
 }
 
 TEST_F(EditorTest, MouseDownReappliesFadersAndKnobsButNotLevers) {
@@ -236,14 +245,14 @@ TEST_F(EditorTest, LeverDragSendsOnlyBigStepsOnTheSameLever) {
     EXPECT_EQ(Tone_Data[12], 40);
     EXPECT_EQ(wave->Top(), 52);
     EXPECT_EQ(name_text(), QString());
-    drag_to(wave, 4, -3); // a step of 3: not sent
+    drag_to(wave, 4, -4); // a step of 4: not sent
     drag_to(wave, 4, -5); // a step of 5: sent
-    EXPECT_EQ(Tone_Data[12], 48);
+    EXPECT_EQ(Tone_Data[12], 49);
     release(wave);
     press(range);
     drag_to(range, 4, 10); // another lever: not sent
     EXPECT_EQ(Tone_Data[11], 54);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(12, 48)});
+    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(12, 49)});
     EXPECT_FALSE(Tone_Saved);
 
     // A 3-way lever shows the band a drag leaves at once.
@@ -335,17 +344,22 @@ TEST_F(EditorTest, TabWalksThePanelAndTheBlinkFollowsTheFocus) {
     EXPECT_EQ(Blink_Phase, 0);
     EXPECT_EQ(wave->Picture().cacheKey(), m.Buttons[0].cacheKey());
 
+    // The blink also gives the help row: four controls have one, the others none.
     struct Case {
         const char* name;
-        int plain;
+        int plain, help;
     };
-    for (Case c : {Case{"DCO2_Crossmod", 2}, Case{"VCF_Res", 6}, Case{"DCO2_Tune", 4}}) {
+    for (Case c : {Case{"DCO1_Range", 0, 1}, Case{"DCO1_Waveform", 0, 2}, Case{"DCO1_Tune", 4, 3},
+                   Case{"DCO1_LFO", 6, 4}, Case{"DCO2_Crossmod", 2, 0}, Case{"VCF_Res", 6, 0},
+                   Case{"DCO2_Tune", 4, 0}}) {
         Pic_Control* w = ctl(c.name);
         focus(w);
         Pic_Control* shown = w->Knob_Pointer ? w->Knob_Pointer : w;
         Blink_Phase = 0;
+        Help_Index = -1;
         ed().Timer1_Timer();
         EXPECT_EQ(shown->Picture().cacheKey(), m.Buttons[c.plain + 1].cacheKey()) << c.name;
+        EXPECT_EQ(Help_Index, c.help) << c.name;
         Focus_Pic_Reset();
         EXPECT_EQ(shown->Picture().cacheKey(), m.Buttons[c.plain].cacheKey()) << c.name;
     }

@@ -10,36 +10,49 @@ namespace {
 void set_name(const char* ten) {
     for (int i = 0; i < 10; ++i) Tone_Data[i] = static_cast<std::uint8_t>(ten[i]);
 }
+
+// The panel as the instrument's layout places it: Left, the starting Top, and
+// the Top a full redraw gives the byte at 0 and at 127 (knob bodies stay put).
+struct Place {
+    const char* name;
+    int left, top, at_0, at_127;
+};
+const Place Panel[] = {
+    {"DCO1_Range", 19, 62, 62, 32},         {"DCO1_Waveform", 59, 62, 62, 32},
+    {"DCO2_Range", 119, 62, 62, 32},        {"DCO2_Waveform", 159, 62, 62, 32},
+    {"DCO2_Crossmod", 189, 62, 62, 32},     {"VCF_HPF", 359, 62, 62, 32},
+    {"DCO1_Tune", 33, 102, 102, 102},       {"DCO2_Tune", 122, 102, 102, 102},
+    {"DCO2_FTune", 182, 102, 102, 102},     {"Mixer_DCO1", 259, 112, 112, 32},
+    {"Mixer_DCO2", 298, 112, 112, 32},      {"VCF_CutoffF", 399, 112, 112, 32},
+    {"VCF_Res", 438, 112, 112, 32},         {"VCA_Level", 489, 112, 112, 32},
+    {"DCO1_LFO", 19, 152, 232, 152},        {"VCA_Mode", 489, 162, 162, 152},
+    {"DCO1_ENV", 58, 232, 232, 152},        {"DCO2_LFO", 119, 232, 232, 152},
+    {"DCO2_ENV", 158, 232, 232, 152},       {"Mixer_ENV", 299, 232, 232, 152},
+    {"VCF_LFO", 360, 232, 232, 152},        {"VCF_ENV", 399, 232, 232, 152},
+    {"VCF_Keyfollow", 438, 232, 232, 152},  {"DCO_Dynamics", 19, 308, 308, 278},
+    {"DCO_Mode", 59, 308, 308, 278},        {"Mixer_Dynamics", 259, 308, 308, 278},
+    {"Mixer_Mode", 299, 308, 308, 278},     {"VCF_Dynamics", 359, 308, 308, 278},
+    {"VCF_Mode", 399, 308, 308, 278},       {"VCA_Dynamics", 489, 308, 308, 278},
+    {"LFO_Waveform", 18, 397, 397, 377},    {"ENV1_Keyfollow", 265, 418, 418, 388},
+    {"ENV2_Keyfollow", 445, 418, 418, 388}, {"Chorus_Mode", 488, 418, 418, 398},
+    {"LFO_DelayT", 45, 437, 437, 357},      {"LFO_Rate", 84, 437, 437, 357},
+    {"ENV1_Attack", 135, 437, 437, 357},    {"ENV1_Decay", 165, 437, 437, 357},
+    {"ENV1_Sustain", 195, 437, 437, 357},   {"ENV1_Release", 225, 437, 437, 357},
+    {"ENV2_Attack", 315, 437, 437, 357},    {"ENV2_Decay", 345, 437, 437, 357},
+    {"ENV2_Sustain", 375, 437, 437, 357},   {"ENV2_Release", 405, 437, 437, 357},
+};
 } // namespace
 
 TEST_F(EditorTest, RedrawPlacesEveryKindForZerosAndMaxima) {
+    ASSERT_EQ(std::size(Panel), 44u);
     for (int fill : {0, 127}) {
         for (int i = 11; i < 59; ++i) Tone_Data[i] = static_cast<std::uint8_t>(fill);
         take_sent();
         Tone_Saved = true;
         Editor_Redraw();
-        for (const Tone_Control_Spec& s : Tone_Controls) {
-            const Pic_Control* c = ed().*(s.member);
-            int want = 0;
-            switch (s.kind) {
-            case Ctl_Kind::Fader:
-                want = fill ? s.b - 80 : s.b;
-                break;
-            case Ctl_Kind::Lever4:
-                want = fill ? s.a : s.a + 30;
-                break;
-            case Ctl_Kind::Lever3:
-                want = fill ? s.a : s.a + 20;
-                break;
-            case Ctl_Kind::Toggle:
-                want = fill ? 152 : 162;
-                break;
-            default:
-                continue;
-            }
-            EXPECT_EQ(c->Top(), want) << s.name << " at " << fill;
-            EXPECT_EQ(c->Left(), s.layout_left) << s.name;
-        }
+        for (const Place& p : Panel)
+            EXPECT_EQ(ctl(p.name)->pos(), QPoint(p.left, fill ? p.at_127 : p.at_0))
+                << p.name << " at " << fill;
         // Pointers: -12 semitones (byte 0) left and below, +12 right and below.
         const QPoint tune = fill ? QPoint(15, 14) : QPoint(9, 14);
         EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), tune);
@@ -67,6 +80,12 @@ TEST_F(EditorTest, RedrawBuildsTheNameFromItsBytes) {
     Editor_Redraw();
     EXPECT_EQ(Tone_Name_Text, QString("\x01"
                                       "AB")); // taken as it is
+    // Only ASCII letters change case: other bytes come back through the name as they were.
+    set_name("\xFF\xE9\xB5\xDFz     ");
+    Editor_Redraw();
+    EXPECT_EQ(Tone_Name_Text.size(), 5);
+    Name_To_Tone();
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Tone_Data[i], "\xFF\xE9\xB5\xDFZ"[i] & 0xFF) << i;
 }
 
 TEST_F(EditorTest, NameToToneFillsWithBlanksUpToByte10) {
@@ -126,22 +145,28 @@ TEST_F(EditorTest, UndoInAlphaJunoModeTouchesOnlyTheJunoTone) {
     EXPECT_EQ(Undo_Tone[0], 4);
 }
 
-TEST_F(EditorTest, LayoutSwitchHidesThePanelAndShowsItAgainAtItsPlaces) {
+TEST_F(EditorTest, LayoutSwitchHidesThePanelAndShowsItAgainOnTheTone) {
+    for (int i = 11; i < 59; ++i) Tone_Data[i] = 127;
     Synth_Type = "Alpha Juno";
     Set_Synth();
-    for (const Tone_Control_Spec& s : Tone_Controls)
-        EXPECT_TRUE((ed().*(s.member))->isHidden()) << s.name;
+    for (const Place& p : Panel) EXPECT_TRUE(ctl(p.name)->isHidden()) << p.name;
     EXPECT_FALSE(ed().Tone_Name->isHidden());
     EXPECT_FALSE(ed().ED_Seq_Start->isHidden());
 
-    Synth_Type = "JX-8P";
-    Set_Synth();
-    for (const Tone_Control_Spec& s : Tone_Controls) {
-        const Pic_Control* c = ed().*(s.member);
-        EXPECT_TRUE(c->isVisible()) << s.name;
-        EXPECT_EQ(c->pos(), QPoint(s.layout_left, s.layout_top)) << s.name;
+    // Back on the JX-8P or the MKS-70 the caps show the bytes.
+    for (const char* synth : {"JX-8P", "MKS-70"}) {
+        Synth_Type = "Alpha Juno";
+        Set_Synth();
+        Synth_Type = synth;
+        Set_Synth();
+        for (const Place& p : Panel) {
+            EXPECT_TRUE(ctl(p.name)->isVisible()) << p.name;
+            EXPECT_EQ(ctl(p.name)->pos(), QPoint(p.left, p.at_127)) << p.name << " " << synth;
+        }
     }
-    EXPECT_EQ(ed().DCO1_LFO->pos(), QPoint(19, 152));
+    // The layout itself puts every control at its starting place.
+    Editor_Layout_Show();
+    for (const Place& p : Panel) EXPECT_EQ(ctl(p.name)->pos(), QPoint(p.left, p.top)) << p.name;
     EXPECT_EQ(ed().Tone_Name->pos(), QPoint(100, 292));
     EXPECT_EQ(ed().Keys_Pic->pos(), QPoint(214, 221));
     EXPECT_EQ(ed().Pic_Orvel->pos(), QPoint(197, 204));
@@ -153,7 +178,7 @@ TEST_F(EditorTest, SavingSendingAndTheMks70SwitchLeaveTheCapsOnTheTone) {
     Editor_Redraw();
     auto places = [] {
         QList<QPoint> out;
-        for (const Tone_Control_Spec& s : Tone_Controls) out << (ed().*(s.member))->pos();
+        for (const Place& p : Panel) out << ctl(p.name)->pos();
         return out;
     };
     const QList<QPoint> shown = places();

@@ -14,6 +14,7 @@ class Mks70Test : public EditorTest {
         EditorTest::SetUp();
         if (HasFatalFailure()) return;
         MKS70_Patch_Data.fill(0);
+        MKS70_Patch_Data[38] = 7;
         w().Form_Show();
         QCoreApplication::processEvents();
     }
@@ -56,6 +57,9 @@ TEST_F(Mks70Test, OpensOnToneAWithItsLists) {
     // A's split point of 0 lies outside the list: it shows and is stored as A0.
     EXPECT_EQ(MKS70_Patch_Data[20], 21);
     EXPECT_EQ(w().Split_Point->currentIndex(), 0);
+    // Tone B takes the lists' first entries.
+    EXPECT_EQ(MKS70_Patch_Data[21], 21);
+    EXPECT_EQ(MKS70_Patch_Data[38], 0);
     // The panel pictures sit where the instrument has them.
     EXPECT_EQ(w().Panel_Control("Key_Assign(5)")->geometry(), QRect(255, 397, 14, 14));
     EXPECT_EQ(w().Panel_Control("Chase_Mode(2)")->geometry(), QRect(86, 159, 14, 14));
@@ -122,6 +126,11 @@ TEST_F(Mks70Test, DetuneKnobEditsTheSelectedSideAndSends) {
     sent = take_sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(Hex_Of(sent[0]), Hex_Of(patch_msg(0x29, 127)));
+    // The channel goes into the message; the format stays the JX-8P's.
+    MIDI_Channel = 3;
+    key(w().UDTune, Qt::Key_End);
+    EXPECT_EQ(Hex_Of(take_sent().at(0)), "F0 41 36 02 21 30 01 29 00 F7");
+    MIDI_Channel = 1;
     // Selecting A puts the pointer at A's detune (-50: left and below).
     w().Tone_A_Click();
     EXPECT_EQ(w().UDTune_Knopf->pos(), QPoint(9, 14));

@@ -3,8 +3,10 @@
 #include "editor_support.h"
 #include "editors/patch.h"
 #include "midi/sysex.h"
+#include "sequencer/sequencer.h"
 #include <QAction>
 #include <QDir>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 class PatchTest : public EditorTest {
@@ -51,6 +53,10 @@ class PatchTest : public EditorTest {
 
 TEST_F(PatchTest, OpensWhereItWasAndKeepsItsPlaceOnlyWithSavePositions) {
     Patch::Unload();
+    // The sequencer is in front when the window opens.
+    QMdiArea* area = Quorlen::get().Mdi_Area();
+    Quorlen::get().Menu_MIDI_Seq_Click();
+    area->setActiveSubWindow(Sequencer::get().frame());
     Patch_Left = 1500; // twips: 100 by 50 pixels
     Patch_Top = 750;
     Quorlen::get().Menu_Tone_Patch_Click();
@@ -66,11 +72,14 @@ TEST_F(PatchTest, OpensWhereItWasAndKeepsItsPlaceOnlyWithSavePositions) {
     // Escape closes it; without Save Positions the place is not taken.
     pw().frame()->move(40, 30);
     focus(pw().Portamento_Time);
+    ASSERT_EQ(area->activeSubWindow(), pw().frame());
     key(pw().Portamento_Time, Qt::Key_Escape);
     close_deferred();
     EXPECT_EQ(Patch_Form_Open, 0);
     EXPECT_FALSE(Patch::loaded());
     EXPECT_EQ(Patch_Left, 1500);
+    // The window that was in front before comes back, not the first one made.
+    EXPECT_EQ(area->activeSubWindow(), Sequencer::get().frame());
 
     Quorlen::get().Menu_Windows_SavePos->setChecked(true);
     Quorlen::get().Menu_Tone_Patch_Click();
@@ -165,7 +174,9 @@ TEST_F(PatchTest, BendLeverStepsQuartersStaysInRangeAndDragsInBands) {
     Last_Value = 10;
     take_sent();
     press(bend);
-    drag_to(bend, 4, 2); // 8: a change of 2, not sent
+    drag_to(bend, 4, 2);  // 8: a change of 2, not sent
+    drag_to(bend, 4, 4);  // 4: a change of 4, not sent
+    drag_to(bend, 4, -4); // 8 again
     EXPECT_TRUE(take_sent().empty());
     drag_to(bend, 4, -112); // 120: in the gap above 111, the cap stays
     EXPECT_EQ(Patch_Data[0], 120);
@@ -353,6 +364,16 @@ TEST_F(PatchTest, NewToneRedrawsTheOpenWindow) {
     EXPECT_EQ(lit_keys(), 0);
     EXPECT_EQ(pw().UDTune_Knopf->pos(), QPoint(12, 5)); // 64 is the centre
     EXPECT_TRUE(pw().UDTune_Knopf->isVisible());
+
+    // Undo and a random tone redraw it too.
+    Undo_Patch = {127, 127, 100, 6, 4, 64, 127, 0, 0};
+    Undo_Restore();
+    EXPECT_EQ(pw().Pitch_Bend_Range->Top(), 28);
+    EXPECT_EQ(lit_keys(), 5);
+    Quorlen::get().Menu_Tone_Random_Click(); // the patch back to zeros
+    EXPECT_EQ(pw().Pitch_Bend_Range->Top(), 58);
+    EXPECT_EQ(pw().Portamento_Time->Top(), 108);
+    EXPECT_EQ(lit_keys(), 0);
 }
 
 TEST_F(PatchTest, Screenshot) {

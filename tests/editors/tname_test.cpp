@@ -97,6 +97,14 @@ TEST_F(TNameTest, TextIsTrimmedAndUpperCasedIntoBothRecords) {
     name_it("a?");
     EXPECT_EQ(juno_name(), (std::vector<int>{0, 62, 62, 62, 62, 62, 62, 62, 62, 62}));
     EXPECT_EQ(Tone_Data[1], '?');
+
+    // Bytes outside ASCII, kept from a loaded name, go back as they came.
+    Tone_Name_Text = QString(QChar(0xFF)) + "b" + QChar(0xA0);
+    TName_Show();
+    QTest::mouseClick(TName::get().Cmd_OK, Qt::LeftButton);
+    EXPECT_EQ(Tone_Data[0], 0xFF);
+    EXPECT_EQ(Tone_Data[1], 'B');
+    EXPECT_EQ(Tone_Data[2], 0xA0);
 }
 
 TEST_F(TNameTest, TheBoxTakesTenPrintableCharacters) {

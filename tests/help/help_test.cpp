@@ -187,6 +187,12 @@ TEST_F(HelpTest, DemonstrationReadouts) {
     EXPECT_EQ(Help_Demo_Bytes[3], 0);
     EXPECT_EQ(hname(), "OFF");
     EXPECT_EQ(h.Switch->Top(), 15);
+    Help_Demo_Bytes[3] = 63; // still off
+    key(h.Switch, Qt::Key_Up);
+    EXPECT_EQ(Help_Demo_Bytes[3], 64);
+    EXPECT_EQ(h.Switch->Top(), 5);
+    key(h.Switch, Qt::Key_Up);
+    EXPECT_EQ(Help_Demo_Bytes[3], 0);
 
     press(h.LED_SW[2]);
     EXPECT_EQ(hname(), "C");

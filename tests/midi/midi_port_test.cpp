@@ -26,8 +26,11 @@ TEST_F(MidiPortTest, ChannelKeyIsReadAsAWholeNumberFrom1To16) {
         Write_Settings(
             QString("[midi]\r\nCHANNEL=%1\r\nOutput=Synth Out\r\nInput=Synth In\r\n").arg(value));
         MIDI_Channel = 9;
+        Seq_Status = 0;
         MIDI_ReadConfig();
         EXPECT_EQ(MIDI_Channel, want) << value;
+        // The audition key plays step notes before any start has set the status.
+        EXPECT_EQ(Seq_Status, 0x8F + want) << value;
     }
 }
 
@@ -181,6 +184,17 @@ TEST_F(MidiPortTest, AFailingSendClosesThePortAfterOneReport) {
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
     EXPECT_EQ(MIDI_Enabled, 0);
     EXPECT_EQ(midi.opened, 0);
+
+    // A negative code is told but keeps the port and MIDI on.
+    midi.results.clear();
+    MIDI_Enabled = 1;
+    MIDI_SendNote(60, 100);
+    boxes.clear();
+    midi.results[Kind::Short] = {-2};
+    MIDI_SendNote(60, 0);
+    EXPECT_EQ(boxes.calls.size(), 1u);
+    EXPECT_NE(MIDI_Out_Port.Handle, -1);
+    EXPECT_EQ(MIDI_Enabled, 1);
 }
 
 TEST_F(MidiPortTest, SeqNoteOnAClosedPortIsAnInvalidHandle) {

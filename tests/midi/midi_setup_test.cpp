@@ -135,19 +135,29 @@ TEST_F(SetupTest, PickingASynthesizerSwitchesAtOnceAndOkRemindsOfItsSteps) {
 }
 
 TEST_F(SetupTest, DisabledMidiOpensWithItsControlsOffAndOkShowsNoReminder) {
-    Start_Configured();
+    Start_Configured("Synthesizer=mks-70\n");
+    Quorlen& m = Quorlen::get();
     MIDI_Enabled = 0;
-    MIDI_Setup& d = Open();
-    EXPECT_FALSE(d.Enable->isChecked());
-    EXPECT_FALSE(d.Output_Devices->isEnabled());
-    EXPECT_FALSE(d.Input_Devices->isEnabled());
-    EXPECT_FALSE(d.AutoSend->isEnabled());
-    EXPECT_FALSE(d.AutoPlay->isEnabled());
-    QTest::mouseClick(d.AutoSend, Qt::LeftButton); // a disabled box takes no click
-    EXPECT_EQ(AutoSend_On, 1);
-    d.Cmd_OK_Click();
-    Settle();
-    EXPECT_TRUE(boxes.calls.empty());
+    for (int way = 0; way < 2; ++way) {
+        MIDI_Setup& d = Open();
+        EXPECT_EQ(d.SynthesizerType->currentText(), "MKS-70"); // the settings' letter case
+        EXPECT_FALSE(d.Enable->isChecked());
+        EXPECT_FALSE(d.Output_Devices->isEnabled());
+        EXPECT_FALSE(d.Input_Devices->isEnabled());
+        EXPECT_FALSE(d.AutoSend->isEnabled());
+        EXPECT_FALSE(d.AutoPlay->isEnabled());
+        QTest::mouseClick(d.AutoSend, Qt::LeftButton); // a disabled box takes no click
+        EXPECT_EQ(AutoSend_On, 1);
+        if (way == 0)
+            d.Cmd_OK_Click();
+        else
+            QTest::keyClick(d.Channel, Qt::Key_Escape);
+        Settle();
+        EXPECT_TRUE(boxes.calls.empty());
+        // Only a change of the enable box switches the tone commands.
+        EXPECT_TRUE(m.Menu_Tone_Send->isEnabled()) << way;
+        EXPECT_TRUE(m.Menu_Tone_Receive->isEnabled()) << way;
+    }
 }
 
 TEST_F(SetupTest, EnablingWithoutOutputDevicesLeavesTheOutputListDisabled) {

@@ -61,15 +61,24 @@ TEST_F(ReceiveTest, AWholeDumpReplacesTheToneAndEndsReceiving) {
     AutoSend_Saved = 1;
     AutoSend_On = 0;
     Seq_Loaded = 255;
-    MIDI_In_Buf1 = dump("STRINGS 1 ");
+    // One byte more is no whole dump: the bytes are taken, receiving goes on.
+    MIDI_In_Buf1 = dump("STRINGS 1 ") + '\xF7';
     MIDI_In_Notify();
+    EXPECT_EQ(Tone_Data[0], 'S');
+    EXPECT_EQ(MIDI_Receiving, 1);
+    // The main window's hidden notify control hands the buffers on.
+    Tone_Data[0] = 0;
+    MIDI_In_Buf1 = dump("STRINGS 1 ");
+    Quorlen& m = Quorlen::get();
+    EXPECT_TRUE(m.MidiNotifyControl->isHidden());
+    EXPECT_EQ(m.MidiNotifyControl->text(), "MidiNotifyControl (invisible)");
+    m.MidiNotifyControl->Set_Caption("1");
     EXPECT_TRUE(MIDI_In_Buf1.empty());
     EXPECT_EQ(Tone_Data[0], 'S');
     EXPECT_EQ(Tone_Data[58], 58);
     EXPECT_EQ(Editor::get().Tone_Name->text(), "STRINGS 1");
     EXPECT_EQ(MIDI_Receiving, 0);
     EXPECT_EQ(AutoSend_On, 1);
-    const Quorlen& m = Quorlen::get();
     EXPECT_EQ(Editor::get().ED_Seq_Start->Picture().cacheKey(), m.Button_Up3D.cacheKey());
     EXPECT_EQ(Editor::get().ED_Seq_Start_Pic->Picture().cacheKey(), m.Start_Enabled.cacheKey());
     EXPECT_TRUE(m.Menu_Tone->isEnabled());

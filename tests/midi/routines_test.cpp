@@ -1,4 +1,5 @@
 #include "midi/routines.h"
+#include "platform/host.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -48,6 +49,13 @@ TEST(Routines, FileExists) {
 }
 
 TEST(Routines, WinVersionReadsMajorDotTwoDigitMinor) {
-    const double v = Win_Version();
-    EXPECT_GE(v, 3.95) << "every caller takes the modern branch here";
+    const struct {
+        unsigned major, minor;
+        double want;
+    } rows[] = {{4, 10, 4.1}, {5, 1, 5.01}, {3, 95, 3.95}, {3, 10, 3.1}, {6, 0, 6.0}};
+    for (const auto& r : rows) {
+        Set_Host_Version_Override(r.major | (r.minor << 8));
+        EXPECT_DOUBLE_EQ(Win_Version(), r.want) << r.major << "." << r.minor;
+    }
+    Set_Host_Version_Override(0);
 }

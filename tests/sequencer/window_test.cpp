@@ -1,3 +1,5 @@
+#include "app/dlg.h"
+#include "help/help.h"
 #include "seq_support.h"
 #include <QAction>
 #include <QMdiSubWindow>
@@ -87,12 +89,15 @@ TEST_F(SeqWindow, GridClicksWithEachButton) {
     ED_Seq_Pics_Off();
     Click_Cell(w, 2, Qt::LeftButton);
     EXPECT_FALSE(ED_Seq_Pics_Enabled);
-    // Clicks beside the grid change no cell.
+    // Clicks beside the grid, its far corner included, change no cell and nothing else.
     const Seq_Grid before = Seq_Data;
+    Seq_Saved = 255;
     w.Seq_Matrix_MouseDown(1, 0, 96, 5);
     w.Seq_Matrix_MouseDown(1, 0, 5, 156);
+    w.Seq_Matrix_MouseDown(1, 0, 96, 156);
     w.Seq_Matrix_MouseDown(1, 0, -1, 5);
     EXPECT_EQ(Seq_Data, before);
+    EXPECT_EQ(Seq_Saved, 255);
 }
 
 TEST_F(SeqWindow, KeysPlayTheirNoteAndSilenceOnTheRightButton) {
@@ -281,7 +286,27 @@ TEST_F(SeqWindow, ClosingStopsPlayingAndKeepsRangeAndPosition) {
     Sequencer& again = Sequencer::get();
     EXPECT_EQ(again.frame()->pos(), QPoint(30, 40));
     EXPECT_EQ(again.Seq_Range->currentIndex(), 3);
+
+    // Its close box while a dialog is open unloads it just the same and
+    // leaves the dialog's hold on the program alone.
+    again.Seq_Start_Click();
+    m.Menu_Help_About_Click();
+    ASSERT_EQ(Dlg_Open, "Help");
+    again.frame()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Seq_Form_Open, 0);
+    EXPECT_FALSE(Sequencer::loaded());
+    EXPECT_FALSE(m.Seq_Tmr->isActive());
+    EXPECT_EQ(Dlg_Open, "Help");
+    EXPECT_FALSE(m.Menu_File->isEnabled());
+    QTest::keyClick(&Help::get(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(Dlg_Open.isEmpty());
+    EXPECT_TRUE(m.Menu_File->isEnabled());
+    EXPECT_FALSE(Sequencer::loaded()); // the dialog's end does not bring it back
+
     // The main window's closing unloads it too.
+    Sequencer::get();
     Sequencer::Unload();
     EXPECT_EQ(Seq_Form_Open, 0);
 }

@@ -164,6 +164,7 @@ void Reset_Program() {
     Set_Input_Box_Hook({});
     Osc_Step_Pos = 0;
     Set_Screen_PPI_Override(96);
+    Set_Host_Version_Override(0);
 }
 
 ProgramTest::ProgramTest() : midi(Install_Fake_Midi()) {
