@@ -4,7 +4,6 @@
 #include "editors/patch.h"
 #include "midi/sysex.h"
 #include <QAction>
-#include <QDir>
 #include <QMdiSubWindow>
 
 class PatchTest : public EditorTest {
@@ -353,15 +352,4 @@ TEST_F(PatchTest, NewToneRedrawsTheOpenWindow) {
     EXPECT_EQ(lit_keys(), 0);
     EXPECT_EQ(pw().UDTune_Knopf->pos(), QPoint(12, 5)); // 64 is the centre
     EXPECT_TRUE(pw().UDTune_Knopf->isVisible());
-}
-
-TEST_F(PatchTest, Screenshot) {
-    const QString dir = QDir::tempPath() + "/quorlen-shots";
-    QDir().mkpath(dir);
-    Patch_Data = {64, 90, 100, 4, 1, 40, 90, 0, 0};
-    Patch_Redraw();
-    QTest::qWait(20);
-    pw().frame()->grab().save(dir + "/patch.png");
-    Quorlen::get().grab().save(dir + "/main_with_patch.png");
-    EXPECT_TRUE(QFile::exists(dir + "/patch.png"));
 }
