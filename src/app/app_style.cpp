@@ -1,6 +1,11 @@
 #include "app/app_style.h"
 #include <QApplication>
+#include <QImage>
 #include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionSlider>
+#include <QStyleOptionTitleBar>
+#include <cmath>
 
 namespace {
 const QColor Glyph(0x20, 0x20, 0x24);
@@ -91,6 +96,112 @@ QIcon App_Style::standardIcon(StandardPixmap sp, const QStyleOption* option,
         return icons_[k];
     }
     return QProxyStyle::standardIcon(sp, option, widget);
+}
+
+namespace {
+// The base style scales these by the density of the option's font.
+bool kept_at_96(QStyle::ComplexControl cc) {
+    return cc == QStyle::CC_ComboBox || cc == QStyle::CC_TitleBar || cc == QStyle::CC_ScrollBar ||
+           cc == QStyle::CC_Slider;
+}
+
+QFontMetrics metrics_at_96(const QWidget* widget) {
+    static const QImage probe = [] {
+        QImage im(1, 1, QImage::Format_ARGB32);
+        im.setDotsPerMeterX(3780); // 96 per inch
+        im.setDotsPerMeterY(3780);
+        return im;
+    }();
+    return QFontMetrics(widget ? widget->font() : QApplication::font(), &probe);
+}
+
+// The option as the base style would get it on a 96-ppi screen.
+template <class T> T at_96(const T& option, const QWidget* widget) {
+    T copy(option);
+    copy.fontMetrics = metrics_at_96(widget);
+    return copy;
+}
+
+template <class F> auto with_96(const QStyleOptionComplex* option, const QWidget* widget, F call) {
+    if (const auto* o = qstyleoption_cast<const QStyleOptionComboBox*>(option)) {
+        const QStyleOptionComboBox copy = at_96(*o, widget);
+        return call(&copy);
+    }
+    if (const auto* o = qstyleoption_cast<const QStyleOptionTitleBar*>(option)) {
+        const QStyleOptionTitleBar copy = at_96(*o, widget);
+        return call(&copy);
+    }
+    if (const auto* o = qstyleoption_cast<const QStyleOptionSlider*>(option)) {
+        const QStyleOptionSlider copy = at_96(*o, widget);
+        return call(&copy);
+    }
+    return call(option);
+}
+} // namespace
+
+QRect App_Style::subControlRect(ComplexControl cc, const QStyleOptionComplex* option, SubControl sc,
+                                const QWidget* widget) const {
+    if (!kept_at_96(cc)) return QProxyStyle::subControlRect(cc, option, sc, widget);
+    QRect r = with_96(option, widget, [&](const QStyleOptionComplex* o) {
+        return QProxyStyle::subControlRect(cc, o, sc, widget);
+    });
+    // A combo box's arrow needs less room than the base style gives it: lists
+    // of fixed width keep the rest for their longest entries.
+    constexpr int trim = 6;
+    const bool rtl = option && option->direction == Qt::RightToLeft;
+    if (cc == CC_ComboBox && sc == SC_ComboBoxArrow)
+        r.adjust(rtl ? 0 : trim, 0, rtl ? -trim : 0, 0);
+    if (cc == CC_ComboBox && sc == SC_ComboBoxEditField)
+        r.adjust(rtl ? -trim : 0, 0, rtl ? 0 : trim, 0);
+    return r;
+}
+
+void App_Style::drawComplexControl(ComplexControl cc, const QStyleOptionComplex* option,
+                                   QPainter* p, const QWidget* widget) const {
+    if (!kept_at_96(cc)) return QProxyStyle::drawComplexControl(cc, option, p, widget);
+    with_96(option, widget, [&](const QStyleOptionComplex* o) {
+        QProxyStyle::drawComplexControl(cc, o, p, widget);
+    });
+}
+
+int App_Style::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                           const QWidget* widget) const {
+    switch (metric) {
+    case PM_TitleBarHeight:
+    case PM_TitleBarButtonSize:
+    case PM_TitleBarButtonIconSize:
+    case PM_MdiSubWindowFrameWidth:
+    case PM_ScrollBarExtent:
+    case PM_ScrollBarSliderMin:
+    case PM_SliderThickness:
+    case PM_SliderLength:
+    case PM_SliderControlThickness:
+        break;
+    default:
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+    if (const auto* o = qstyleoption_cast<const QStyleOptionTitleBar*>(option)) {
+        const QStyleOptionTitleBar copy = at_96(*o, widget);
+        return QProxyStyle::pixelMetric(metric, &copy, widget);
+    }
+    if (const auto* o = qstyleoption_cast<const QStyleOptionSlider*>(option)) {
+        const QStyleOptionSlider copy = at_96(*o, widget);
+        return QProxyStyle::pixelMetric(metric, &copy, widget);
+    }
+    QStyleOption copy = option ? *option : QStyleOption();
+    copy.fontMetrics = metrics_at_96(widget);
+    return QProxyStyle::pixelMetric(metric, &copy, widget);
+}
+
+QFont Pixel_Font(double points) {
+    QFont f = QApplication::font();
+    if (points <= 0) points = f.pointSizeF();
+    if (points > 0) f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    return f;
+}
+
+void Keep_Text_Pixels(QWidget* window) {
+    window->setFont(Pixel_Font());
 }
 
 void Install_App_Style() {

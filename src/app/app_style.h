@@ -13,6 +13,15 @@ class App_Style : public QProxyStyle {
   public:
     QIcon standardIcon(StandardPixmap sp, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
+    // Combo box arrows, scroll bars, sliders and document windows' title bars
+    // and frames keep their 96-ppi sizes on any screen: windows fixed in
+    // pixels keep room for their controls and texts.
+    QRect subControlRect(ComplexControl cc, const QStyleOptionComplex* option, SubControl sc,
+                         const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl cc, const QStyleOptionComplex* option, QPainter* p,
+                            const QWidget* widget = nullptr) const override;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
+                    const QWidget* widget = nullptr) const override;
 
   private:
     // Every document window asks for these when it is made: drawn once.
@@ -21,3 +30,11 @@ class App_Style : public QProxyStyle {
 
 // Makes App_Style the application's style, once.
 void Install_App_Style();
+
+// The font of size points as it is drawn at 96 ppi, in pixels: windows whose
+// controls are placed in pixels keep the text the size their layout was made
+// for on a screen of any density. Without points, the application's font.
+QFont Pixel_Font(double points = 0);
+// Gives the window, and the controls in it that set no font of their own,
+// the application's font at its 96-ppi pixel size.
+void Keep_Text_Pixels(QWidget* window);

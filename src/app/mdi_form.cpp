@@ -1,4 +1,5 @@
 #include "app/mdi_form.h"
+#include "app/app_style.h"
 #include "app/quorlen.h"
 #include <QMdiArea>
 
@@ -7,6 +8,9 @@ Mdi_Form::Mdi_Form(const QString& caption, bool fixedSize) {
     if (!fixedSize) flags |= Qt::WindowMinMaxButtonsHint;
     frame_ = Quorlen::get().Mdi_Area()->addSubWindow(this, flags);
     frame_->setWindowTitle(caption);
+    // Its outer size is fixed in pixels: a title bar grown with the text
+    // would take the room of the controls.
+    Keep_Text_Pixels(frame_);
     frame_->hide();
 }
 

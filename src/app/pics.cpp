@@ -232,6 +232,35 @@ void draw_record(QPainter& p, QColor c) {
     p.drawEllipse(QPointF(8, 8), 5, 5);
 }
 
+// A folder seen from the side, its tab on the upper left.
+void folder(QPainter& p, QColor c) {
+    p.setPen(QPen(c.darker(160), 1));
+    p.setBrush(c);
+    p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(6, 4.5), QPointF(7.5, 6), QPointF(14.5, 6),
+                             QPointF(14.5, 13.5), QPointF(1.5, 13.5)}));
+}
+const QColor Folder(0xE8, 0xC0, 0x50);
+const QColor Mark(0x10, 0x10, 0x10);
+
+void draw_updir(QPainter& p, QColor c) {
+    folder(p, Folder);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPolygon(QPolygonF({QPointF(8, 1), QPointF(12.5, 6), QPointF(9.5, 6), QPointF(9.5, 11),
+                             QPointF(6.5, 11), QPointF(6.5, 6), QPointF(3.5, 6)}));
+}
+void draw_newdir(QPainter& p, QColor c) {
+    folder(p, Folder);
+    p.setPen(QPen(c, 2));
+    p.drawLine(QPointF(8, 7), QPointF(8, 13));
+    p.drawLine(QPointF(5, 10), QPointF(11, 10));
+}
+void draw_delete(QPainter& p, QColor c) {
+    p.setPen(QPen(c, 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+    p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+}
+
 QPixmap dialog_caption(const QString& text) {
     QPixmap pm = blank(51, 20, Face);
     QPainter p(&pm);
@@ -302,6 +331,10 @@ constexpr Recipe Recipes[] = {
     {Pic::Dlg2_Dn, "dialog button down", [] { return face3d(65, 34, true); }},
     {Pic::Dlg2_Ok, "dialog caption ok", [] { return dialog_caption("OK"); }},
     {Pic::Dlg2_Cancel, "dialog caption cancel", [] { return dialog_caption("Cancel"); }},
+    {Pic::Updir_Caption, "up folder caption", [] { return caption16(draw_updir, Mark); }},
+    {Pic::Newdir_Caption, "new folder caption", [] { return caption16(draw_newdir, Mark); }},
+    {Pic::Delete_Caption, "delete caption",
+     [] { return caption16(draw_delete, QColor(0xB0, 0x10, 0x10)); }},
     {Pic::Editor_Panel, "JX-8P panel", Editor_Panel_Picture},
     {Pic::Juno_Panel, "Alpha Juno panel", Juno_Panel_Picture},
     {Pic::Patch_Panel, "patch panel", Patch_Panel_Picture},

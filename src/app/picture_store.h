@@ -44,6 +44,10 @@ enum class Pic : int {
     Dlg2_Dn,
     Dlg2_Ok,
     Dlg2_Cancel,
+    // The file dialog's folder buttons: up, new folder, delete.
+    Updir_Caption,
+    Newdir_Caption,
+    Delete_Caption,
     // Panels and logos.
     Editor_Panel,
     Juno_Panel,

@@ -1,6 +1,8 @@
 #include "dialogs/file_dlg.h"
+#include "app/app_style.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "app/settings.h"
 #include "dialogs/input_dlg.h"
@@ -280,6 +282,7 @@ Picture_Button* button_3d(QWidget* parent, const char* name, int x, int y, int w
 File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
     setObjectName("File_Dlg");
     setFixedSize(416, 270);
+    Keep_Text_Pixels(this);
 
     FD_FileName = new QLineEdit(this);
     FD_FileName->setObjectName("FD_FileName");
@@ -295,6 +298,8 @@ File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
     FD_List_Filter = new QComboBox(this);
     FD_List_Filter->setObjectName("FD_List_Filter");
     FD_List_Filter->setGeometry(8, 238, 120, 24);
+    // The small type: the longest file type fits beside the arrow.
+    FD_List_Filter->setFont(Pixel_Font(8));
     FD_List_Drives = new Drive_List(this);
     FD_List_Drives->setObjectName("FD_List_Drives");
     FD_List_Drives->setGeometry(136, 238, 124, 24);
@@ -310,9 +315,9 @@ File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
         new Picture_Button(this, "FD_Button_Cancel", Picture_Button::Dialog_OkCancel);
     FD_Button_Cancel->setGeometry(342, 16, 65, 34);
     FD_Button_Cancel->Caption()->Set_Fallback_Text("Cancel");
-    FD_Button_Updir = button_3d(this, "FD_Button_Updir", 266, 58, 30, 26, "Up");
-    FD_Button_Newdir = button_3d(this, "FD_Button_Newdir", 302, 58, 30, 26, "New");
-    FD_Button_Delete = button_3d(this, "FD_Button_Delete", 338, 58, 30, 26, "Del");
+    FD_Button_Updir = button_3d(this, "FD_Button_Updir", 266, 58, 22, 22);
+    FD_Button_Newdir = button_3d(this, "FD_Button_Newdir", 302, 58, 22, 22);
+    FD_Button_Delete = button_3d(this, "FD_Button_Delete", 338, 58, 22, 22);
     FD_Button_Updir->setToolTip("Up one folder");
     FD_Button_Newdir->setToolTip("New folder");
     FD_Button_Delete->setToolTip("Delete");
@@ -416,6 +421,9 @@ void Pics_File_Dlg() {
     d.FD_SYX_Button_Stop->Caption()->Set_Picture(m.Stop_Disabled);
     for (Picture_Button* b : {d.FD_Button_Updir, d.FD_Button_Delete, d.FD_Button_Newdir})
         face(b, m.Button_Up3D);
+    d.FD_Button_Updir->Caption()->Set_Picture(Picture(Pic::Updir_Caption));
+    d.FD_Button_Newdir->Caption()->Set_Picture(Picture(Pic::Newdir_Caption));
+    d.FD_Button_Delete->Caption()->Set_Picture(Picture(Pic::Delete_Caption));
     d.FD_SYX_CB_Autosend->Set_Look(0);
     d.FD_SYX_CB_Autosend->setGeometry(6, 7, 14, 14);
     d.FD_SYX_CB_Autoplay->Set_Look(0);

@@ -3,7 +3,10 @@
 #include "editors/editor_juno.h"
 #include "editors/panel_paint.h"
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
+#include <span>
 
 using namespace Panel_Paint;
 
@@ -24,11 +27,31 @@ void title(QPainter& p, const Section& s) {
     Title(p, QRect(s.x0, s.y0, s.x1 - s.x0, 13), s.title, Accent, Font(10, true, true));
 }
 
+// A control's caption, centred on it unless that would touch a divider of
+// its row or the panel's edge: then moved just clear of it.
+void caption(QPainter& p, int cx, int y, const char* text) {
+    static const int top_row[] = {223, 323}, middle_row[] = {271, 411},
+                     bottom_row[] = {247, 331, 377};
+    const auto& dividers = y < 133   ? std::span<const int>(top_row)
+                           : y < 267 ? std::span<const int>(middle_row)
+                                     : std::span<const int>(bottom_row);
+    int lo = 2, hi = 525;
+    for (int d : dividers) {
+        if (d < cx)
+            lo = std::max(lo, d + 4);
+        else
+            hi = std::min(hi, d - 3);
+    }
+    const int w = QFontMetrics(Font(9, true, true)).horizontalAdvance(QString::fromUtf8(text));
+    if (w <= hi - lo) cx = std::clamp(cx, lo + w / 2, hi - (w - w / 2));
+    Label(p, cx, y, text);
+}
+
 void fader_slot(QPainter& p, const Juno_Control_Spec& s) {
     // A is passed to the handlers but not used; the travel is the 80 pixels above B.
     const int top = s.b - 80;
     Fader_Slot(p, s.left, top, s.b);
-    Label(p, s.left + 8, top - 13, s.label);
+    caption(p, s.left + 8, top - 13, s.label);
 }
 
 // The cap's top for value v, as the window's own redraw places it.
@@ -52,7 +75,7 @@ void lever_slot(QPainter& p, const Juno_Control_Spec& s) {
         p.drawText(QRect(s.left + 18, y - 5, 28, 10), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::fromUtf8(m));
     }
-    Label(p, s.left + 8, highest - 13, s.label);
+    caption(p, s.left + 8, highest - 13, s.label);
 }
 
 } // namespace

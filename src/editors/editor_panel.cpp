@@ -6,7 +6,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 using namespace Panel_Paint;
 
@@ -38,26 +40,88 @@ void title(QPainter& p, const Section& s) {
     Title(p, bar, s.title, Accent, panel_font(px, true));
 }
 
+// Where the marks of a lever may stand: between the section dividers of its
+// row, or the panel's edges, with a pixel of air, and the lever's ticks; a
+// lever without ticks lends its marks their room.
+struct Mark_Room {
+    int left, right; // inclusive
+};
+Mark_Room mark_room(const Tone_Control_Spec& s, bool ticks) {
+    static const int upper[] = {0, 102, 242, 342, 472, 527};
+    static const int lower[] = {0, 120, 302, 484, 527};
+    const bool top_row = s.top < 327;
+    const int* begin = top_row ? std::begin(upper) : std::begin(lower);
+    const int* end = top_row ? std::end(upper) : std::end(lower);
+    int lo = 0, hi = 527;
+    for (const int* d = begin; d != end; ++d) {
+        if (*d <= s.left) lo = *d;
+        if (*d > s.left && hi == 527) hi = *d;
+    }
+    // A divider is two pixels wide; the panel's edge is one.
+    const int first = lo == 0 ? 2 : lo + 3;
+    const int last = hi == 527 ? 525 : hi - 2;
+    if (s.mark_side >= 0) return {s.left + (ticks ? 20 : 15), last};
+    return {first, s.left - (ticks ? 4 : 0)};
+}
+
+int ink_width(const QFontMetrics& m, const QString& text) {
+    return std::max(m.horizontalAdvance(text), m.tightBoundingRect(text).right() + 1);
+}
+
+// A lever's marks share one type and one room: the panel's type beside ticks
+// where the widest mark fits, else without ticks, else narrower, else smaller.
+struct Mark_Look {
+    QFont font;
+    bool ticks;
+    Mark_Room room;
+};
+Mark_Look mark_look(const Tone_Control_Spec& s, int positions) {
+    struct Try {
+        int px, stretch;
+        bool ticks;
+    };
+    static constexpr Try tries[] = {
+        {8, QFont::SemiCondensed, true}, {8, QFont::SemiCondensed, false},
+        {8, QFont::Condensed, true},     {8, QFont::Condensed, false},
+        {7, QFont::Condensed, false},
+    };
+    Mark_Look look;
+    for (const Try& t : tries) {
+        look = {panel_font(t.px, false), t.ticks, mark_room(s, t.ticks)};
+        look.font.setStretch(t.stretch);
+        const QFontMetrics m(look.font);
+        bool fits = true;
+        for (int i = 0; i < positions; ++i)
+            if (const char* text = s.marks[i])
+                fits = fits && ink_width(m, QString::fromUtf8(text)) <=
+                                   look.room.right - look.room.left + 1;
+        if (fits) break;
+    }
+    return look;
+}
+
 void lever_slot(QPainter& p, const Tone_Control_Spec& s, int positions) {
     const int cx = s.left + 8;
     const int span = (positions - 1) * 10;
     p.setPen(Qt::NoPen);
     p.setBrush(Slot);
     p.drawRoundedRect(QRectF(cx - 3, s.a + 3, 6, span + 10), 3, 3);
-    p.setFont(panel_font(8, false));
+    const Mark_Look look = mark_look(s, positions);
+    p.setFont(look.font);
+    const bool right = s.mark_side >= 0;
     for (int i = 0; i < positions; ++i) {
         const int y = s.a + 8 + (positions - 1 - i) * 10;
-        const bool right = s.mark_side >= 0;
         p.setPen(QPen(Ink_Dim, 1));
         // A short tick, then a gap, so a mark never reads as a minus sign.
-        if (right)
-            p.drawLine(s.left + 17, y, s.left + 18, y);
-        else
-            p.drawLine(s.left - 3, y, s.left - 2, y);
+        if (look.ticks) {
+            if (right)
+                p.drawLine(s.left + 17, y, s.left + 18, y);
+            else
+                p.drawLine(s.left - 3, y, s.left - 2, y);
+        }
         if (const char* m = s.marks[i]) {
             p.setPen(Ink);
-            const QRect r =
-                right ? QRect(s.left + 20, y - 5, 26, 10) : QRect(s.left - 30, y - 5, 27, 10);
+            const QRect r(look.room.left, y - 5, look.room.right - look.room.left + 1, 10);
             p.drawText(r, (right ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
                        QString::fromUtf8(m));
         }

@@ -11,6 +11,7 @@
 #include "platform/host.h"
 #include <QAction>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPainter>
@@ -497,7 +498,10 @@ namespace {
 using namespace Panel_Paint;
 
 void patch_title(QPainter& p, int x0, int x1, int y, const char* text) {
-    Title(p, QRect(x0, y, x1 - x0, 12), text, Accent, Font(9, true));
+    // A title that would fill its bar to the ends gets a smaller type.
+    int px = 9;
+    while (px > 7 && QFontMetrics(Font(px, true)).horizontalAdvance(text) > x1 - x0 - 4) --px;
+    Title(p, QRect(x0, y, x1 - x0, 12), text, Accent, Font(px, true));
 }
 
 void marks(QPainter& p, int x, const std::vector<std::pair<int, const char*>>& at, bool right) {
@@ -562,7 +566,8 @@ QPixmap Patch_Panel_Picture() {
     Knob_Ticks(p, QPointF(175, 145), 10, 30.0);
     p.setFont(Font(7, false));
     p.setPen(Ink_Dim);
-    p.drawText(QRectF(151, 156, 16, 9), Qt::AlignRight, "-50");
-    p.drawText(QRectF(186, 156, 18, 9), Qt::AlignLeft, "+50");
+    // Clear of the end ticks, as on the tone editor's fine-tune knob.
+    p.drawText(QRectF(145, 155, 18, 9), Qt::AlignRight, "-50");
+    p.drawText(QRectF(187, 155, 18, 9), Qt::AlignLeft, "+50");
     return pm;
 }

@@ -130,7 +130,8 @@ QPixmap MKS70_Panel_Picture() {
                        text);
             break;
         default: {
-            const int below = s.picture == 6   ? s.top + 30
+            // Clear of a title bar that may follow right below.
+            const int below = s.picture == 6   ? s.top + 28
                               : s.picture == 2 ? s.top + 26
                                                : s.top + s.height + 1;
             p.drawText(QRect(cx - 40, below, 80, 12), Qt::AlignCenter, text);

@@ -1,4 +1,5 @@
 #include "help/help.h"
+#include "app/app_style.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
@@ -196,6 +197,7 @@ Help::Help() : QWidget(&Quorlen::get(), Qt::Window) {
     setObjectName("Help");
     setWindowTitle("Quorlen Help");
     setFixedSize(480, 330);
+    Keep_Text_Pixels(this);
 
     Frame_Howto = page(this, "Frame_Howto");
     Frame_Search = page(this, "Frame_Search");

@@ -55,9 +55,10 @@ MIDI_Setup::MIDI_Setup() : QWidget(&Quorlen::get(), Qt::Dialog) {
     Frame1->setObjectName("Frame1");
     Frame1->setGeometry(14, 142, 338, 78);
     Enable = check(Frame1, "Enable", "MIDI &Enabled:", 4);
-    // Its caption ends in a colon: the box stands to the right of its text.
+    // Its caption ends in a colon: the box stands to the right of its text,
+    // as wide as the text needs at the screen's density.
     Enable->setLayoutDirection(Qt::RightToLeft);
-    Enable->setFixedWidth(112);
+    Enable->setFixedWidth(Enable->sizeHint().width());
     AutoSend = check(Frame1, "AutoSend", "&Automatic Send SysEx Data", 28);
     AutoPlay = check(Frame1, "AutoPlay", "Automatic Preview &Play", 52);
     LabelSynth = label(this, "LabelSynth", "&Synthesizer", SynthesizerType, 14);

@@ -342,9 +342,11 @@ void Oscillator::Osc_Pics() {
         QRect at;
         bool centred;
     };
+    // The centred numbers stand two pixels wider on each side than their 19:
+    // three digits of the small type need 21.
     for (const Place& p :
-         {Place{Label1, {63, 128, 19, 13}, true}, Place{Label2, {306, 5, 22, 13}, false},
-          Place{Label3, {7, 128, 19, 13}, true}, Place{Label4, {35, 128, 19, 13}, true}}) {
+         {Place{Label1, {61, 128, 23, 13}, true}, Place{Label2, {306, 5, 22, 13}, false},
+          Place{Label3, {5, 128, 23, 13}, true}, Place{Label4, {33, 128, 23, 13}, true}}) {
         p.label->setGeometry(p.at);
         p.label->setFont(small);
         if (p.centred) p.label->setAlignment(Qt::AlignCenter);

@@ -3,7 +3,6 @@
 #include "editor_support.h"
 #include "editors/editor_juno.h"
 #include "midi/sysex.h"
-#include <QDir>
 
 class JunoTest : public EditorTest {
   protected:
@@ -380,24 +379,4 @@ TEST_F(JunoTest, NameBoxOpensTheNameWindowOnlyWithoutADialog) {
     QTest::keyClick(ej().Tone_Name, Qt::Key_A);
     EXPECT_EQ(juno_name(), "NEW");
     EXPECT_EQ(ej().Tone_Name->font().family(), Editor::get().Tone_Name->font().family());
-}
-
-// Pictures of the windows for a person to look at.
-TEST_F(JunoTest, Screenshots) {
-    const QString dir = QDir::tempPath() + "/quorlen-shots";
-    QDir().mkpath(dir);
-    QTest::qWait(20);
-    ej().grab().save(dir + "/juno_new.png");
-    const char* name = "Brass 5-a";
-    for (int i = 0; i < 10; ++i)
-        Juno_Tone[36 + i] = Juno_Char_To_Code(i < 9 ? static_cast<std::uint8_t>(name[i]) : ' ');
-    for (const Juno_Control_Spec& s : Juno_Controls)
-        Juno_Tone[s.param] = static_cast<std::uint8_t>((s.param * 37 + 11) % (s.max + 1));
-    Juno_Editor_Redraw();
-    ej().grab().save(dir + "/juno_tone.png");
-    Pic_Control* t2 = jc("ENV_T2");
-    focus(t2);
-    key(t2, Qt::Key_Up);
-    ej().grab().save(dir + "/juno_env.png");
-    EXPECT_TRUE(QFile::exists(dir + "/juno_tone.png"));
 }

@@ -5,7 +5,6 @@
 #include "midi/sysex.h"
 #include "sequencer/sequencer.h"
 #include <QAction>
-#include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -374,15 +373,4 @@ TEST_F(PatchTest, NewToneRedrawsTheOpenWindow) {
     EXPECT_EQ(pw().Pitch_Bend_Range->Top(), 58);
     EXPECT_EQ(pw().Portamento_Time->Top(), 108);
     EXPECT_EQ(lit_keys(), 0);
-}
-
-TEST_F(PatchTest, Screenshot) {
-    const QString dir = QDir::tempPath() + "/quorlen-shots";
-    QDir().mkpath(dir);
-    Patch_Data = {64, 90, 100, 4, 1, 40, 90, 0, 0};
-    Patch_Redraw();
-    QTest::qWait(20);
-    pw().frame()->grab().save(dir + "/patch.png");
-    Quorlen::get().grab().save(dir + "/main_with_patch.png");
-    EXPECT_TRUE(QFile::exists(dir + "/patch.png"));
 }

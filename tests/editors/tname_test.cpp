@@ -4,7 +4,6 @@
 #include "editors/editor_juno.h"
 #include "editors/tname.h"
 #include "midi/sysex.h"
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -156,14 +155,4 @@ TEST_F(TNameTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(Juno_Tone[36], 10);
     EXPECT_TRUE(take_sent().empty());
     EXPECT_EQ(Dlg_Count, 0);
-}
-
-// Grabs the dialog as a user sees it; the picture lands in the temp folder.
-TEST_F(TNameTest, DrawsItself) {
-    Tone_Name_Text = "BRASS-8";
-    TName_Show();
-    TName& d = TName::get();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    EXPECT_TRUE(d.grab().save(QDir::tempPath() + "/quorlen_tname.png"));
-    d.Form_Unload();
 }

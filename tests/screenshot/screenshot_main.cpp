@@ -3,6 +3,7 @@
 #include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "dialogs/file_dlg.h"
+#include "dialogs/input_dlg.h"
 #include "editors/editor.h"
 #include "editors/editor_juno.h"
 #include "editors/patch.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -69,6 +71,7 @@ int main(int argc, char** argv) {
     Sequencer& seq = Sequencer::get();
     seq.Form_Show();
     seq.Seq_Redraw();
+    seq.Seq_Light(3, true);
     shot(&seq, "Sequencer");
     Sequencer::Unload();
 
@@ -79,6 +82,8 @@ int main(int argc, char** argv) {
 
     Patch& patch = Patch::get();
     patch.Form_Show();
+    Patch_Data = {64, 90, 100, 4, 1, 40, 90, 0, 0};
+    Patch_Redraw();
     shot(&patch, "Patch");
     Patch::Unload();
 
@@ -98,14 +103,23 @@ int main(int argc, char** argv) {
         TName::get().close();
     }
 
-    for (const char* mode : {"Open_SYX", "Open_SEQ"}) {
+    for (const char* mode : {"Open_SYX", "Open_SEQ", "Open_OSC", "SaveAs_SYX"}) {
         FD_Mode = mode;
         File_Dlg& fd = File_Dlg::get();
         fd.Form_Show();
+        fd.FD_FileName->setText("tone");
         shot(&fd, QString("File_Dlg_") + mode);
         fd.close();
         QTest::qWait(50);
     }
+
+    Set_Input_Box_Hook([&](Input_Dlg& d) {
+        shot(&d, "Input_Box");
+        d.Input_OK_Click();
+    });
+    Input_Box("Please enter a name for the new folder in:\r/home/user/tones", "Create new folder",
+              "folder");
+    Set_Input_Box_Hook({});
 
     Help& help = Help::get();
     help.Form_Show();
@@ -118,9 +132,18 @@ int main(int argc, char** argv) {
     help.close();
     QTest::qWait(50);
 
-    // The Alpha Juno editor with a random tone.
+    // The Alpha Juno editor with a tone whose bytes are spread over every range,
+    // and again with a random one.
     Synth_Type = "Alpha Juno";
     Set_Synth();
+    const char* juno_name = "Brass 5-a";
+    for (int i = 0; i < 10; ++i)
+        Juno_Tone[36 + i] =
+            Juno_Char_To_Code(i < 9 ? static_cast<std::uint8_t>(juno_name[i]) : ' ');
+    for (const Juno_Control_Spec& s : Juno_Controls)
+        Juno_Tone[s.param] = static_cast<std::uint8_t>((s.param * 37 + 11) % (s.max + 1));
+    Juno_Editor_Redraw();
+    shot(&Editor_Juno::get(), "Editor_Juno_tone");
     Tone_Random();
     shot(&Editor_Juno::get(), "Editor_Juno");
     main.grab().save(out + "/main_juno.png");

@@ -310,12 +310,3 @@ TEST_F(SeqWindow, ClosingStopsPlayingAndKeepsRangeAndPosition) {
     Sequencer::Unload();
     EXPECT_EQ(Seq_Form_Open, 0);
 }
-
-TEST_F(SeqWindow, Picture) {
-    Seq_Data[0] = Seq_Data[14] = Seq_Data[28] = 127;
-    Seq_Data[42] = Seq_Data[56] = 63;
-    Sequencer& w = Sequencer::get();
-    w.Seq_Light(3, true);
-    const QString out = qEnvironmentVariable("SEQ_SHOT", "/tmp/seq.png");
-    EXPECT_TRUE(w.grab().save(out));
-}
