@@ -1,0 +1,395 @@
+// The delivered program, its MIDI module and its font, started from folders
+// of their own under a desktop with a window manager, worked with real keys
+// and clicks, and heard on a JACK server.
+#include "program.h"
+#include <QString>
+#include <cmath>
+#include <dlfcn.h>
+#include <numeric>
+
+using namespace acc;
+
+namespace {
+Desktop g_desktop;
+std::string g_noDisplay; // why the desktop could not start: the suite is skipped
+std::string g_broken;    // why the desktop failed after the X server started
+Recorder* g_recorder = nullptr;
+std::string g_recorderError;
+
+// Positions inside the main window (pixels): the JX-8P editor's audition
+// key, and the sequencer window's Start and Stop buttons (that window opens
+// at the top left of the frame).
+constexpr int Keys_X = 236, Keys_Y = 249;
+constexpr int Seq_Start_X = 173, Seq_Start_Y = 224;
+constexpr int Seq_Stop_X = 199, Seq_Stop_Y = 224;
+// The OK button of the MIDI setup dialog, inside that dialog.
+constexpr int Setup_Ok_X = 312, Setup_Ok_Y = 237;
+
+unsigned char B(int v) {
+    return static_cast<unsigned char>(v);
+}
+
+Bytes Param(int channel, int format, int param, int value) {
+    return {0xF0, 0x41, 0x36, B(channel - 1), B(format), 0x20, 0x01, B(param), B(value), 0xF7};
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// A JX-8P tone and patch as sent or stored: the tone all-parameters message
+// and the patch block, 89 bytes.
+Bytes Jx_Image(int channel, const Bytes& tone, const Bytes& patch) {
+    Bytes out = {0xF0, 0x41, 0x35, B(channel - 1), 0x21, 0x20, 0x01};
+    out.insert(out.end(), tone.begin(), tone.end());
+    out.insert(out.end(), {0xF7, 0xF0, 0x41, 0x36, B(channel - 1), 0x21, 0x30, 0x01});
+    for (int i = 0; i < 7; ++i) out.insert(out.end(), {B(i), patch[static_cast<size_t>(i)]});
+    out.push_back(0xF7);
+    return out;
+}
+
+Bytes Jx_New_Tone() {
+    Bytes t(59, 0);
+    std::fill(t.begin(), t.begin() + 10, 0x20);
+    t[13] = t[19] = 56;
+    t[20] = 64;
+    return t;
+}
+
+Bytes Jx_New_Patch() {
+    Bytes p(7, 0);
+    p[6] = 64;
+    return p;
+}
+
+Bytes Juno_Image(int channel, const Bytes& tone) {
+    Bytes out = {0xF0, 0x41, 0x35, B(channel - 1), 0x23, 0x20, 0x01};
+    out.insert(out.end(), tone.begin(), tone.end());
+    out.push_back(0xF7);
+    return out;
+}
+
+Bytes Juno_New_Tone() {
+    Bytes t(49, 0);
+    const int name[] = {39, 30, 48, 62, 62, 62, 62, 62, 62, 62};
+    for (int i = 0; i < 10; ++i) t[static_cast<size_t>(36 + i)] = B(name[i]);
+    return t;
+}
+
+// A tone of the file tests: the name, then parameters of no particular sense.
+Bytes Jx_File_Tone(const char* name, int seed) {
+    Bytes t(59, 0x20);
+    for (size_t i = 0; i < 10 && name[i]; ++i) t[i] = B(name[i]);
+    for (int i = 11; i < 59; ++i) t[static_cast<size_t>(i)] = B((i * 7 + seed) % 128);
+    t[11] = 0; // the lever the keys move
+    return t;
+}
+
+Bytes Seq_File(int tempo, int base) {
+    Bytes f = {'S', 'E', 'Q', '1', B(tempo), B(base)};
+    Bytes cells(104, 0);
+    cells[0] = 63;                                                                 // step 0, row 0
+    cells[12] = 127;                                                               // step 0, row 12
+    for (int s = 1; s < 8; ++s) cells[static_cast<size_t>(s * 13 + 12 - s)] = 127; // a scale
+    f.insert(f.end(), cells.begin(), cells.end());
+    return f;
+}
+
+std::string Hex_List(const std::vector<Midi_Event>& events) {
+    std::string s;
+    for (const Midi_Event& e : events) s += "  " + Hex(e.bytes) + "\n";
+    return s.empty() ? "  (nothing)\n" : s;
+}
+
+class Acceptance : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!g_noDisplay.empty()) GTEST_SKIP() << g_noDisplay;
+        ASSERT_TRUE(g_broken.empty()) << g_broken;
+        ASSERT_NE(g_recorder, nullptr) << g_recorderError;
+    }
+
+    Recorder& Rec() { return *g_recorder; }
+    static std::string Server() { return g_recorder->Server(); }
+    // A server name with no server behind it: a machine without MIDI.
+    static std::string No_Server() { return g_recorder->Server() + "-absent"; }
+
+    std::string Ini_Midi(const std::string& synth, int channel) {
+        return "[MIDI]\nOutput=" + Rec().In_Port() + "\nInput=" + Rec().Out_Port() +
+               "\nChannel=" + std::to_string(channel) + "\nSynthesizer=" + synth +
+               "\nAutosend=1\nAutoplay=0\nSoundcheck=0\n";
+    }
+
+    // Waits until n events arrived after the mark and returns them all.
+    std::vector<Midi_Event> Await(size_t mark, size_t n, int timeoutMs = 10000) {
+        Wait_Until([&] { return Rec().Count() >= mark + n; }, timeoutMs);
+        return Rec().Since(mark);
+    }
+
+    // The next n events after the mark are these messages, in this order.
+    void Expect_Sent(size_t mark, const std::vector<Bytes>& want, const std::string& what) {
+        const auto got = Await(mark, want.size());
+        std::vector<Bytes> bytes;
+        for (const auto& e : got) bytes.push_back(e.bytes);
+        std::string wantText;
+        for (const Bytes& b : want) wantText += "  " + Hex(b) + "\n";
+        EXPECT_EQ(bytes, want) << what << "\nwanted:\n" << wantText << "got:\n" << Hex_List(got);
+    }
+
+    // The main window is shown and nothing else: no box, no dialog.
+    void Expect_Plain_Start(Program& p) {
+        ASSERT_FALSE(p.Main_Window().empty());
+        EXPECT_EQ(Window_Name(p.Main_Window()), "Quorlen");
+        EXPECT_TRUE(p.Other_Windows().empty()) << "a window beside the main window:\n"
+                                               << Window_Name(p.Other_Windows().front());
+    }
+
+    void Expect_Exit(Program& p) {
+        EXPECT_EQ(p.Wait_Exit(), 0) << "the program did not end well\n" << p.Log();
+    }
+};
+
+TEST_F(Acceptance, StartsWithoutMidiSystem) {
+    Program p;
+    p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
+    p.Start(No_Server());
+    p.Expect_Box("Quorlen", "No MIDI output device installed. MIDI functions disabled", "Return");
+    p.Expect_Box("Quorlen", "No MIDI input device installed. MIDI functions disabled", "Return");
+    Expect_Plain_Start(p);
+    // Nothing to save: the program ends without a question.
+    p.Close();
+    Expect_Exit(p);
+    EXPECT_EQ(p.Ini_Value("MIDI", "Channel"), "3");
+    EXPECT_EQ(p.Ini_Value("MIDI", "Output"), Rec().In_Port());
+}
+
+TEST_F(Acceptance, BrokenModuleIsNamedAndStartUpGoesOn) {
+    Program p(false);
+    p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
+    // The loader's own words for this file.
+    const std::string module = p.Path("libquorlen_rtmidi.so");
+    void* h = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_EQ(h, nullptr);
+    const std::string reason = dlerror();
+    p.Start(Server());
+    p.Expect_Box("Quorlen",
+                 "The MIDI module " + module + " could not be loaded:\n" + reason +
+                     "\n\nMIDI functions are not available.",
+                 "Return");
+    p.Expect_Box("Quorlen", "No MIDI output device installed. MIDI functions disabled", "Return");
+    p.Expect_Box("Quorlen", "No MIDI input device installed. MIDI functions disabled", "Return");
+    Expect_Plain_Start(p);
+    p.Close();
+    Expect_Exit(p);
+}
+
+TEST_F(Acceptance, UnconfiguredOutputOpensSetupWhichWritesItsKeys) {
+    Program p;
+    p.Write("Quorlen.INI", std::string("[MIDI]\nSynthesizer=JX-8P\n"));
+    p.Start(Server());
+    p.Expect_Box("Quorlen", "MIDI output device not configured - starting MIDI setup.", "Return");
+    p.Expect_Box("Quorlen", "MIDI input device not configured - starting MIDI setup.", "Return");
+    const std::string setup = p.Wait_Dialog("MIDI Setup");
+    ASSERT_FALSE(setup.empty()) << "the MIDI setup did not open\n" << p.Log();
+    Activate(setup);
+    Click(setup, Setup_Ok_X, Setup_Ok_Y);
+    p.Expect_Box("MIDI System Exclusive enabled?",
+                 "Please don't forget to enable the MIDI System Exclusive (SysEx)\r"
+                 "setting on your JX-8P:\r\r* Press MIDI button\r* Press buttons 2 and 6\r"
+                 "* Move EDIT slider until the display shows 'EXCLUSIVE ON'\r"
+                 "* Unprotect the memory (back side switch 'Protect' to 'OFF')\r"
+                 "* Press WRITE button (display shows 'WRITTEN MIDI')\r"
+                 "* Protect the memory (back side switch 'Protect' to 'ON')\r",
+                 "Return");
+    EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(setup); })) << "the MIDI setup stayed open";
+    // The dialog writes its keys when it closes, before the program ends.
+    EXPECT_EQ(p.Ini_Value("MIDI", "Output"), Rec().In_Port());
+    EXPECT_EQ(p.Ini_Value("MIDI", "Input"), Rec().Out_Port());
+    EXPECT_EQ(p.Ini_Value("MIDI", "Channel"), "1");
+    EXPECT_EQ(p.Ini_Value("MIDI", "Autosend"), "1");
+    EXPECT_EQ(p.Ini_Value("MIDI", "Control Channel"), "[Not used]");
+    p.Close();
+    Expect_Exit(p);
+}
+
+TEST_F(Acceptance, JX8PKeysAuditionAndClosingQuestionOnChannel3) {
+    Program p;
+    p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
+    const size_t start = Rec().Count();
+    p.Start(Server());
+    Expect_Plain_Start(p);
+
+    // DCO1 range, the control that has the focus at start, a 4-way lever.
+    Activate(p.Main_Window());
+    Keys({"Up", "Up", "Home", "Down", "End", "Down", "KP_Add", "KP_Subtract"});
+    Expect_Sent(start,
+                {Param(3, 0x21, 11, 0x20), Param(3, 0x21, 11, 0x40), Param(3, 0x21, 11, 0x7F),
+                 Param(3, 0x21, 11, 0x5F), Param(3, 0x21, 11, 0x00), Param(3, 0x21, 11, 0x00),
+                 Param(3, 0x21, 11, 0x20), Param(3, 0x21, 11, 0x00)},
+                "lever keys");
+
+    // The audition key with no sequence: a chord.
+    size_t mark = Rec().Count();
+    Click(p.Main_Window(), Keys_X, Keys_Y);
+    Expect_Sent(mark, {{0x92, 60, 90}, {0x92, 64, 90}, {0x92, 67, 90}, {0x92, 72, 90}},
+                "the audition chord");
+
+    // The setup dialog, opened from the menu, writes its keys on OK.
+    p.Write("Quorlen.INI", std::string("[MIDI]\nOutput=old\n"));
+    p.Menu({"alt+m", "s"});
+    const std::string setup = p.Wait_Dialog("MIDI Setup");
+    ASSERT_FALSE(setup.empty());
+    Activate(setup);
+    Click(setup, Setup_Ok_X, Setup_Ok_Y);
+    const std::string reminder = p.Wait_Dialog("MIDI System Exclusive enabled?");
+    ASSERT_FALSE(reminder.empty());
+    Activate(reminder);
+    Keys({"Return"});
+    EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(setup) && !Is_Visible(reminder); }));
+    EXPECT_EQ(p.Read("Quorlen.INI"), "[MIDI]\r\nOutput=" + Rec().In_Port() +
+                                         "\r\nAutosend=1\r\nChannel=3\r\n"
+                                         "Control Channel=[Not used]\r\nInput=" +
+                                         Rec().Out_Port() + "\r\n");
+
+    // The tone was changed: closing asks first; Cancel keeps the program.
+    mark = Rec().Count();
+    p.Close();
+    p.Expect_Box("Quorlen", "Save actual TONE first?", "Escape");
+    Expect_Sent(mark, {{0xB2, 0x7B, 0x00}}, "all notes off when closing is asked");
+    EXPECT_TRUE(p.Running());
+    p.Close();
+    p.Expect_Box("Quorlen", "Save actual TONE first?", "n");
+    Expect_Exit(p);
+    EXPECT_EQ(p.Ini_Value("MIDI", "Channel"), "3");
+    EXPECT_EQ(p.Ini_Value("MIDI", "Synthesizer"), "JX-8P");
+    EXPECT_EQ(p.Ini_Value("MIDI", "Control Channel"), "[Not used]");
+    EXPECT_EQ(p.Ini_Value("MIDI", "Sequence Preload"), "0");
+    EXPECT_EQ(p.Ini_Value("Main Window", "State"), "0");
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone1"), "");
+}
+
+TEST_F(Acceptance, AlphaJunoKeysAndToneSendOnChannel16) {
+    Program p;
+    p.Write("Quorlen.INI", Ini_Midi("Alpha Juno", 16));
+    const size_t start = Rec().Count();
+    p.Start(Server());
+    Expect_Plain_Start(p);
+
+    // DCO range, a reversed lever of four positions; a message equal to the
+    // last one is not sent again.
+    Activate(p.Main_Window());
+    Keys({"Down", "Down", "Up", "End", "End", "Home", "Down"});
+    Expect_Sent(start,
+                {Param(16, 0x23, 6, 1), Param(16, 0x23, 6, 2), Param(16, 0x23, 6, 1),
+                 Param(16, 0x23, 6, 3), Param(16, 0x23, 6, 0), Param(16, 0x23, 6, 1)},
+                "Alpha Juno lever keys");
+
+    const size_t mark = Rec().Count();
+    p.Menu({"alt+t", "d"});
+    Bytes tone = Juno_New_Tone();
+    tone[6] = 1;
+    Expect_Sent(mark, {Juno_Image(16, tone)}, "Tone > Send");
+    EXPECT_EQ(Rec().Since(mark).front().bytes.size(), 57u);
+
+    p.Close();
+    p.Expect_Box("Quorlen", "Save actual TONE first?", "n");
+    Expect_Exit(p);
+    EXPECT_EQ(p.Ini_Value("MIDI", "Synthesizer"), "Alpha Juno");
+    EXPECT_EQ(p.Ini_Value("MIDI", "Channel"), "16");
+}
+
+TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
+    Program p;
+    QDir().mkpath(QString::fromStdString(p.Path("tones")));
+    const std::string a = p.Path("tones/ALPHA.SYX"), b = p.Path("tones/BRAVO.SYX");
+    const Bytes toneA = Jx_File_Tone("ALPHA", 3), toneB = Jx_File_Tone("BRAVO", 11);
+    const Bytes patchA = {1, 2, 3, 4, 5, 6, 7}, patchB = {10, 20, 30, 40, 50, 60, 70};
+    // Saved on another channel: the channel byte is not compared on loading.
+    p.Write("tones/ALPHA.SYX", Jx_Image(5, toneA, patchA));
+    p.Write("tones/BRAVO.SYX", Jx_Image(5, toneB, patchB));
+    p.Write("Quorlen.INI", Ini_Midi("JX-8P", 16) + "[Recent Files]\nTones=" + p.Path("tones/") +
+                               "\nTone1=" + b + "\n");
+    size_t mark = Rec().Count();
+    p.Start(Server());
+    Expect_Plain_Start(p);
+
+    p.Menu({"alt+t", "d"});
+    Expect_Sent(mark, {Jx_Image(16, Jx_New_Tone(), Jx_New_Patch())}, "Tone > Send of a new tone");
+
+    // File > Tone > Open: the dialog lists the tones folder; the name and
+    // Return open the file, which goes out twice (before and after its patch).
+    mark = Rec().Count();
+    p.Menu({"alt+f", "t", "o"});
+    const std::string dialog = p.Wait_Dialog("Open Tone File");
+    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
+    Activate(dialog);
+    acc::Run({"xdotool", "type", "--delay", "20", "ALPHA.SYX"});
+    Keys({"Return"});
+    EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(dialog); })) << "the dialog stayed open";
+    // The dialog silences the instrument when it closes.
+    Expect_Sent(
+        mark,
+        {Jx_Image(16, toneA, Jx_New_Patch()), Jx_Image(16, toneA, patchA), {0xBF, 0x7B, 0x00}},
+        "a tone opened in the file dialog");
+    EXPECT_TRUE(Wait_Until([&] { return Window_Name(p.Main_Window()) == "Quorlen - " + a; }))
+        << Window_Name(p.Main_Window());
+
+    // The recent list now reads ALPHA, BRAVO.
+    mark = Rec().Count();
+    p.Menu({"alt+f", "t", "2"});
+    Expect_Sent(mark, {Jx_Image(16, toneB, patchA), Jx_Image(16, toneB, patchB)},
+                "a tone opened from the recent list");
+    EXPECT_TRUE(Wait_Until([&] { return Window_Name(p.Main_Window()) == "Quorlen - " + b; }))
+        << Window_Name(p.Main_Window());
+
+    // A change, then File > Tone > Save writes the file in place.
+    mark = Rec().Count();
+    Activate(p.Main_Window());
+    Keys({"Up"});
+    Expect_Sent(mark, {Param(16, 0x21, 11, 0x20)}, "the lever after loading");
+    p.Menu({"alt+f", "t", "s"});
+    Bytes saved = toneB;
+    saved[11] = 0x20;
+    const Bytes image = Jx_Image(16, saved, patchB);
+    EXPECT_TRUE(Wait_Until([&] {
+        return p.Read("tones/BRAVO.SYX") == std::string(image.begin(), image.end());
+    })) << "the saved file:\n"
+        << Hex(Bytes(p.Read("tones/BRAVO.SYX").begin(), p.Read("tones/BRAVO.SYX").end()));
+
+    // Another change; closing asks, and Yes saves under the same name.
+    mark = Rec().Count();
+    Activate(p.Main_Window());
+    Keys({"Up"});
+    Expect_Sent(mark, {Param(16, 0x21, 11, 0x40)}, "the lever again");
+    p.Close();
+    p.Expect_Box("Quorlen", "Save actual TONE first?", "y");
+    Expect_Exit(p);
+    saved[11] = 0x40;
+    const Bytes last = Jx_Image(16, saved, patchB);
+    const std::string file = p.Read("tones/BRAVO.SYX");
+    EXPECT_EQ(Bytes(file.begin(), file.end()), last) << Hex(Bytes(file.begin(), file.end()));
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone1"), b);
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone2"), a);
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tones"), p.Path("tones/"));
+    EXPECT_EQ(p.Ini_Value("MIDI", "Channel"), "16");
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    std::string why;
+    if (!g_desktop.Start_X(why)) {
+        g_noDisplay = "no X server for the acceptance tests: " + why;
+    } else if (!g_desktop.Start_Window_Manager(why)) {
+        g_broken = why;
+    }
+    Recorder recorder;
+    if (g_noDisplay.empty()) {
+        if (recorder.Open(g_recorderError)) g_recorder = &recorder;
+    }
+    const int rc = RUN_ALL_TESTS();
+    g_desktop.Stop_All();
+    return rc;
+}
