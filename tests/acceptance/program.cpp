@@ -160,17 +160,28 @@ void Program::Expect_Box(const std::string& title, const std::string& text,
     EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(id); })) << "the box stayed open";
 }
 
+// The popup menus that are open: shown windows that are neither the main
+// window nor a dialog.
+size_t Program::Popups() {
+    size_t n = 0;
+    for (const std::string& id : Other_Windows())
+        if (!Is_Dialog(id)) ++n;
+    return n;
+}
+
 void Program::Menu(const std::vector<std::string>& keys) {
     const std::string main = Main_Window();
+    ASSERT_TRUE(Wait_Until([&] { return Popups() == 0; })) << "a menu stayed open";
     Activate(main);
     // Each key but the last opens a popup; the next key waits for it.
     for (size_t i = 0; i < keys.size(); ++i) {
-        const size_t before = Visible_Windows(pid_).size();
         Keys({keys[i]});
         if (i + 1 < keys.size())
-            ASSERT_TRUE(Wait_Until([&] { return Visible_Windows(pid_).size() > before; }))
+            ASSERT_TRUE(Wait_Until([&] { return Popups() > i; }))
                 << "no menu opened by " << keys[i];
     }
+    // The command has run when its menu has closed.
+    ASSERT_TRUE(Wait_Until([&] { return Popups() == 0; })) << "the menu stayed open";
 }
 
 void Program::Close() {

@@ -51,6 +51,8 @@ class Program {
     void Close();
 
   private:
+    size_t Popups();
+
     QTemporaryDir temp_;
     std::string dir_;
     std::string main_;

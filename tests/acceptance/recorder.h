@@ -45,6 +45,13 @@ class Recorder {
         out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
         rate_ = jack_get_sample_rate(client_);
         jack_set_process_callback(client_, &Recorder::Process, this);
+        jack_set_xrun_callback(
+            client_,
+            [](void* arg) {
+                static_cast<Recorder*>(arg)->xruns_.fetch_add(1);
+                return 0;
+            },
+            this);
         if (!in_ || !out_ || jack_activate(client_) != 0) {
             why = "the recording client could not join the JACK server " + server_;
             return false;
@@ -58,6 +65,8 @@ class Recorder {
     double Frames_Per_Ms() const { return rate_ / 1000.0; }
 
     size_t Count() const { return count_.load(std::memory_order_acquire); }
+    // Cycles some client did not finish in time: their events may be lost.
+    int Xruns() const { return xruns_.load(); }
     std::vector<Midi_Event> Since(size_t mark) const {
         std::vector<Midi_Event> out;
         const size_t n = Count();
@@ -101,6 +110,7 @@ class Recorder {
 
     std::unique_ptr<Slot[]> events_;
     std::atomic<size_t> count_{0};
+    std::atomic<int> xruns_{0};
     jack_client_t* client_ = nullptr;
     jack_port_t* in_ = nullptr;
     jack_port_t* out_ = nullptr;
