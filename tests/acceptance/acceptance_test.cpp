@@ -2,10 +2,9 @@
 // of their own under a desktop with a window manager, worked with real keys
 // and clicks, and heard on a JACK server.
 #include "program.h"
+#include <QDir>
 #include <QString>
-#include <cmath>
 #include <dlfcn.h>
-#include <numeric>
 
 using namespace acc;
 
@@ -35,12 +34,6 @@ unsigned char B(int v) {
 
 Bytes Param(int channel, int format, int param, int value) {
     return {0xF0, 0x41, 0x36, B(channel - 1), B(format), 0x20, 0x01, B(param), B(value), 0xF7};
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
 }
 
 // A JX-8P tone and patch as sent or stored: the tone all-parameters message

@@ -241,8 +241,8 @@ void Click(const std::string& id, int x, int y) {
 }
 
 std::string Box_Text(const std::string& id) {
-    // Points where the text of a box starts, with and without an icon; the
-    // one that worked last is tried first.
+    // Points on the text of a box, with and without an icon, further apart
+    // than a double click reaches; the one that worked last is tried first.
     static std::vector<std::pair<int, int>> points = {{72, 20}, {40, 14}, {34, 18},  {90, 30},
                                                       {50, 12}, {60, 24}, {110, 20}, {30, 12}};
     Activate(id);
@@ -263,7 +263,6 @@ std::string Box_Text(const std::string& id) {
             if (i) std::swap(points[0], points[i]);
             return text;
         }
-        // Points further than the double-click distance apart: no word selection.
     }
     return "(the text of the box could not be selected)";
 }

@@ -31,8 +31,8 @@ int Stop(pid_t pid, int timeoutMs = 10000);
 // Xvfb and openbox, once for the whole run.
 class Desktop {
   public:
-    // Sets DISPLAY for this process and its children. An empty reason with a
-    // false result cannot happen: why says what went wrong.
+    // Both set DISPLAY for this process and its children; on false, why
+    // tells what went wrong.
     bool Start_X(std::string& why);
     bool Start_Window_Manager(std::string& why);
     void Stop_All();
@@ -52,10 +52,6 @@ void Keys(const std::vector<std::string>& keys);
 // A left click at a point of the window's inside (pixels from its top left).
 void Click(const std::string& id, int x, int y);
 
-// A message box as the user sees it: its title and its text.
-struct Box {
-    std::string id, title, text;
-};
 // Reads the text of a box: a click on the text and Ctrl+A select it (the
 // boxes' text is selectable with the mouse), and the X primary selection
 // holds it then.
