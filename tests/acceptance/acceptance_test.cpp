@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QString>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 using namespace acc;
 
@@ -113,6 +114,11 @@ class Acceptance : public ::testing::Test {
         if (!g_noDisplay.empty()) GTEST_SKIP() << g_noDisplay;
         ASSERT_TRUE(g_broken.empty()) << g_broken;
         ASSERT_NE(g_recorder, nullptr) << g_recorderError;
+        // The program prefers ALSA whenever its sequencer is there.
+        struct stat st;
+        ASSERT_NE(stat("/dev/snd/seq", &st), 0)
+            << "this machine has an ALSA sequencer: the program would use it and not the "
+               "JACK server of these tests";
     }
 
     Recorder& Rec() { return *g_recorder; }
