@@ -232,7 +232,8 @@ void File_List::Refresh() {
         filters << (f.trimmed() == "*.*" ? QStringLiteral("*") : f.trimmed());
     QDir dir(path_);
     dir.setNameFilters(filters);
-    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    // Regular files only: a pipe or a device is no file to open or preview.
+    dir.setFilter(QDir::Files | QDir::Hidden);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     // Names starting with a dot are hidden by custom, but a pattern may ask for them.
     QStringList names = dir.entryList();

@@ -9,6 +9,7 @@
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "sequencer/sequence.h"
 #include "support/fixture.h"
 #include <QAction>
@@ -19,6 +20,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
+#include <sys/stat.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -89,6 +92,8 @@ class FileDlgTest : public ProgramTest {
 } // namespace
 
 TEST_F(FileDlgTest, OpenModeListsItsTypeAndAllFilesOnRequest) {
+    // Only folders and regular files are listed: a pipe is no file to open.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree + "/pipe.syx").constData(), 0644), 0);
     File_Dlg& d = Open("Open_SYX");
     EXPECT_EQ(d.windowTitle(), "Open Tone File");
     EXPECT_EQ(Dlg_Open, "File_Dlg");
