@@ -14,6 +14,8 @@ namespace {
 void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
                 const std::array<QAction*, 4>& items) {
     name = name.trimmed();
+    // A line break in a name would write lines of its own into the settings.
+    if (name.contains('\n') || name.contains('\r')) name.clear();
     for (QString& entry : e)
         if (!File_Exists(entry)) entry.clear();
     File_Err = 0;
