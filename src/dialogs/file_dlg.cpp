@@ -521,7 +521,10 @@ void File_Dlg::Form_QueryUnload() {
     Soundcheck_Wait = 1;
     MIDI_AllNotesOff();
     FD_Preview_Store();
-    if (QString* keep = kept_folder()) *keep = FD_List_Files->Path();
+    if (QString* keep = kept_folder()) {
+        *keep = FD_List_Files->Path();
+        Add_Backslash(*keep);
+    }
     Menus_Enable();
     if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
         FD_Left = static_cast<int>(std::lround(x() * Twips_Per_Pixel_X()));

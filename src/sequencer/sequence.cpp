@@ -144,7 +144,8 @@ bool Save_SEQ(const QString& file) {
     }
     Seq_File = file;
     Recent_Seq_Add(Seq_File);
-    Seq_Name = Seq_File.mid(Dir_Sequences.size());
+    QString folder = Dir_Sequences;
+    Seq_Name = Seq_File.mid(Add_Backslash(folder).size());
     Sequencer::get().Set_Caption(Seq_Caption());
     Quorlen::get().Menu_File_Seq_Save->setEnabled(true);
     Seq_Saved = 255;

@@ -142,7 +142,7 @@ TEST_F(FileDlgTest, OpenModeListsItsTypeAndAllFilesOnRequest) {
     EXPECT_FALSE(FD_Form_Open);
     EXPECT_TRUE(Quorlen::get().Menu_File->isEnabled());
     EXPECT_EQ(Dlg_Count, 0);
-    EXPECT_EQ(Dir_Tones, tree + "/sub"); // the folder shown is kept
+    EXPECT_EQ(Dir_Tones, tree + "/sub/"); // the folder shown is kept, with its separator
 }
 
 TEST_F(FileDlgTest, ClicksNameTheEntryAndUpClimbsToTheRoot) {
@@ -379,7 +379,16 @@ TEST_F(FileDlgTest, SaveSequenceAsksWithItsOwnName) {
     });
     SaveAs_SEQ();
     EXPECT_FALSE(File_Dlg::loaded());
-    EXPECT_EQ(Dir_Sequences, tree);
+    EXPECT_EQ(Dir_Sequences, tree + "/");
+
+    // A written sequence is named without the folder's separator.
+    QTimer::singleShot(0, [] {
+        File_Dlg& d = File_Dlg::get();
+        Type_Ok(d, "song");
+    });
+    SaveAs_SEQ();
+    EXPECT_EQ(Seq_File, tree + "/song.seq");
+    EXPECT_EQ(Seq_Name, "song.seq");
 }
 
 TEST_F(FileDlgTest, KeptPositionAndAltKeys) {
