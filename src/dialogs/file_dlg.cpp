@@ -756,16 +756,21 @@ void FD_New_Dir() {
 
 void FD_Delete() {
     File_Dlg& d = File_Dlg::get();
-    if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
     if (FD_Selected_Kind == "File") {
+        // The question names the very file that goes: the name box's, which
+        // may have been typed over since the click.
+        const QString name = d.FD_FileName->text().trimmed();
+        if (name.isEmpty()) return;
         QString folder = d.FD_List_Dirs->Path().trimmed();
         Add_Backslash(folder);
-        const QString file = folder + d.FD_FileName->text().trimmed();
+        const QString file = folder + name;
+        if (Msg_Box("Delete " + file + " ?", Mb::YesNo) != Mb::Yes) return;
         if (!QFileInfo(file).isFile() || !QFile::remove(file))
-            Msg_Box(FD_Selected + " could not be deleted.");
+            Msg_Box(file + " could not be deleted.");
         else
             d.FD_List_Files->Refresh();
     } else if (FD_Selected_Kind == "Dir") {
+        if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
         if (FD_Selected == "/" || !QDir().rmdir(FD_Selected)) {
             Msg_Box(FD_Selected + " could not be removed. The directory is not empty.");
             return;

@@ -222,13 +222,18 @@ TEST_F(FileDlgTest, DeleteAsksAndReportsWhatItCouldNotDo) {
     boxes.answers = {Mb::No};
     QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, "Delete a.syx ?");
+    EXPECT_EQ(boxes.calls[0].text, "Delete " + tree + "/a.syx ?");
     EXPECT_EQ(boxes.calls[0].style, Mb::YesNo);
     EXPECT_TRUE(QFile::exists(tree + "/a.syx"));
+    // A name typed over the clicked one: the question names the file that goes.
+    boxes.clear();
+    d.FD_FileName->setText("B.SYX");
     boxes.answers = {Mb::Yes};
     QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(QFile::exists(tree + "/a.syx"));
-    EXPECT_EQ(Items(d.FD_List_Files), QStringList{"B.SYX"});
+    EXPECT_EQ(boxes.texts(), QStringList{"Delete " + tree + "/B.SYX ?"});
+    EXPECT_FALSE(QFile::exists(tree + "/B.SYX"));
+    EXPECT_TRUE(QFile::exists(tree + "/a.syx"));
+    EXPECT_EQ(Items(d.FD_List_Files), QStringList{"a.syx"});
 
     boxes.clear();
     Press(d.FD_List_Dirs, "sub");
