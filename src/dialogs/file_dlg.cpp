@@ -579,14 +579,18 @@ bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QStri
         err = Fd_Err::Access;
         return false;
     }
-    file_var = full;
     bool write = true;
     if (File_Exists(full))
-        write = Msg_Box("File exists: " + file_var + " Overwrite?", Mb::YesNo | Mb::Critical,
+        write = Msg_Box("File exists: " + full + " Overwrite?", Mb::YesNo | Mb::Critical,
                         "Write TONE file") == Mb::Yes;
     if (!write) return false;
     writer(full);
-    if (saved()) FD_Done = 255;
+    // The name is taken only with a written file: a declined or failed
+    // overwrite must not be written later by a plain Save.
+    if (saved()) {
+        file_var = full;
+        FD_Done = 255;
+    }
     return true;
 }
 } // namespace

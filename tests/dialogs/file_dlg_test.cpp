@@ -295,7 +295,7 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     EXPECT_EQ(boxes.calls[0].text, "File exists: " + tree + "/a.syx Overwrite?");
     EXPECT_EQ(boxes.calls[0].style, Mb::YesNo | Mb::Critical);
     EXPECT_EQ(boxes.calls[0].title, "Write TONE file");
-    EXPECT_EQ(Tone_File, tree + "/a.syx");
+    EXPECT_TRUE(Tone_File.isEmpty()); // declined: a later Save must not write it
     EXPECT_EQ(Tone_Data[20], 5);
     EXPECT_GT(midi.count(FakeMidiHost::Event::Long), sent); // restored and sent
     EXPECT_TRUE(File_Dlg::loaded());
@@ -314,6 +314,19 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
         EXPECT_FALSE(File_Dlg::loaded());
     }
     EXPECT_TRUE(boxes.calls.empty());
+
+    // A write that fails keeps the dialog, the old name and the tone unsaved.
+    File_Dlg& full = Open("SaveAs_SYX");
+    Tone_Saved = false;
+    Set_Write_Fault(ENOSPC);
+    Type_Ok(full, "full");
+    Set_Write_Fault(0);
+    EXPECT_EQ(boxes.texts(), QStringList{"Error 61: Disk full"});
+    EXPECT_EQ(Tone_File, tree + "/a.b.syx");
+    EXPECT_FALSE(Tone_Saved);
+    EXPECT_FALSE(QFile::exists(tree + "/full.syx"));
+    EXPECT_TRUE(File_Dlg::loaded());
+    boxes.clear();
 
     // A folder is no file to write.
     File_Dlg& e = Open("SaveAs_SYX");
@@ -378,7 +391,7 @@ TEST_F(FileDlgTest, SaveSequenceAsksWithItsOwnName) {
         boxes.answers = {Mb::No};
         Type_Ok(d, "c");
         EXPECT_EQ(boxes.calls.at(0).text, "File exists: " + tree + "/c.seq Overwrite?");
-        EXPECT_EQ(Seq_File, tree + "/c.seq");
+        EXPECT_TRUE(Seq_File.isEmpty()); // declined: a later Save must not write it
         EXPECT_TRUE(File_Dlg::loaded());
         d.close(); // the close box
     });
