@@ -1,9 +1,16 @@
 #include "app/save_as.h"
 #include "app/dlg.h"
+#include "app/main_module.h"
 #include "dialogs/file_dlg.h"
+#include "platform/msgbox.h"
 
 namespace {
 void save_as(const char* mode) {
+    // Asked for while the file dialog is open: the open dialog does the save.
+    if (File_Dlg::loaded() && FD_Form_Open) {
+        File_Dlg::get().Nested_Save(mode);
+        return;
+    }
     FD_Mode = mode;
     File_Dlg::get().Form_Show();
     Dlg_Wait();

@@ -26,6 +26,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -535,12 +536,44 @@ void File_Dlg::Form_QueryUnload() {
 }
 
 void File_Dlg::Form_Unload() {
+    // Cancel, Escape or a written file end a save inside the open dialog,
+    // not the dialog.
+    if (nested_save_) {
+        nested_save_ = false;
+        return;
+    }
     Unload_Later(&File_Dlg::Form_QueryUnload);
 }
 
 void File_Dlg::closeEvent(QCloseEvent* event) {
-    event->accept();
+    if (nested_save_)
+        event->ignore();
+    else
+        event->accept();
     Form_Unload();
+}
+
+void File_Dlg::Nested_Save(const QString& mode) {
+    if (nested_save_) return;
+    // The dialog is freed only by its own closing, which waits for this save:
+    // the handler that opened the file below it still holds it.
+    const QString mode_before = FD_Mode, name_before = FD_FileName->text(), ext_before = FD_Ext,
+                  pattern_before = FD_List_Files->Pattern();
+    const QPointer<File_Dlg> self(this);
+    FD_Mode = mode;
+    FD_Setup(); // the save's own set-up, the tone backup among it
+    FD_FileName->clear();
+    FD_FileName->setFocus();
+    nested_save_ = true;
+    Dlg_Wait_Until([&self] { return !self || !self->nested_save_; });
+    if (!self) return;
+    nested_save_ = false;
+    FD_Mode = mode_before;
+    FD_Setup();
+    FD_Ext = ext_before;
+    FD_List_Files->Set_Pattern(pattern_before);
+    FD_FileName->setText(name_before);
+    Select_Name();
 }
 
 void File_Dlg::Error_Box(int err) {

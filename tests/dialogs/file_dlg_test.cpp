@@ -409,6 +409,57 @@ TEST_F(FileDlgTest, SaveSequenceAsksWithItsOwnName) {
     EXPECT_EQ(Seq_Name, "song.seq");
 }
 
+TEST_F(FileDlgTest, SavingTheOldToneWhileOpeningAFileOfTwoTones) {
+    auto tone = [](int seed) {
+        std::string b = Bytes("F0 41 35 00 21 20 01");
+        for (int i = 0; i < 59; ++i) b.push_back(static_cast<char>(seed + i));
+        return b + '\xF7';
+    };
+    const std::string patch =
+        Bytes("F0 41 36 00 21 30 01 00 01 01 02 02 03 03 04 04 05 05 06 06 07 F7");
+    {
+        QFile f(tree + "/two.syx");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(tone(10) + patch + tone(20)));
+    }
+    // Yes to saving the old tone, then the save written, or cancelled.
+    for (const bool write : {true, false}) {
+        AutoSend_On = 1;
+        Undo_Tone.fill(77); // bytes of an earlier Save As: they must not come back
+        Undo_Patch.fill(77);
+        midi.events.clear();
+        boxes.clear();
+        boxes.answers = {Mb::Yes};
+        Set_Dlg_Wait_Hook([write] {
+            File_Dlg& d = File_Dlg::get();
+            EXPECT_EQ(d.windowTitle(), "Save Tone File");
+            if (write)
+                Type_Ok(d, "first");
+            else
+                QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
+        });
+        File_Dlg& d = Open("Open_SYX");
+        Type_Ok(d, "two.syx");
+        Settle();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(boxes.texts(), QStringList{"File contains another TONE. Save old TONE first?"});
+        EXPECT_FALSE(File_Dlg::loaded());
+        EXPECT_TRUE(Dlg_Open.isEmpty());
+        EXPECT_EQ(Tone_File, tree + "/two.syx");
+        EXPECT_EQ(Tone_Data[0], 20);
+        EXPECT_EQ(Patch_Data[6], 7);
+        for (const std::string& m : midi.sent())
+            if (m.size() > 7) EXPECT_TRUE(m[7] == 10 || m[7] == 20) << Hex_Of(m);
+        QFile first(tree + "/first.syx");
+        EXPECT_EQ(first.exists(), write);
+        if (write) {
+            ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+            EXPECT_EQ(first.readAll().toStdString(), tone(10) + patch);
+            QFile::remove(tree + "/first.syx");
+        }
+    }
+}
+
 TEST_F(FileDlgTest, KeptPositionAndAltKeys) {
     Quorlen::get().Menu_Windows_SavePos->setChecked(true);
     FD_Left = 40 * 15;
