@@ -1,5 +1,6 @@
 #include "app/recent.h"
 #include "app/quorlen.h"
+#include "app/save_as.h"
 #include "midi/routines.h"
 #include "midi/tone_files.h"
 #include "sequencer/sequence.h"
@@ -64,7 +65,7 @@ void Recent_Seq_Add(QString name) {
 void Menu_File_SYX_N_Click(int k) {
     if (k < 1 || k > 4) return;
     const QString entry = Recent_Tone[k - 1];
-    if (!entry.isEmpty()) Load_SYX(entry, "Open");
+    if (!entry.isEmpty() && Tone_Save_Prompt(true)) Load_SYX(entry, "Open");
 }
 
 void Menu_File_Seq_N_Click(int k) {

@@ -23,3 +23,16 @@ void SaveAs_SYX() {
 void SaveAs_SEQ() {
     save_as("SaveAs_SEQ");
 }
+
+bool Tone_Save_Prompt(bool with_cancel) {
+    int answer = 0;
+    if (!Tone_Saved) {
+        answer = Msg_Box("Save actual TONE first?",
+                         (with_cancel ? Mb::YesNoCancel : Mb::YesNo) | Mb::Question);
+        if (answer == Mb::Yes)
+            SaveAs_SYX();
+        else if (answer == Mb::No)
+            Tone_Saved = true;
+    }
+    return Tone_Saved && answer != Mb::Cancel;
+}
