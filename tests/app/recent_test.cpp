@@ -98,6 +98,14 @@ TEST_F(RecentTest, ChoosingAnEntryOpensThatTone) {
     EXPECT_EQ(Tone_File, tone);
     EXPECT_EQ(list(), (QStringList{tone, files[0], "", ""}));
 
+    // The fourth entry opens too.
+    Recent_Tone = {files[0], files[1], files[2], tone};
+    Tone_Data.fill(99);
+    Tone_File.clear();
+    Quorlen::get().Menu_File_SYX_N[3]->trigger();
+    EXPECT_EQ(Tone_Data[58], 58);
+    EXPECT_EQ(Tone_File, tone);
+
     // Unsaved edits are not replaced without the question File > Tone > Open asks.
     const struct {
         int answer;
@@ -116,6 +124,7 @@ TEST_F(RecentTest, ChoosingAnEntryOpensThatTone) {
 
     // An empty entry does nothing.
     boxes.clear();
+    Recent_Tone[3].clear();
     Tone_File.clear();
     Menu_File_SYX_N_Click(4);
     Menu_File_Seq_N_Click(4);

@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cerrno>
 #include <string_view>
 #include <sys/stat.h>
@@ -197,10 +199,29 @@ TEST_F(SettingsTest, BadValuesLeaveTheSettingAsItWas) {
     EXPECT_EQ(Dir_Tones, cwd + "/");
 }
 
-TEST_F(SettingsTest, WindowFarOffScreenComesBack) {
-    Write_Settings(Midi_Ok + "[Main Window]\r\nLeft=50000\r\nTop=90000\r\n");
-    Start_Program();
-    EXPECT_EQ(Quorlen::get().pos(), QPoint(0, 0));
+TEST_F(SettingsTest, WindowPlaceAndSizeLimits) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        QString keys;
+        QPoint pos;
+        QSize size;
+    } rows[] = {
+        // Far beyond the screen, or too near its edge to grab: back to the corner.
+        {"Left=50000\r\nTop=90000", {0, 0}, {541, 508}},
+        {"Left=" + QString::number(area.right() - 20), {area.left(), 0}, {541, 508}},
+        {"Left=" + QString::number(area.right() - 40), {area.right() - 40, 0}, {541, 508}},
+        // Sizes up to 100000 pixels are kept; one more is refused.
+        {"Width=100000\r\nHeight=100000", {0, 0}, {100000, 100000}},
+        {"Width=100001\r\nHeight=100001", {0, 0}, {541, 508}},
+    };
+    for (const auto& r : rows) {
+        Reset_Program();
+        Set_Program_Folder(folder.path());
+        Write_Settings(Midi_Ok + "[Main Window]\r\n" + r.keys + "\r\n");
+        Start_Program();
+        EXPECT_EQ(Quorlen::get().pos(), r.pos) << r.keys.toStdString();
+        EXPECT_EQ(Quorlen::get().size(), r.size) << r.keys.toStdString();
+    }
 }
 
 TEST_F(SettingsTest, FolderWithoutFilesFallsBackToTheCurrentDirectory) {
@@ -310,6 +331,11 @@ TEST_F(SettingsTest, RefusedStartUpLeavesTheFileAlone) {
     Set_Screen_PPI_Override(144);
     Start_Program();
     EXPECT_TRUE(Quorlen::get().Is_Unloaded());
+    EXPECT_EQ(Settings_Text(), text);
+    // Settings never read are never written, whoever asks.
+    INI_File = ini();
+    ASSERT_FALSE(Settings_Loaded);
+    Save_Settings();
     EXPECT_EQ(Settings_Text(), text);
 }
 

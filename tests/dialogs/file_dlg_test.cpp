@@ -315,6 +315,16 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     }
     EXPECT_TRUE(boxes.calls.empty());
 
+    // A name with a dot but no extension of its own gets the type list's.
+    File_Dlg& t = Open("SaveAs_SYX");
+    t.FD_List_Filter->setCurrentIndex(0);
+    emit t.FD_List_Filter->activated(0);
+    t.FD_FileName->setText("my.tone");
+    t.FD_Button_Ok_Click();
+    Settle();
+    EXPECT_EQ(Tone_File, tree + "/my.tone.SYX");
+    EXPECT_TRUE(QFileInfo(tree + "/my.tone.SYX").isFile());
+
     // A write that fails keeps the dialog, the old name and the tone unsaved.
     File_Dlg& full = Open("SaveAs_SYX");
     Tone_Saved = false;
@@ -322,7 +332,7 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     Type_Ok(full, "full");
     Set_Write_Fault(0);
     EXPECT_EQ(boxes.texts(), QStringList{"Error 61: Disk full"});
-    EXPECT_EQ(Tone_File, tree + "/a.b.syx");
+    EXPECT_EQ(Tone_File, tree + "/my.tone.SYX");
     EXPECT_FALSE(Tone_Saved);
     EXPECT_FALSE(QFile::exists(tree + "/full.syx"));
     EXPECT_TRUE(File_Dlg::loaded());
