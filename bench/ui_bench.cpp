@@ -1,9 +1,11 @@
 // Speed of what the user feels most: the JX-8P editor's whole-tone redraw and
-// fader drag, tone files loaded and saved, and the file dialog on a big folder.
+// fader drag, tone files loaded and saved, the settings saved at exit, and the
+// file dialog on a big folder.
 // The editors run on screen (offscreen platform); MIDI goes to a host that only
 // counts, so the figures are the program's own.
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "app/settings.h"
 #include "dialogs/file_dlg.h"
 #include "editors/editor.h"
 #include "instrument/instrument.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -183,6 +186,29 @@ void BM_Save_SYX(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Save_SYX)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// Leaving the program: every setting written into a settings file of the
+// given size in megabytes, most of it sections of other programs.
+void BM_Save_Settings(benchmark::State& state) {
+    const QString ini = g_dir->filePath("Quorlen.INI");
+    QByteArray text = "[MIDI]\r\nOutput=Counter Out\r\nInput=Counter In\r\n";
+    for (int s = 0; text.size() < (state.range(0) << 20); ++s) {
+        text += "[Other " + QByteArray::number(s) + "]\r\n";
+        for (int k = 0; k < 40; ++k)
+            text += "Key " + QByteArray::number(k) + "=a value of another program\r\n";
+    }
+    write_file(ini, text);
+    for (auto _ : state) Save_Settings();
+    if (QFileInfo(ini).size() < text.size()) state.SkipWithError("the file lost lines");
+    write_file(ini, "[MIDI]\nOutput=Counter Out\nInput=Counter In\n");
+}
+BENCHMARK(BM_Save_Settings)
+    ->ArgName("MB")
+    ->Arg(0)
+    ->Arg(50)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly();
 
 // A folder of 10,000 tone files, names in no particular order on disk.
 QString big_folder() {

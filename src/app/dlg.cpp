@@ -76,7 +76,11 @@ void Dlg_End() {
 }
 
 void Dlg_Wait() {
-    if (g_waitHook && !Dlg_Open.isEmpty()) g_waitHook();
+    Dlg_Wait_Until([] { return Dlg_Open.isEmpty(); });
+}
+
+void Dlg_Wait_Until(const std::function<bool()>& done) {
+    if (g_waitHook && !done()) g_waitHook();
     // Sleeps in the event loop until an event arrives; never spins.
-    while (!Dlg_Open.isEmpty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

@@ -136,21 +136,6 @@ void Quorlen::Build_Menus() {
 }
 
 namespace {
-// Asks to save an unsaved tone first; true when the command may go on.
-// An unsaved tone whose Save As was abandoned stops the command.
-bool tone_save_prompt(bool with_cancel) {
-    int answer = 0;
-    if (!Tone_Saved) {
-        answer = Msg_Box("Save actual TONE first?",
-                         (with_cancel ? Mb::YesNoCancel : Mb::YesNo) | Mb::Question);
-        if (answer == Mb::Yes)
-            Quorlen::get().Menu_File_SYX_SaveAs_Click();
-        else if (answer == Mb::No)
-            Tone_Saved = true;
-    }
-    return Tone_Saved && answer != Mb::Cancel;
-}
-
 // The same for the sequence; the answer given, 0 when nothing was asked.
 int seq_save_prompt() {
     if (Seq_Saved != 0) return 0;
@@ -182,7 +167,7 @@ void Quorlen::Menu_File_SYX_Click() {
 }
 
 void Quorlen::Menu_File_SYX_New_Click() {
-    if (!tone_save_prompt(false)) return;
+    if (!Tone_Save_Prompt(false)) return;
     Tone_Saved = true;
     Tone_Loading = 255;
     Tone_New();
@@ -191,7 +176,7 @@ void Quorlen::Menu_File_SYX_New_Click() {
 }
 
 void Quorlen::Menu_File_SYX_Open_Click() {
-    if (tone_save_prompt(true)) open_file_dialog("Open_SYX");
+    if (Tone_Save_Prompt(true)) open_file_dialog("Open_SYX");
 }
 
 void Quorlen::Menu_File_SYX_Save_Click() {
@@ -230,7 +215,7 @@ void Quorlen::Menu_File_Seq_SaveAs_Click() {
     SaveAs_SEQ();
 }
 void Quorlen::Menu_File_Osc_Open_Click() {
-    if (tone_save_prompt(true)) open_file_dialog("Open_OSC");
+    if (Tone_Save_Prompt(true)) open_file_dialog("Open_OSC");
 }
 void Quorlen::Menu_File_Osc_SaveAs_Click() {
     Msg_Box("OSC SaveAs", Mb::OkOnly);
@@ -292,7 +277,7 @@ void Quorlen::Menu_Tone_Random_Click() {
 
 void Quorlen::Menu_Tone_Receive_Click() {
     Focus_Pic_Reset();
-    if (tone_save_prompt(false)) MIDI_Receive_Toggle();
+    if (Tone_Save_Prompt(false)) MIDI_Receive_Toggle();
 }
 
 void Quorlen::Menu_Tone_Send_Click() {

@@ -1,5 +1,6 @@
 #include "app/recent.h"
 #include "app/quorlen.h"
+#include "app/save_as.h"
 #include "midi/routines.h"
 #include "midi/tone_files.h"
 #include "sequencer/sequence.h"
@@ -14,6 +15,8 @@ namespace {
 void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
                 const std::array<QAction*, 4>& items) {
     name = name.trimmed();
+    // A line break in a name would write lines of its own into the settings.
+    if (name.contains('\n') || name.contains('\r')) name.clear();
     for (QString& entry : e)
         if (!File_Exists(entry)) entry.clear();
     File_Err = 0;
@@ -62,7 +65,7 @@ void Recent_Seq_Add(QString name) {
 void Menu_File_SYX_N_Click(int k) {
     if (k < 1 || k > 4) return;
     const QString entry = Recent_Tone[k - 1];
-    if (!entry.isEmpty()) Load_SYX(entry, "Open");
+    if (!entry.isEmpty() && Tone_Save_Prompt(true)) Load_SYX(entry, "Open");
 }
 
 void Menu_File_Seq_N_Click(int k) {

@@ -2,3 +2,6 @@
 // Save As for tones and sequences through the file dialog.
 void SaveAs_SYX();
 void SaveAs_SEQ();
+// Asks to save an unsaved tone first; true when the command may go on.
+// An unsaved tone whose Save As was abandoned stops the command.
+bool Tone_Save_Prompt(bool with_cancel);

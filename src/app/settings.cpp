@@ -10,12 +10,9 @@
 #include <QAction>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -24,9 +21,9 @@ QString INI_File;
 bool Settings_Loaded = false;
 
 namespace {
-// While the settings are saved, every write goes to this scratch copy, which
-// then replaces the file in one step.
-QString g_scratch;
+// While the settings are read or saved, every key goes through this copy of
+// the file: it is read once and written once.
+Profile* g_profile = nullptr;
 
 const char* const Main_Section = "Main Window";
 const char* const Windows_Section = "Windows";
@@ -77,7 +74,9 @@ QString read_folder(const char* key) {
     if (folder.isEmpty()) folder = current;
     Add_Backslash(folder);
     QDirIterator it(folder, QDir::Files);
-    return it.hasNext() ? folder : current;
+    if (it.hasNext()) return folder;
+    QString fallback = current;
+    return Add_Backslash(fallback);
 }
 
 // Main window geometry in pixels: the file holds pixels, so a twip value
@@ -121,29 +120,6 @@ void write(const char* section, const char* key, const QString& value) {
 }
 void write(const char* section, const char* key, double value) {
     INI_Write(section, key, number_text(value));
-}
-
-bool copy_file(const QString& from, const QString& to) {
-    QFile in(from);
-    if (!in.exists()) return true;
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    const QByteArray text = in.readAll();
-    if (in.error() != QFileDevice::NoError) return false;
-    QFile out(to);
-    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size();
-}
-
-bool replace_file(const QString& from, const QString& to) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    const QByteArray text = in.readAll();
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    if (out.write(text) != text.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
 }
 
 void write_all() {
@@ -194,16 +170,22 @@ void write_all() {
 
 QString INI_Read(const QString& section, const QString& key, const QString& def) {
     if (INI_File.isEmpty()) return StripNull(def);
+    if (g_profile) return StripNull(g_profile->Read(section, key, def));
     return StripNull(Profile_Read(section, key, def, INI_File));
 }
 
 void INI_Write(const QString& section, const QString& key, QString value) {
     value = value.trimmed();
     if (INI_File.isEmpty()) return;
-    Profile_Write(section, key, value, g_scratch.isEmpty() ? INI_File : g_scratch);
+    if (g_profile)
+        g_profile->Write(section, key, value);
+    else
+        Profile_Write(section, key, value, INI_File);
 }
 
 void Load_Settings() {
+    Profile file(INI_File);
+    g_profile = &file;
     load_main_window();
 
     Quorlen& m = Quorlen::get();
@@ -235,6 +217,7 @@ void Load_Settings() {
     Dir_Tones = read_folder("Tones");
     Dir_Sequences = read_folder("Sequences");
     Dir_Oscillators = read_folder("Oscillators");
+    g_profile = nullptr;
 
     Recent_Tone_Add("");
     Recent_Seq_Add("");
@@ -246,18 +229,14 @@ void Save_Settings() {
     // the stored file with values it never read.
     if (!Settings_Loaded || INI_File.isEmpty()) return;
 
-    // The whole file is replaced at once, so an exit cut short never leaves
-    // half of it; a file that cannot be replaced is reported, not lost silently.
-    QTemporaryDir scratchDir;
-    bool ok = scratchDir.isValid();
-    if (ok) {
-        g_scratch = scratchDir.filePath("Quorlen.INI");
-        ok = copy_file(INI_File, g_scratch);
-        if (ok) write_all();
-        g_scratch.clear();
-        ok = ok && replace_file(scratchDir.filePath("Quorlen.INI"), INI_File);
-    }
-    if (!ok)
+    // The file is read once and replaced in one step: an exit cut short
+    // leaves the old file whole, and a file that cannot be replaced, or was
+    // not read, is reported, never lost or emptied.
+    Profile file(INI_File);
+    g_profile = &file;
+    write_all();
+    g_profile = nullptr;
+    if (file.Save() != 0)
         Msg_Box("The settings could not be saved to " + INI_File + ".",
                 Mb::OkOnly | Mb::Exclamation);
     Do_Events();

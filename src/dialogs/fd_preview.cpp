@@ -21,6 +21,12 @@ bool sequence_at_hand() {
     return Seq_Loaded == 255 || Seq_Saved == 0;
 }
 
+// What a tone click sounds, as the options show it: with no sequence at hand
+// the note, while the stored choice stays for when there is one.
+int shown_mode() {
+    return sequence_at_hand() ? Soundcheck_Mode : 0;
+}
+
 QPixmap cell(QColor fill) {
     QPixmap pm(7, 7);
     pm.fill(QColor(0x20, 0x22, 0x26));
@@ -121,8 +127,6 @@ void File_Dlg::FD_Preview_Setup() {
     }
     if (!sequence_at_hand()) {
         OB_Disable(*FD_SYX_OB_Soundcheck[1]);
-        // The options show what a tone click sounds: with no sequence, the note.
-        Soundcheck_Mode = 0;
         OB_Select(FD_SYX_OB_Soundcheck, 0);
         captions(FD_SYX_Button_Start, FD_SYX_Button_Stop, false);
     } else {
@@ -138,7 +142,7 @@ void FD_Preview_Enable() {
     if (AutoPlay_On != 0) {
         CB_Check(*d.FD_SEQ_CB_Autoplay);
         CB_Enable(*d.FD_SYX_OB_Soundcheck[0]);
-        if (Soundcheck_Mode == 1) CB_Enable(*d.FD_SYX_OB_Soundcheck[1]);
+        if (shown_mode() == 1) CB_Enable(*d.FD_SYX_OB_Soundcheck[1]);
         set_list_enabled(d, true);
         captions(d.FD_SEQ_Button_Start, d.FD_SEQ_Button_Stop, true);
     } else {
@@ -164,7 +168,7 @@ void File_Dlg::FD_SYX_CB_Autoplay_Click() {
     const bool on = FD_SYX_CB_Autoplay->State() > 0;
     if (on) {
         CB_Enable(*FD_SYX_OB_Soundcheck[0]);
-        if (Soundcheck_Mode == 1 || sequence_at_hand()) CB_Enable(*FD_SYX_OB_Soundcheck[1]);
+        if (sequence_at_hand()) CB_Enable(*FD_SYX_OB_Soundcheck[1]);
     } else {
         OB_Disable_All(FD_SYX_OB_Soundcheck);
     }
@@ -240,7 +244,7 @@ void File_Dlg::FD_Click_Preview() {
         if (AutoSend_On == 1) Seq_SendAllNotesOff();
         Load_SYX(folder + name, "Soundcheck");
         if (AutoPlay_On != 1 || SYX_Tone_Found != 255) return;
-        if (Soundcheck_Mode == 0) {
+        if (shown_mode() == 0) {
             // The display timer's first tick ends the pause; the event loop runs
             // on meanwhile, and a later click starts the pause again.
             Soundcheck_Wait = 0;

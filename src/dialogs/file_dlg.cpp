@@ -28,6 +28,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -234,7 +235,8 @@ void File_List::Refresh() {
         filters << (f.trimmed() == "*.*" ? QStringLiteral("*") : f.trimmed());
     QDir dir(path_);
     dir.setNameFilters(filters);
-    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    // Regular files only: a pipe or a device is no file to open or preview.
+    dir.setFilter(QDir::Files | QDir::Hidden);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     // Names starting with a dot are hidden by custom, but a pattern may ask for them.
     QStringList names = dir.entryList();
@@ -528,7 +530,10 @@ void File_Dlg::Form_QueryUnload() {
     Soundcheck_Wait = 1;
     MIDI_AllNotesOff();
     FD_Preview_Store();
-    if (QString* keep = kept_folder()) *keep = FD_List_Files->Path();
+    if (QString* keep = kept_folder()) {
+        *keep = FD_List_Files->Path();
+        Add_Backslash(*keep);
+    }
     Menus_Enable();
     if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
         FD_Left = static_cast<int>(std::lround(x() * Twips_Per_Pixel_X()));
@@ -539,12 +544,44 @@ void File_Dlg::Form_QueryUnload() {
 }
 
 void File_Dlg::Form_Unload() {
+    // Cancel, Escape or a written file end a save inside the open dialog,
+    // not the dialog.
+    if (nested_save_) {
+        nested_save_ = false;
+        return;
+    }
     Unload_Later(&File_Dlg::Form_QueryUnload);
 }
 
 void File_Dlg::closeEvent(QCloseEvent* event) {
-    event->accept();
+    if (nested_save_)
+        event->ignore();
+    else
+        event->accept();
     Form_Unload();
+}
+
+void File_Dlg::Nested_Save(const QString& mode) {
+    if (nested_save_) return;
+    // The dialog is freed only by its own closing, which waits for this save:
+    // the handler that opened the file below it still holds it.
+    const QString mode_before = FD_Mode, name_before = FD_FileName->text(), ext_before = FD_Ext,
+                  pattern_before = FD_List_Files->Pattern();
+    const QPointer<File_Dlg> self(this);
+    FD_Mode = mode;
+    FD_Setup(); // the save's own set-up, the tone backup among it
+    FD_FileName->clear();
+    FD_FileName->setFocus();
+    nested_save_ = true;
+    Dlg_Wait_Until([&self] { return !self || !self->nested_save_; });
+    if (!self) return;
+    nested_save_ = false;
+    FD_Mode = mode_before;
+    FD_Setup();
+    FD_Ext = ext_before;
+    FD_List_Files->Set_Pattern(pattern_before);
+    FD_FileName->setText(name_before);
+    Select_Name();
 }
 
 void File_Dlg::Error_Box(int err) {
@@ -583,14 +620,18 @@ bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QStri
         err = Fd_Err::Access;
         return false;
     }
-    file_var = full;
     bool write = true;
     if (File_Exists(full))
-        write = Msg_Box("File exists: " + file_var + " Overwrite?", Mb::YesNo | Mb::Critical,
+        write = Msg_Box("File exists: " + full + " Overwrite?", Mb::YesNo | Mb::Critical,
                         "Write TONE file") == Mb::Yes;
     if (!write) return false;
     writer(full);
-    if (saved()) FD_Done = 255;
+    // The name is taken only with a written file: a declined or failed
+    // overwrite must not be written later by a plain Save.
+    if (saved()) {
+        file_var = full;
+        FD_Done = 255;
+    }
     return true;
 }
 } // namespace
@@ -760,16 +801,21 @@ void FD_New_Dir() {
 
 void FD_Delete() {
     File_Dlg& d = File_Dlg::get();
-    if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
     if (FD_Selected_Kind == "File") {
+        // The question names the very file that goes: the name box's, which
+        // may have been typed over since the click.
+        const QString name = d.FD_FileName->text().trimmed();
+        if (name.isEmpty()) return;
         QString folder = d.FD_List_Dirs->Path().trimmed();
         Add_Backslash(folder);
-        const QString file = folder + d.FD_FileName->text().trimmed();
+        const QString file = folder + name;
+        if (Msg_Box("Delete " + file + " ?", Mb::YesNo) != Mb::Yes) return;
         if (!QFileInfo(file).isFile() || !QFile::remove(file))
-            Msg_Box(FD_Selected + " could not be deleted.");
+            Msg_Box(file + " could not be deleted.");
         else
             d.FD_List_Files->Refresh();
     } else if (FD_Selected_Kind == "Dir") {
+        if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
         if (FD_Selected == "/" || !QDir().rmdir(FD_Selected)) {
             Msg_Box(FD_Selected + " could not be removed. The directory is not empty.");
             return;

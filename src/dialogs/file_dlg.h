@@ -95,6 +95,9 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     void Form_Load();
     void Form_Show();
     void Form_Unload();
+    // Save As asked for while the dialog is open (a file being opened holds
+    // a second tone): the dialog turns to the save and back when it ends.
+    void Nested_Save(const QString& mode);
 
     Drive_List* FD_List_Drives;
     Dir_List* FD_List_Dirs;
@@ -155,6 +158,7 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     bool Preview_Alt_Key(int key);
     void Soundcheck_Poll();
     QTimer* soundcheck_poll_ = nullptr;
+    bool nested_save_ = false;
     void Extension_Completion();
     void Select_Name();
     void Show_Dir_Label();

@@ -1,7 +1,6 @@
 #include "midi/routines.h"
 #include "platform/host.h"
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 
 int File_Err = 0;
@@ -17,11 +16,10 @@ bool File_Exists(QString path) {
         const QFileInfo info(path);
         if (!info.exists()) {
             File_Err = 53;
-        } else if (info.isDir()) {
-            File_Err = 75;
-        } else {
-            QFile f(path);
-            if (!f.open(QIODevice::ReadOnly)) File_Err = 70;
+        } else if (!info.isFile() || !info.isReadable()) {
+            // Decided from the file's kind and rights, never by opening it:
+            // opening a pipe waits for a writer. Only a regular file is a file.
+            File_Err = info.isDir() || !info.isFile() ? 75 : 70;
         }
     }
     return File_Err == 0;

@@ -13,7 +13,8 @@ template <class T> void Var_Dec(T& v) {
 // Gives the event loop one turn.
 void Do_Events();
 
-// The error number of the last File_Exists (0, 53 not found, 70 no access, 75 a folder).
+// The error number of the last File_Exists (0, 53 not found, 70 no access, 75 a folder,
+// pipe, socket or device).
 extern int File_Err;
 bool File_Exists(QString path);
 

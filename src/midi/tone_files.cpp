@@ -10,11 +10,10 @@
 #include "midi/midi_port.h"
 #include "midi/routines.h"
 #include "midi/sysex.h"
+#include "platform/file_io.h"
 #include "platform/msgbox.h"
 #include <QAction>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 
 QString SYX_Header;
@@ -53,15 +52,8 @@ void show_file_error(int number) {
 // The file's bytes, at most one past what the read position can reach; false
 // (with File_Err set) when the file cannot be read.
 bool read_file(const QString& path, QByteArray& data) {
-    QFile f(path);
-    errno = 0;
-    if (!f.open(QIODevice::ReadOnly)) {
-        File_Err = File_Error_Number(errno);
-        return false;
-    }
-    data = f.read(SYX_Max_Read + 1);
-    if (f.error() != QFileDevice::NoError) {
-        File_Err = File_Error_Number(errno);
+    if (const int e = Read_File(path, SYX_Max_Read + 1, data)) {
+        File_Err = File_Error_Number(e);
         return false;
     }
     return true;
@@ -199,8 +191,6 @@ int save_precheck(const QString& file) {
     const QFileInfo info(file);
     if (info.fileName().toLocal8Bit().size() > 255) return 52;
     if (info.isDir()) return 75;
-    // A device or a pipe is never replaced by a tone file.
-    if (info.exists() && !info.isFile()) return 75;
     const QFileInfo dir(info.absolutePath());
     if (!dir.isDir()) return 76;
     return 0;
@@ -208,19 +198,8 @@ int save_precheck(const QString& file) {
 
 int write_image(const QString& file, const char* bytes, qint64 n) {
     if (const int e = save_precheck(file)) return e;
-    // The image goes to a temporary file that then replaces the old one:
-    // a failed save leaves the old file as it was, a shorter image leaves no tail.
-    QSaveFile out(file);
-    errno = 0;
-    if (!out.open(QIODevice::WriteOnly)) return File_Error_Number(errno);
-    errno = 0;
-    if (out.write(bytes, n) != n) {
-        const int e = errno;
-        out.cancelWriting();
+    if (const int e = Write_File(file, QByteArray(bytes, static_cast<qsizetype>(n))))
         return File_Error_Number(e);
-    }
-    errno = 0;
-    if (!out.commit()) return File_Error_Number(errno);
     return 0;
 }
 } // namespace

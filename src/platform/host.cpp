@@ -1,6 +1,6 @@
 #include "platform/host.h"
 #include <QApplication>
-#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHash>
 #include <QKeyEvent>
@@ -100,7 +100,8 @@ void Host_Fonts_Wait() {
 
 int Host_Add_Font(const QString& path) {
     Host_Fonts_Wait();
-    if (!QFile::exists(path)) {
+    // Only a regular file is handed over: reading a pipe would wait for a writer.
+    if (!QFileInfo(path).isFile()) {
         g_lastError = 2; // file not found
         return 0;
     }

@@ -4,14 +4,15 @@
 #include "app/recent.h"
 #include "app/settings.h"
 #include "midi/routines.h"
+#include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "platform/msgbox.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer.h"
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -76,23 +77,29 @@ void Load_SEQ(const QString& path, const QString& mode) {
     QString folder = Dir_Sequences;
     Seq_Name = path.mid(Add_Backslash(folder).size());
 
-    if (!File_Exists(path)) {
+    // A folder counts as missing; a pipe or a device is a file that cannot be read.
+    if (!File_Exists(path) && (File_Err == 53 || QFileInfo(path).isDir())) {
+        File_Err = 0;
         Msg_Box("File not found: " + path, Mb::OkOnly);
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        File_Err = path.trimmed().isEmpty() ? 52 : 75;
-        if (File_Err == 52)
-            Msg_Box("Wrong filename!", Mb::OkOnly | Mb::Critical);
-        else
-            Msg_Box("Error 75: " + file.errorString(), Mb::OkOnly | Mb::Critical);
+    // The whole image is read and checked before anything changes: a load
+    // is all or nothing. A pipe or a device is refused unopened.
+    QByteArray b;
+    int err = File_Err;
+    File_Err = 0;
+    if (err == 0 && path.trimmed().isEmpty()) err = 52;
+    if (err == 0)
+        if (const int e = Read_File(path, Seq_File_Size, b)) err = File_Error_Number(e);
+    if (err == 52) {
+        Msg_Box("Wrong filename!", Mb::OkOnly | Mb::Critical);
         return;
     }
-    // The whole image is read and checked before anything changes: a load
-    // is all or nothing.
-    const QByteArray b = file.read(Seq_File_Size);
-    file.close();
+    if (err != 0) {
+        Msg_Box("Error " + QString::number(err) + ": " + File_Error_Text(err),
+                Mb::OkOnly | Mb::Critical);
+        return;
+    }
     const bool ok = image_ok(b);
     if (ok) {
         auto byte = [&b](int i) { return static_cast<std::uint8_t>(b[i]); };
@@ -129,16 +136,16 @@ bool Save_SEQ(const QString& file) {
     File_Err = 0;
     // Written beside the old file and renamed over it: a failed save leaves
     // the old file whole, and a longer old file keeps no tail.
-    QSaveFile out(file);
-    const QByteArray image = Seq_File_Image();
-    if (!out.open(QIODevice::WriteOnly) || out.write(image) != image.size() || !out.commit()) {
-        File_Err = 75;
-        Msg_Box(file + " : " + out.errorString(), Mb::OkOnly | Mb::Critical);
+    if (const int e = Write_File(file, Seq_File_Image())) {
+        File_Err = File_Error_Number(e);
+        Msg_Box(file + " : " + File_Error_Text(File_Err), Mb::OkOnly | Mb::Critical);
+        File_Err = 0;
         return false;
     }
     Seq_File = file;
     Recent_Seq_Add(Seq_File);
-    Seq_Name = Seq_File.mid(Dir_Sequences.size());
+    QString folder = Dir_Sequences;
+    Seq_Name = Seq_File.mid(Add_Backslash(folder).size());
     Sequencer::get().Set_Caption(Seq_Caption());
     Quorlen::get().Menu_File_Seq_Save->setEnabled(true);
     Seq_Saved = 255;

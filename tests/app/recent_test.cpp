@@ -1,3 +1,4 @@
+#include "app/main_module.h"
 #include "app/quorlen.h"
 #include "app/recent.h"
 #include "instrument/instrument.h"
@@ -97,7 +98,33 @@ TEST_F(RecentTest, ChoosingAnEntryOpensThatTone) {
     EXPECT_EQ(Tone_File, tone);
     EXPECT_EQ(list(), (QStringList{tone, files[0], "", ""}));
 
+    // The fourth entry opens too.
+    Recent_Tone = {files[0], files[1], files[2], tone};
+    Tone_Data.fill(99);
+    Tone_File.clear();
+    Quorlen::get().Menu_File_SYX_N[3]->trigger();
+    EXPECT_EQ(Tone_Data[58], 58);
+    EXPECT_EQ(Tone_File, tone);
+
+    // Unsaved edits are not replaced without the question File > Tone > Open asks.
+    const struct {
+        int answer;
+        bool loaded;
+    } asked[] = {{Mb::Cancel, false}, {Mb::No, true}};
+    for (const auto& a : asked) {
+        boxes.clear();
+        Tone_Data.fill(99);
+        Tone_Saved = false;
+        boxes.answers = {a.answer};
+        Quorlen::get().Menu_File_SYX_N[0]->trigger();
+        EXPECT_EQ(boxes.texts(), QStringList{"Save actual TONE first?"});
+        EXPECT_EQ(boxes.calls.at(0).style, Mb::YesNoCancel | Mb::Question);
+        EXPECT_EQ(Tone_Data[58] == 58, a.loaded) << a.answer;
+    }
+
     // An empty entry does nothing.
+    boxes.clear();
+    Recent_Tone[3].clear();
     Tone_File.clear();
     Menu_File_SYX_N_Click(4);
     Menu_File_Seq_N_Click(4);

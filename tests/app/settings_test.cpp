@@ -4,12 +4,20 @@
 #include "app/settings.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
+#include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "platform/host.h"
 #include "platform/profile.h"
 #include "support/fixture.h"
+#include "support/small_disk.h"
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cerrno>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace {
 const QString Midi_Ok = "[MIDI]\r\nOutput=Synth Out\r\nInput=Synth In\r\n";
@@ -57,10 +65,10 @@ TEST_F(SettingsTest, NoFileGivesTheDefaultsAndWritesEveryKeyInOrder) {
     EXPECT_FALSE(m.Menu_MIDI_Seq_Load->isChecked());
     EXPECT_FALSE(m.Menu_File_SYX_Trenn_1->isVisible());
     EXPECT_FALSE(m.Menu_File_Seq_Trenn_1->isVisible());
-    // The current directory holds no file: it is kept without a separator.
-    EXPECT_EQ(Dir_Tones, cwd);
-    EXPECT_EQ(Dir_Sequences, cwd);
-    EXPECT_EQ(Dir_Oscillators, cwd);
+    // A folder is always kept with its separator, also the current directory.
+    EXPECT_EQ(Dir_Tones, cwd + "/");
+    EXPECT_EQ(Dir_Sequences, cwd + "/");
+    EXPECT_EQ(Dir_Oscillators, cwd + "/");
 
     Patch_Left = 1234; // 82.26667 pixels
     Seq_Top = 30;
@@ -88,6 +96,8 @@ TEST_F(SettingsTest, NoFileGivesTheDefaultsAndWritesEveryKeyInOrder) {
 TEST_F(SettingsTest, FileOfTheOldSystemLoadsInAnyLetterCase) {
     const QString tone = touch("Tones/Bass One.syx"); // case kept
     const QString seq = touch("seqs/a.seq");
+    const QString pipe = folder.filePath("pipe.syx"); // never waited on
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
     Write_Settings("[main window]\r\nLEFT=82.26667\r\ntop=-40\r\nWidth=600.4\r\nHEIGHT=450\r\n"
                    "state=0\r\n"
                    "[WINDOWS]\r\nsave positions=1\r\npatch left=82.26667\r\nPatch Top=10\r\n"
@@ -96,8 +106,8 @@ TEST_F(SettingsTest, FileOfTheOldSystemLoadsInAnyLetterCase) {
                    "autoplay=0\r\nAutosend=1\r\nSEQUENCE PRELOAD=1\r\nsoundcheck=1\r\n"
                    "Soundcheck Note=60\r\nSoundcheck Velocity=127\r\n"
                    "[recent files]\r\ntone1=" +
-                   tone + "\r\nTONE2=" + folder.filePath("gone.syx") + "\r\nsequence3=" + seq +
-                   "\r\nTONES=" + folder.filePath("Tones") +
+                   tone + "\r\nTONE2=" + folder.filePath("gone.syx") + "\r\nTone4=" + pipe +
+                   "\r\nsequence3=" + seq + "\r\nTONES=" + folder.filePath("Tones") +
                    "\r\nsequences=" + folder.filePath("seqs/") + "\r\n");
     Start_Program();
     EXPECT_TRUE(boxes.texts().filter("MIDI").isEmpty()); // the device keys were found
@@ -118,6 +128,7 @@ TEST_F(SettingsTest, FileOfTheOldSystemLoadsInAnyLetterCase) {
     // A vanished file leaves its place empty; the menu shows what exists.
     EXPECT_EQ(Recent_Tone[0], tone);
     EXPECT_TRUE(Recent_Tone[1].isEmpty());
+    EXPECT_TRUE(Recent_Tone[3].isEmpty());
     EXPECT_EQ(Recent_Seq[2], seq);
     EXPECT_EQ(m.Menu_File_SYX_N[0]->text(), "&1 " + tone);
     EXPECT_FALSE(m.Menu_File_SYX_N[1]->isVisible());
@@ -185,13 +196,32 @@ TEST_F(SettingsTest, BadValuesLeaveTheSettingAsItWas) {
     EXPECT_EQ(Soundcheck_Note, 24);
     EXPECT_EQ(Soundcheck_Velocity, 80);
     EXPECT_EQ(Synth_Type, long_synth); // values are read whole
-    EXPECT_EQ(Dir_Tones, cwd);
+    EXPECT_EQ(Dir_Tones, cwd + "/");
 }
 
-TEST_F(SettingsTest, WindowFarOffScreenComesBack) {
-    Write_Settings(Midi_Ok + "[Main Window]\r\nLeft=50000\r\nTop=90000\r\n");
-    Start_Program();
-    EXPECT_EQ(Quorlen::get().pos(), QPoint(0, 0));
+TEST_F(SettingsTest, WindowPlaceAndSizeLimits) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        QString keys;
+        QPoint pos;
+        QSize size;
+    } rows[] = {
+        // Far beyond the screen, or too near its edge to grab: back to the corner.
+        {"Left=50000\r\nTop=90000", {0, 0}, {541, 508}},
+        {"Left=" + QString::number(area.right() - 20), {area.left(), 0}, {541, 508}},
+        {"Left=" + QString::number(area.right() - 40), {area.right() - 40, 0}, {541, 508}},
+        // Sizes up to 100000 pixels are kept; one more is refused.
+        {"Width=100000\r\nHeight=100000", {0, 0}, {100000, 100000}},
+        {"Width=100001\r\nHeight=100001", {0, 0}, {541, 508}},
+    };
+    for (const auto& r : rows) {
+        Reset_Program();
+        Set_Program_Folder(folder.path());
+        Write_Settings(Midi_Ok + "[Main Window]\r\n" + r.keys + "\r\n");
+        Start_Program();
+        EXPECT_EQ(Quorlen::get().pos(), r.pos) << r.keys.toStdString();
+        EXPECT_EQ(Quorlen::get().size(), r.size) << r.keys.toStdString();
+    }
 }
 
 TEST_F(SettingsTest, FolderWithoutFilesFallsBackToTheCurrentDirectory) {
@@ -200,21 +230,99 @@ TEST_F(SettingsTest, FolderWithoutFilesFallsBackToTheCurrentDirectory) {
     Write_Settings(Midi_Ok + "[Recent Files]\r\nTones=" + folder.filePath("Empty") +
                    "\r\nSequences=" + folder.filePath("Missing") + "\r\n");
     Start_Program();
-    EXPECT_EQ(Dir_Tones, cwd);
-    EXPECT_EQ(Dir_Sequences, cwd);
-    // The current directory lists a file now, so the default takes a separator.
+    EXPECT_EQ(Dir_Tones, cwd + "/");
+    EXPECT_EQ(Dir_Sequences, cwd + "/");
     EXPECT_EQ(Dir_Oscillators, cwd + "/");
 }
 
 TEST_F(SettingsTest, UnreadableFileGivesDefaultsAndAFailedSaveIsToldOnce) {
-    QDir(folder.path()).mkdir("Quorlen.INI");
+    // A folder, and a pipe that start-up must not wait on, in the file's place.
+    for (const bool pipe : {false, true}) {
+        Reset_Program();
+        Set_Program_Folder(folder.path());
+        QFile::remove(ini());
+        QDir(folder.path()).rmdir("Quorlen.INI");
+        if (pipe)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(ini()).constData(), 0644), 0);
+        else
+            QDir(folder.path()).mkdir("Quorlen.INI");
+        Start_Program();
+        EXPECT_EQ(Soundcheck_Note, 24);
+        EXPECT_EQ(Synth_Type, "JX-8P");
+        boxes.clear();
+        Save_Settings();
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_TRUE(boxes.calls[0].text.contains("settings could not be saved"));
+        EXPECT_FALSE(QFileInfo(ini()).isFile());
+    }
+}
+
+TEST_F(SettingsTest, FailedWriteAtExitKeepsTheOldFileAndSaysSo) {
+    const QString text = Midi_Ok + "[MIDI]\r\nSoundcheck Note=36\r\n";
+    Write_Settings(text);
     Start_Program();
-    EXPECT_EQ(Soundcheck_Note, 24);
-    EXPECT_EQ(Synth_Type, "JX-8P");
-    boxes.clear();
-    Save_Settings();
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_TRUE(boxes.calls[0].text.contains("settings could not be saved"));
+    Soundcheck_Note = 60;
+    for (const int error : {ENOSPC, EROFS, EIO}) {
+        boxes.clear();
+        Set_Write_Fault(error);
+        Save_Settings();
+        Set_Write_Fault(0);
+        EXPECT_EQ(boxes.texts(), QStringList{"The settings could not be saved to " + ini() + "."});
+        EXPECT_EQ(Settings_Text(), text);
+    }
+
+    // A real full disk, then a read-only one.
+    Small_Disk disk(folder.filePath("disk"));
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    INI_File = disk.Path("Quorlen.INI");
+    {
+        QFile f(INI_File);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+    }
+    disk.Fill();
+    for (const bool read_only : {false, true}) {
+        if (read_only) ASSERT_TRUE(disk.Read_Only());
+        boxes.clear();
+        Save_Settings();
+        EXPECT_EQ(boxes.calls.size(), 1u);
+        QFile f(INI_File);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(f.readAll()), text);
+        QStringList left = QDir(disk.Path("")).entryList(QDir::Files);
+        left.sort();
+        EXPECT_EQ(left, (QStringList{"Quorlen.INI", "filler"}));
+    }
+}
+
+TEST_F(SettingsTest, ForeignBytesStayAndLineBreaksNeverReachTheFile) {
+    using namespace std::string_view_literals;
+    constexpr std::string_view raw = "[Kl\xe4nge]\r\nName=Gr\xfc\xdf \x80\x00\xff\r\n\r\n"sv;
+    const QByteArray foreign(raw.data(), static_cast<qsizetype>(raw.size()));
+    {
+        QFile f(ini());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(foreign + Midi_Ok.toUtf8());
+    }
+    Start_Program();
+    // A file whose name holds a line break is opened and saved, but not kept.
+    const QString odd = folder.filePath("x\n[MIDI]\nChannel=9\n.syx");
+    Tone_File = odd;
+    Save_SYX();
+    EXPECT_TRUE(Tone_Saved);
+    EXPECT_TRUE(QFileInfo(odd).isFile());
+    EXPECT_TRUE(Recent_Tone[0].isEmpty());
+    Recent_Seq_Add(odd);
+    EXPECT_TRUE(Recent_Seq[0].isEmpty());
+    Dir_Tones = folder.filePath("a\r\nb/");
+    for (int run = 0; run < 2; ++run) Save_Settings();
+    QFile f(ini());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray after = f.readAll();
+    EXPECT_TRUE(after.startsWith(foreign));
+    EXPECT_EQ(after.count("[MIDI]"), 1);
+    EXPECT_FALSE(after.contains("Channel=9"));
+    EXPECT_EQ(value("Recent Files", "Tones"), "<none>");
 }
 
 TEST_F(SettingsTest, RefusedStartUpLeavesTheFileAlone) {
@@ -223,6 +331,11 @@ TEST_F(SettingsTest, RefusedStartUpLeavesTheFileAlone) {
     Set_Screen_PPI_Override(144);
     Start_Program();
     EXPECT_TRUE(Quorlen::get().Is_Unloaded());
+    EXPECT_EQ(Settings_Text(), text);
+    // Settings never read are never written, whoever asks.
+    INI_File = ini();
+    ASSERT_FALSE(Settings_Loaded);
+    Save_Settings();
     EXPECT_EQ(Settings_Text(), text);
 }
 

@@ -166,7 +166,11 @@ TEST_F(PreviewTest, OptionsFollowAutoPlayAndTheSequenceAtHand) {
     EXPECT_TRUE(Enabled(d.FD_SYX_OB_Soundcheck[0]));
     EXPECT_FALSE(Enabled(d.FD_SYX_OB_Soundcheck[1]));
     EXPECT_EQ(d.FD_SYX_OB_Soundcheck[0]->State(), 1);
-    EXPECT_EQ(Soundcheck_Mode, 0);
+    // The stored choice stays for the next time a sequence is at hand; a
+    // tone click meanwhile sounds the note the options show.
+    EXPECT_EQ(Soundcheck_Mode, 1);
+    Click_File(d, "tone.syx");
+    EXPECT_TRUE(d.Soundcheck_Pending());
     EXPECT_EQ(d.FD_SYX_Button_Start->Caption()->Picture().cacheKey(), m.Start_Disabled.cacheKey());
     EXPECT_EQ(d.FD_SYX_Button_Stop->Caption()->Picture().cacheKey(), m.Stop_Disabled.cacheKey());
     EXPECT_EQ(d.FD_SYX_CB_Autoplay->State(), 3);

@@ -9,6 +9,7 @@
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "sequencer/sequence.h"
 #include "support/fixture.h"
 #include <QAction>
@@ -19,6 +20,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
+#include <sys/stat.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -89,6 +92,8 @@ class FileDlgTest : public ProgramTest {
 } // namespace
 
 TEST_F(FileDlgTest, OpenModeListsItsTypeAndAllFilesOnRequest) {
+    // Only folders and regular files are listed: a pipe is no file to open.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree + "/pipe.syx").constData(), 0644), 0);
     File_Dlg& d = Open("Open_SYX");
     EXPECT_EQ(d.windowTitle(), "Open Tone File");
     EXPECT_EQ(Dlg_Open, "File_Dlg");
@@ -137,7 +142,7 @@ TEST_F(FileDlgTest, OpenModeListsItsTypeAndAllFilesOnRequest) {
     EXPECT_FALSE(FD_Form_Open);
     EXPECT_TRUE(Quorlen::get().Menu_File->isEnabled());
     EXPECT_EQ(Dlg_Count, 0);
-    EXPECT_EQ(Dir_Tones, tree + "/sub"); // the folder shown is kept
+    EXPECT_EQ(Dir_Tones, tree + "/sub/"); // the folder shown is kept, with its separator
 }
 
 TEST_F(FileDlgTest, ClicksNameTheEntryAndUpClimbsToTheRoot) {
@@ -217,13 +222,18 @@ TEST_F(FileDlgTest, DeleteAsksAndReportsWhatItCouldNotDo) {
     boxes.answers = {Mb::No};
     QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, "Delete a.syx ?");
+    EXPECT_EQ(boxes.calls[0].text, "Delete " + tree + "/a.syx ?");
     EXPECT_EQ(boxes.calls[0].style, Mb::YesNo);
     EXPECT_TRUE(QFile::exists(tree + "/a.syx"));
+    // A name typed over the clicked one: the question names the file that goes.
+    boxes.clear();
+    d.FD_FileName->setText("B.SYX");
     boxes.answers = {Mb::Yes};
     QTest::mouseClick(d.FD_Button_Delete, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(QFile::exists(tree + "/a.syx"));
-    EXPECT_EQ(Items(d.FD_List_Files), QStringList{"B.SYX"});
+    EXPECT_EQ(boxes.texts(), QStringList{"Delete " + tree + "/B.SYX ?"});
+    EXPECT_FALSE(QFile::exists(tree + "/B.SYX"));
+    EXPECT_TRUE(QFile::exists(tree + "/a.syx"));
+    EXPECT_EQ(Items(d.FD_List_Files), QStringList{"a.syx"});
 
     boxes.clear();
     Press(d.FD_List_Dirs, "sub");
@@ -285,7 +295,7 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     EXPECT_EQ(boxes.calls[0].text, "File exists: " + tree + "/a.syx Overwrite?");
     EXPECT_EQ(boxes.calls[0].style, Mb::YesNo | Mb::Critical);
     EXPECT_EQ(boxes.calls[0].title, "Write TONE file");
-    EXPECT_EQ(Tone_File, tree + "/a.syx");
+    EXPECT_TRUE(Tone_File.isEmpty()); // declined: a later Save must not write it
     EXPECT_EQ(Tone_Data[20], 5);
     EXPECT_GT(midi.count(FakeMidiHost::Event::Long), sent); // restored and sent
     EXPECT_TRUE(File_Dlg::loaded());
@@ -304,6 +314,29 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
         EXPECT_FALSE(File_Dlg::loaded());
     }
     EXPECT_TRUE(boxes.calls.empty());
+
+    // A name with a dot but no extension of its own gets the type list's.
+    File_Dlg& t = Open("SaveAs_SYX");
+    t.FD_List_Filter->setCurrentIndex(0);
+    emit t.FD_List_Filter->activated(0);
+    t.FD_FileName->setText("my.tone");
+    t.FD_Button_Ok_Click();
+    Settle();
+    EXPECT_EQ(Tone_File, tree + "/my.tone.SYX");
+    EXPECT_TRUE(QFileInfo(tree + "/my.tone.SYX").isFile());
+
+    // A write that fails keeps the dialog, the old name and the tone unsaved.
+    File_Dlg& full = Open("SaveAs_SYX");
+    Tone_Saved = false;
+    Set_Write_Fault(ENOSPC);
+    Type_Ok(full, "full");
+    Set_Write_Fault(0);
+    EXPECT_EQ(boxes.texts(), QStringList{"Error 61: Disk full"});
+    EXPECT_EQ(Tone_File, tree + "/my.tone.SYX");
+    EXPECT_FALSE(Tone_Saved);
+    EXPECT_FALSE(QFile::exists(tree + "/full.syx"));
+    EXPECT_TRUE(File_Dlg::loaded());
+    boxes.clear();
 
     // A folder is no file to write.
     File_Dlg& e = Open("SaveAs_SYX");
@@ -368,13 +401,73 @@ TEST_F(FileDlgTest, SaveSequenceAsksWithItsOwnName) {
         boxes.answers = {Mb::No};
         Type_Ok(d, "c");
         EXPECT_EQ(boxes.calls.at(0).text, "File exists: " + tree + "/c.seq Overwrite?");
-        EXPECT_EQ(Seq_File, tree + "/c.seq");
+        EXPECT_TRUE(Seq_File.isEmpty()); // declined: a later Save must not write it
         EXPECT_TRUE(File_Dlg::loaded());
         d.close(); // the close box
     });
     SaveAs_SEQ();
     EXPECT_FALSE(File_Dlg::loaded());
-    EXPECT_EQ(Dir_Sequences, tree);
+    EXPECT_EQ(Dir_Sequences, tree + "/");
+
+    // A written sequence is named without the folder's separator.
+    QTimer::singleShot(0, [] {
+        File_Dlg& d = File_Dlg::get();
+        Type_Ok(d, "song");
+    });
+    SaveAs_SEQ();
+    EXPECT_EQ(Seq_File, tree + "/song.seq");
+    EXPECT_EQ(Seq_Name, "song.seq");
+}
+
+TEST_F(FileDlgTest, SavingTheOldToneWhileOpeningAFileOfTwoTones) {
+    auto tone = [](int seed) {
+        std::string b = Bytes("F0 41 35 00 21 20 01");
+        for (int i = 0; i < 59; ++i) b.push_back(static_cast<char>(seed + i));
+        return b + '\xF7';
+    };
+    const std::string patch =
+        Bytes("F0 41 36 00 21 30 01 00 01 01 02 02 03 03 04 04 05 05 06 06 07 F7");
+    {
+        QFile f(tree + "/two.syx");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(tone(10) + patch + tone(20)));
+    }
+    // Yes to saving the old tone, then the save written, or cancelled.
+    for (const bool write : {true, false}) {
+        AutoSend_On = 1;
+        Undo_Tone.fill(77); // bytes of an earlier Save As: they must not come back
+        Undo_Patch.fill(77);
+        midi.events.clear();
+        boxes.clear();
+        boxes.answers = {Mb::Yes};
+        Set_Dlg_Wait_Hook([write] {
+            File_Dlg& d = File_Dlg::get();
+            EXPECT_EQ(d.windowTitle(), "Save Tone File");
+            if (write)
+                Type_Ok(d, "first");
+            else
+                QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
+        });
+        File_Dlg& d = Open("Open_SYX");
+        Type_Ok(d, "two.syx");
+        Settle();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(boxes.texts(), QStringList{"File contains another TONE. Save old TONE first?"});
+        EXPECT_FALSE(File_Dlg::loaded());
+        EXPECT_TRUE(Dlg_Open.isEmpty());
+        EXPECT_EQ(Tone_File, tree + "/two.syx");
+        EXPECT_EQ(Tone_Data[0], 20);
+        EXPECT_EQ(Patch_Data[6], 7);
+        for (const std::string& m : midi.sent())
+            if (m.size() > 7) EXPECT_TRUE(m[7] == 10 || m[7] == 20) << Hex_Of(m);
+        QFile first(tree + "/first.syx");
+        EXPECT_EQ(first.exists(), write);
+        if (write) {
+            ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+            EXPECT_EQ(first.readAll().toStdString(), tone(10) + patch);
+            QFile::remove(tree + "/first.syx");
+        }
+    }
 }
 
 TEST_F(FileDlgTest, KeptPositionAndAltKeys) {

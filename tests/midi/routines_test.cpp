@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(Routines, IncrementAndDecrement) {
     int v = 0;
@@ -46,6 +47,14 @@ TEST(Routines, FileExists) {
     EXPECT_TRUE(File_Exists(""));
     EXPECT_FALSE(File_Exists(dir.path() + "/")); // a folder is not a file
     EXPECT_FALSE(File_Exists(dir.path()));
+    // Only a regular file is a file; a pipe is judged without opening it,
+    // which would wait for a writer.
+    const QString pipe = dir.filePath("pipe.syx");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    for (const QString& special : {pipe, QString("/dev/null")}) {
+        EXPECT_FALSE(File_Exists(special)) << special.toStdString();
+        EXPECT_EQ(File_Err, 75);
+    }
 }
 
 TEST(Routines, WinVersionReadsMajorDotTwoDigitMinor) {

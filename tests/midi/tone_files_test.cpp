@@ -5,11 +5,15 @@
 #include "midi/midi_port.h"
 #include "midi/routines.h"
 #include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "support/fixture.h"
+#include "support/small_disk.h"
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 using Bytes_ = std::string;
@@ -320,6 +324,17 @@ TEST_F(ToneFilesTest, MissingFolderAndUnreadableFilesChangeNothing) {
     EXPECT_EQ(boxes.texts(), QStringList{"Error 75: Path/File access error"});
     expect_nothing_loaded("folder");
 
+    // A pipe is refused without waiting for a writer; a device too.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("pipe.syx")).constData(), 0644), 0);
+    for (const QString& special : {folder.filePath("pipe.syx"), QString("/dev/zero")}) {
+        boxes.clear();
+        Load_SYX(special, "Soundcheck");
+        EXPECT_TRUE(boxes.calls.empty());
+        Load_SYX(special, "Open");
+        EXPECT_EQ(boxes.texts(), QStringList{"Error 75: Path/File access error"});
+        expect_nothing_loaded("special");
+    }
+
     // Opens, but every read fails.
     boxes.clear();
     Load_SYX("/proc/self/mem", "Open");
@@ -378,4 +393,59 @@ TEST_F(ToneFilesTest, FailedSaveKeepsTheOldFileAndTheToneUnsaved) {
     }
     EXPECT_EQ(file_bytes(old), Bytes("01 02 03"));
     EXPECT_TRUE(QFileInfo(folder.filePath("sub.syx")).isDir());
+
+    // Writes that fail half-way, on any disk, and a pipe in the file's place.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("pipe.syx")).constData(), 0644), 0);
+    const struct {
+        int error;
+        QString path, text;
+    } failing[] = {
+        {ENOSPC, old, "Error 61: Disk full"},
+        {EROFS, old, "Error 70: Permission denied"},
+        {EIO, old, "Error 57: Device I/O error"},
+        {0, folder.filePath("pipe.syx"), "Error 75: Path/File access error"},
+    };
+    for (const auto& c : failing) {
+        boxes.clear();
+        Tone_Saved = false;
+        Tone_File = c.path;
+        Set_Write_Fault(c.error);
+        Quorlen::get().Menu_File_SYX_Save_Click();
+        Set_Write_Fault(0);
+        EXPECT_EQ(boxes.texts(), QStringList{c.text});
+        EXPECT_FALSE(Tone_Saved) << c.text.toStdString();
+        EXPECT_TRUE(Recent_Tone[0].isEmpty());
+    }
+    EXPECT_EQ(file_bytes(old), Bytes("01 02 03"));
+    EXPECT_FALSE(QFileInfo(folder.filePath("pipe.syx")).isFile());
+    QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::System);
+    left.removeAll("Quorlen.INI");
+    EXPECT_EQ(left, (QStringList{"old.syx", "pipe.syx"})) << "no temporary file is left";
+}
+
+TEST_F(ToneFilesTest, FullOrReadOnlyDiskKeepsTheOldFileAndTheToneUnsaved) {
+    Small_Disk disk(folder.filePath("disk"));
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const Bytes_ before = Bytes("F0 41 35 00 21 20 01 10 11 12 13 14 15 16 17 18 F7");
+    const QString file = disk.Path("old.syx");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before.data(), static_cast<qint64>(before.size()));
+    }
+    disk.Fill();
+    for (const bool read_only : {false, true}) {
+        if (read_only) ASSERT_TRUE(disk.Read_Only());
+        boxes.clear();
+        Tone_Saved = false;
+        Tone_File = file;
+        Save_SYX();
+        EXPECT_EQ(boxes.texts(),
+                  QStringList{read_only ? "Error 70: Permission denied" : "Error 61: Disk full"});
+        EXPECT_EQ(boxes.calls.at(0).style, Mb::Critical);
+        EXPECT_FALSE(Tone_Saved);
+        EXPECT_TRUE(Recent_Tone[0].isEmpty());
+        EXPECT_EQ(file_bytes(file), before);
+        EXPECT_EQ(QDir(disk.Path("")).entryList(QDir::Files), (QStringList{"filler", "old.syx"}));
+    }
 }

@@ -1,7 +1,9 @@
 #include "platform/profile.h"
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 QString read_all(const QString& path) {
@@ -51,4 +53,72 @@ TEST(Profile, CreatesTheFileAndRefusesAnUnwritablePlace) {
     ASSERT_TRUE(Profile_Write("Main Window", "Left", "0", ini));
     EXPECT_EQ(read_all(ini), "[Main Window]\r\nLeft=0\r\n");
     EXPECT_FALSE(Profile_Write("A", "b", "c", dir.filePath("no/such/folder/x.ini")));
+}
+
+TEST(Profile, LinesNotChangedKeepTheirBytesWhateverTheirEncoding) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("Q.INI");
+    const auto write_bytes = [&ini](const QByteArray& bytes) {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    const auto bytes = [&ini] {
+        QFile f(ini);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    // Latin-1 in a section not ours, mixed line breaks, no break at the end.
+    write_bytes("; kept\n[Kl\xe4nge]\nName=Gr\xfc\xdf\n\n[MIDI]\nChannel = 1\r\nOutput=Out\n"
+                "[Other]\nx=\xff\xfe");
+    Profile p(ini);
+    ASSERT_EQ(p.state(), Profile::State::Read);
+    EXPECT_EQ(p.Read("midi", "CHANNEL", "x"), "1");
+    EXPECT_TRUE(p.Write("MIDI", "Channel", "9"));
+    EXPECT_TRUE(p.Write("MIDI", "Output", "Out")); // as it was: the line is not touched
+    EXPECT_TRUE(p.Write("MIDI", "Autosend", "0"));
+    EXPECT_TRUE(p.Write("MIDI", "Autosend", "1")); // the last value counts
+    EXPECT_TRUE(p.Write("Recent Files", "Tone1", "/a"));
+    EXPECT_EQ(p.Read("MIDI", "Autosend", "x"), "1");
+    EXPECT_EQ(p.Save(), 0);
+    EXPECT_EQ(bytes(), QByteArray("; kept\n[Kl\xe4nge]\nName=Gr\xfc\xdf\n\n[MIDI]\nChannel=9\r\n"
+                                  "Output=Out\nAutosend=1\n[Other]\nx=\xff\xfe\n\n"
+                                  "[Recent Files]\nTone1=/a\n"));
+
+    // A binary file gains only the lines written.
+    QByteArray blob(200 * 1024, '\0');
+    std::uint32_t r = 1;
+    for (char& c : blob) c = static_cast<char>((r = r * 1103515245u + 12345u) >> 24);
+    write_bytes(blob);
+    ASSERT_TRUE(Profile_Write("MIDI", "Channel", "9", ini));
+    const QByteArray after = bytes();
+    EXPECT_TRUE(after.startsWith(blob));
+    EXPECT_LE(after.size(), blob.size() + 24);
+    EXPECT_EQ(Profile_Read("MIDI", "Channel", "x", ini), "9");
+}
+
+TEST(Profile, LineBreaksAndFilesThatCannotBeReadAreNeverWritten) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("Q.INI");
+    write_all(ini, "[Recent Files]\r\nTone1=/a.syx\r\n");
+    for (const QString& value : {QString("x\n[MIDI]\nChannel=9\n.syx"), QString("x\r.syx")})
+        EXPECT_FALSE(Profile_Write("Recent Files", "Tone1", value, ini));
+    EXPECT_FALSE(Profile_Write("MIDI\n", "Channel", "9", ini));
+    EXPECT_EQ(read_all(ini), "[Recent Files]\r\nTone1=/a.syx\r\n");
+
+    // A pipe is not waited on and not replaced; nor is a file of absurd size.
+    const QString pipe = dir.filePath("pipe.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    const QString huge = dir.filePath("huge.ini");
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(Profile_Max_Size + 1)); // sparse: takes no room
+    }
+    for (const QString& file : {pipe, huge}) {
+        EXPECT_EQ(Profile(file).state(), Profile::State::Unreadable);
+        EXPECT_EQ(Profile_Read("MIDI", "Channel", "dflt", file), "dflt");
+        EXPECT_FALSE(Profile_Write("MIDI", "Channel", "9", file));
+    }
+    EXPECT_FALSE(QFileInfo(pipe).isFile());
+    EXPECT_EQ(QFileInfo(huge).size(), Profile_Max_Size + 1);
 }

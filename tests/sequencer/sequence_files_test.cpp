@@ -1,8 +1,12 @@
+#include "platform/file_io.h"
 #include "seq_support.h"
+#include "support/small_disk.h"
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QScrollBar>
+#include <cerrno>
+#include <sys/stat.h>
 
 class SeqFiles : public SeqTest {};
 
@@ -96,10 +100,17 @@ TEST_F(SeqFiles, LengthRules) {
     QDir(folder.path()).mkdir("dir.seq");
     Load_SEQ(Path("dir.seq"), "Open");
     Load_SEQ(Path("missing.seq"), "Soundcheck");
-    EXPECT_EQ(boxes.texts(),
-              (QStringList{"Wrong SEQUENCE format!", "File not found: " + Path("dir.seq"),
-                           "File not found: " + Path("missing.seq")}));
+    // A pipe or a device is refused unopened: opening a pipe waits for a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.seq")).constData(), 0644), 0);
+    Load_SEQ(Path("pipe.seq"), "Open");
+    Load_SEQ("/dev/zero", "Soundcheck");
+    EXPECT_EQ(
+        boxes.texts(),
+        (QStringList{"Wrong SEQUENCE format!", "File not found: " + Path("dir.seq"),
+                     "File not found: " + Path("missing.seq"), "Error 75: Path/File access error",
+                     "Error 75: Path/File access error"}));
     EXPECT_EQ(boxes.calls[2].style, Mb::OkOnly);
+    EXPECT_EQ(boxes.calls[3].style, Mb::OkOnly | Mb::Critical);
     EXPECT_EQ(Seq_BPM, 40);
 }
 
@@ -253,6 +264,45 @@ TEST_F(SeqFiles, FailedSaveKeepsTheOldFileAndSaysSo) {
     Quorlen::get().Menu_File_Seq_Save_Click();
     EXPECT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(Seq_Saved, 0);
+
+    // Writes that fail half-way.
+    Seq_File = Path("keep.seq");
+    for (const auto& [error, text] :
+         {std::pair{ENOSPC, "Disk full"}, std::pair{EROFS, "Permission denied"}}) {
+        boxes.clear();
+        Set_Write_Fault(error);
+        Quorlen::get().Menu_File_Seq_Save_Click();
+        Set_Write_Fault(0);
+        EXPECT_EQ(boxes.texts(), QStringList{Path("keep.seq") + " : " + text});
+        EXPECT_EQ(Seq_Saved, 0);
+    }
+    EXPECT_EQ(Read("keep.seq"), Image(30, 48));
+
+    // A real full disk, then a read-only one.
+    Small_Disk disk(Path("disk"));
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString kept = disk.Path("keep.seq");
+    {
+        QFile f(kept);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(Image(30, 48));
+    }
+    disk.Fill();
+    for (const bool read_only : {false, true}) {
+        if (read_only) ASSERT_TRUE(disk.Read_Only());
+        boxes.clear();
+        EXPECT_FALSE(Save_SEQ(kept));
+        EXPECT_EQ(boxes.texts(),
+                  QStringList{kept + (read_only ? " : Permission denied" : " : Disk full")});
+        EXPECT_EQ(Seq_Saved, 0);
+        EXPECT_EQ(Seq_File, Path("keep.seq"));
+        QFile f(kept);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), Image(30, 48));
+        QStringList left = QDir(disk.Path("")).entryList(QDir::Files);
+        left.sort();
+        EXPECT_EQ(left, (QStringList{"filler", "keep.seq"}));
+    }
 }
 
 TEST_F(SeqFiles, NewClearsTheSequenceAndTheTempoShown) {
