@@ -229,15 +229,28 @@ void Save_Settings() {
     // the stored file with values it never read.
     if (!Settings_Loaded || INI_File.isEmpty()) return;
 
-    // The file is read once and replaced in one step: an exit cut short
-    // leaves the old file whole, and a file that cannot be replaced, or was
-    // not read, is reported, never lost or emptied.
-    Profile file(INI_File);
-    g_profile = &file;
-    write_all();
+    {
+        INI_Batch batch;
+        write_all();
+    }
+    Do_Events();
+}
+
+// The file is read once and replaced in one step: an exit cut short leaves
+// the old file whole, and a file that cannot be replaced, or was not read, is
+// reported, never lost or emptied.
+INI_Batch::INI_Batch() {
+    if (g_profile || INI_File.isEmpty()) return; // inside another batch: that one writes
+    file_ = new Profile(INI_File);
+    g_profile = file_;
+}
+
+INI_Batch::~INI_Batch() {
+    if (!file_) return;
     g_profile = nullptr;
-    if (file.Save() != 0)
+    const int error = file_->Save();
+    delete file_;
+    if (error != 0)
         Msg_Box("The settings could not be saved to " + INI_File + ".",
                 Mb::OkOnly | Mb::Exclamation);
-    Do_Events();
 }

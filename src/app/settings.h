@@ -9,6 +9,19 @@ extern QString INI_File;
 QString INI_Read(const QString& section, const QString& key, const QString& def);
 void INI_Write(const QString& section, const QString& key, QString value);
 
+// Key writes made while one is alive read the file once and replace it once,
+// at its end; a file that cannot be replaced is reported then.
+class INI_Batch {
+  public:
+    INI_Batch();
+    ~INI_Batch();
+    INI_Batch(const INI_Batch&) = delete;
+    INI_Batch& operator=(const INI_Batch&) = delete;
+
+  private:
+    class Profile* file_ = nullptr;
+};
+
 void Load_Settings();
 void Save_Settings();
 // True once Load_Settings has run: only read settings may be written back.

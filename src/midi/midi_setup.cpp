@@ -200,13 +200,16 @@ void MIDI_Setup::closeEvent(QCloseEvent* event) {
 }
 
 void MIDI_Setup::Form_QueryUnload() {
-    INI_Write("MIDI", "Autosend", QString::number(AutoSend_On));
-    INI_Write("MIDI", "Channel", QString::number(MIDI_Channel));
-    INI_Write("MIDI", "Control Channel", "[Not used]");
-    if (Input_Devices->currentIndex() >= 0)
-        INI_Write("MIDI", "Input", Input_Devices->currentText());
-    if (Output_Devices->currentIndex() >= 0)
-        INI_Write("MIDI", "Output", Output_Devices->currentText());
+    {
+        INI_Batch batch;
+        INI_Write("MIDI", "Autosend", QString::number(AutoSend_On));
+        INI_Write("MIDI", "Channel", QString::number(MIDI_Channel));
+        INI_Write("MIDI", "Control Channel", "[Not used]");
+        if (Input_Devices->currentIndex() >= 0)
+            INI_Write("MIDI", "Input", Input_Devices->currentText());
+        if (Output_Devices->currentIndex() >= 0)
+            INI_Write("MIDI", "Output", Output_Devices->currentText());
+    }
     Seq_Status = 0x90 + MIDI_Channel - 1;
     Set_Synth();
     Dlg_End();

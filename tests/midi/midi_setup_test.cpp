@@ -3,12 +3,14 @@
 #include "midi/midi_port.h"
 #include "midi/midi_setup.h"
 #include "midi/sysex.h"
+#include "platform/file_io.h"
 #include "support/fixture.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <cerrno>
 
 namespace {
 class SetupTest : public ProgramTest {
@@ -104,6 +106,19 @@ TEST_F(SetupTest, EscapeAndCloseBoxKeepTheDeviceButStoreTheNameForNextStart) {
             << ini.toStdString();
         EXPECT_TRUE(ini.contains("Channel=3", Qt::CaseInsensitive));
     }
+
+    // The keys go in one write: when it fails the file stays as it was and
+    // the user hears of it once.
+    const QString before = Settings_Text();
+    Set_Write_Fault(ENOSPC);
+    MIDI_Setup& d = Open();
+    d.Channel->setCurrentIndex(4);
+    QTest::keyClick(d.Channel, Qt::Key_Escape);
+    Settle();
+    Set_Write_Fault(0);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_TRUE(boxes.calls[0].text.startsWith("The settings could not be saved to "));
+    EXPECT_EQ(Settings_Text(), before);
 }
 
 TEST_F(SetupTest, PickingASynthesizerSwitchesAtOnceAndOkRemindsOfItsSteps) {
