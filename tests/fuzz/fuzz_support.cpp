@@ -48,9 +48,12 @@ void Fuzz_Setup() {
     static char name[] = "quorlen-fuzz";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
-    // A folder in memory where there is one: saves sync to disk.
+    // The run's own temporary folder when it gives one, else one in memory:
+    // saves sync to disk.
     const QString shm = "/dev/shm";
-    const QString base = QFileInfo(shm).isWritable() ? shm : QDir::tempPath();
+    const QString base = !qEnvironmentVariableIsEmpty("TMPDIR") ? QDir::tempPath()
+                         : QFileInfo(shm).isWritable()          ? shm
+                                                                : QDir::tempPath();
     g_folder = new QTemporaryDir(base + "/quorlen-fuzz-XXXXXX");
     if (!g_folder->isValid()) Fuzz_Fail("temporary folder", base.toStdString());
     std::atexit([] { delete g_folder; });
