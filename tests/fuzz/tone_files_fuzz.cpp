@@ -79,6 +79,31 @@ void round_trip(const char* synth, const char* mode, std::uint32_t h) {
     FUZZ_CHECK(back == loaded, where + "loaded " + describe(loaded) + "\n    reloaded " +
                                    describe(back) + "\n    from " + Fuzz_Hex(image));
 }
+// Where the bytes of a file in the writer's own layout go.
+void check_taken(const char* synth, const char* mode, const std::uint8_t* d, std::size_t n) {
+    const std::string where = std::string(synth) + ", " + mode + ": ";
+    if (Synth_Is(synth, "Alpha Juno")) {
+        // Any 57 bytes that end in F7, whatever their header.
+        const bool good = n == 57 && d[56] == 0xF7;
+        FUZZ_CHECK((SYX_Tone_Found == 255) == good,
+                   where + "taken " + std::to_string(SYX_Tone_Found == 255));
+        if (good)
+            FUZZ_CHECK(std::equal(Juno_Tone.begin(), Juno_Tone.end(), d + 7),
+                       where + describe(state_now()));
+        return;
+    }
+    auto header = [d](std::size_t at, std::uint8_t op, std::uint8_t level) {
+        return d[at] == 0xF0 && d[at + 1] == 0x41 && d[at + 2] == op && d[at + 4] == 0x21 &&
+               d[at + 5] == level && d[at + 6] == 0x01;
+    };
+    if (n != 89 || !header(0, 0x35, 0x20) || !header(67, 0x36, 0x30)) return;
+    // The tone, then the second byte of each patch pair; one tone, no question.
+    FUZZ_CHECK(SYX_Tone_Found == 255 && Fuzz_Boxes().calls.empty() &&
+                   std::equal(Tone_Data.begin(), Tone_Data.end(), d + 7),
+               where + describe(state_now()));
+    for (std::size_t i = 0; i < 7; ++i)
+        FUZZ_CHECK(Patch_Data[i] == d[75 + 2 * i], where + describe(state_now()));
+}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -103,6 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             clear_tone(0xAA);
             Fuzz_Boxes_Reset(h >> 8);
             Load_SYX(in, mode);
+            check_taken(synth, mode, data, size);
             if (SYX_Tone_Found == 255) round_trip(synth, mode, h);
         }
     }
