@@ -80,6 +80,10 @@ FakeMidiHost& Fuzz_Midi() {
     return *g_midi;
 }
 
+void Fuzz_Input_Done() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 QString Fuzz_Folder() {
     return g_folder->path();
 }

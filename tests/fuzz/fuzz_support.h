@@ -18,6 +18,9 @@ void Fuzz_Setup();
 void Fuzz_Start_Program(const QByteArray& settings);
 FakeMidiHost& Fuzz_Midi();
 
+// Ends an input as the event loop would: windows closed during it are deleted.
+void Fuzz_Input_Done();
+
 QString Fuzz_Folder();
 QString Fuzz_Path(const QString& name);
 void Fuzz_Write_File(const QString& path, const QByteArray& bytes);

@@ -32,6 +32,8 @@ bool usable_name(const QString& name) {
 // Values are written trimmed, on one line. A value in quotes reads back
 // without them, as the format has it.
 QString usable_value(QString v) {
+    // A slice may split a surrogate pair; the program's text never does.
+    v = QString::fromUtf8(v.toUtf8());
     v.remove('\r').remove('\n').remove(QChar(0));
     v = v.trimmed();
     while (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.chopped(1).trimmed();

@@ -109,5 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(loaded.bpm >= 1 && loaded.bpm <= 120, where + describe(loaded));
         round_trip(where);
     }
+    Fuzz_Input_Done();
     return 0;
 }

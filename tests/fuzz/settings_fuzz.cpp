@@ -148,5 +148,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   without_place(again) == without_place(saved)),
                "first exit wrote\n" + saved.toStdString() + "\n    next exit wrote\n" +
                    again.toStdString());
+    Fuzz_Input_Done();
     return 0;
 }

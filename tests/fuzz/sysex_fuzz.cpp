@@ -162,5 +162,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text_conversion(in);
     headers_and_images(in);
     receive(in);
+    Fuzz_Input_Done();
     return 0;
 }

@@ -132,5 +132,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (SYX_Tone_Found == 255) round_trip(synth, mode, h);
         }
     }
+    Fuzz_Input_Done();
     return 0;
 }
