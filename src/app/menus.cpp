@@ -126,7 +126,10 @@ void Quorlen::Build_Menus() {
     const std::pair<QAction*, void (Quorlen::*)()> checked[] = {
         {Menu_MIDI_Seq_Load, &Quorlen::Menu_MIDI_Seq_Load_Click},
         {Menu_Windows_SavePos, &Quorlen::Menu_Windows_SavePos_Click}};
-    for (auto [a, handler] : checked) {
+    for (const auto& entry : checked) {
+        // Named copies: clang 14 cannot capture structured bindings.
+        QAction* a = entry.first;
+        auto handler = entry.second;
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, a, handler](bool on) {
             a->setChecked(!on);

@@ -63,7 +63,10 @@ void File_Dlg::Connect_Preview_Panels() {
             &File_Dlg::FD_SYX_SoundCheck_Velocity_List_Click);
     const std::pair<Picture_Button*, Picture_Button*> panels[] = {
         {FD_SYX_Button_Start, FD_SYX_Button_Stop}, {FD_SEQ_Button_Start, FD_SEQ_Button_Stop}};
-    for (auto [start, stop] : panels) {
+    for (const auto& panel : panels) {
+        // Named copies: clang 14 cannot capture structured bindings.
+        Picture_Button* start = panel.first;
+        Picture_Button* stop = panel.second;
         connect(start, &Picture_Box::Mouse_Down, this, [start] { Btn_Down(*start); });
         connect(start, &Picture_Box::Click, this, [this, start] { FD_Button_Start_Click(start); });
         connect(stop, &Picture_Box::Mouse_Down, this, [stop] { Btn_Down(*stop); });

@@ -3,6 +3,7 @@
 // message box recorder and a program folder of its own.
 #include "platform/msgbox.h"
 #include "support/fake_midi_host.h"
+#include "support/reset.h"
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -42,6 +43,3 @@ class ProgramTest : public ::testing::Test {
     MsgBoxRecorder boxes;
     QStringList sounds;
 };
-
-// Puts every program-wide value back to its start value and closes every window.
-void Reset_Program();
