@@ -8,13 +8,14 @@
 #include <QStringList>
 
 namespace {
-// The file's lines without their ends (LF, or CR LF).
+// The file's lines without their ends (LF, or CR LF). A CR that ends the
+// file counts as the last line's end: a line written after it completes it.
 QList<QByteArray> lines_of(const QByteArray& file) {
     QList<QByteArray> lines = file.split('\n');
     const QByteArray unended = lines.takeLast();
+    if (!unended.isEmpty()) lines << unended;
     for (QByteArray& line : lines)
         if (line.endsWith('\r')) line.chop(1);
-    if (!unended.isEmpty()) lines << unended;
     return lines;
 }
 
