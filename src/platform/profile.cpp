@@ -169,7 +169,7 @@ int Profile::Save() const {
             QByteArray bytes = line;
             // The section's last line ends the file without a line break.
             if (at == data_.size() && !data_.isEmpty() && !data_.endsWith('\n'))
-                bytes.prepend(line_break_);
+                bytes.prepend(unended_break(data_));
             edits.push_back({at, 0, bytes});
             continue;
         }
@@ -196,7 +196,7 @@ int Profile::Save() const {
     out.append(data_.constData() + from, data_.size() - from);
     for (const QString& s : new_sections) {
         if (!out.isEmpty()) {
-            if (!out.endsWith('\n')) out += line_break_;
+            if (!out.endsWith('\n')) out += unended_break(out);
             // A blank line before a new section, unless the file ends in one.
             const qsizetype last = out.lastIndexOf('\n', out.size() - 2) + 1;
             if (!out.mid(last).trimmed().isEmpty()) out += line_break_;

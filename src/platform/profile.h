@@ -42,6 +42,11 @@ class Profile {
         QByteArray value;
     };
     void Parse();
+    // What ends a last line that has no line break: a CR there already
+    // begins one.
+    QByteArray unended_break(const QByteArray& data) const {
+        return data.endsWith('\r') ? QByteArray("\n") : line_break_;
+    }
     // The key's first line; only the sections asked for are ever indexed.
     const Key_Line* Find(const QByteArray& section, const QByteArray& key) const;
 

@@ -94,6 +94,18 @@ TEST(Profile, LinesNotChangedKeepTheirBytesWhateverTheirEncoding) {
     EXPECT_TRUE(after.startsWith(blob));
     EXPECT_LE(after.size(), blob.size() + 24);
     EXPECT_EQ(Profile_Read("MIDI", "Channel", "x", ini), "9");
+
+    // A file cut after the CR of its last CR LF gets only the LF: the
+    // line keeps its bytes and no empty line appears.
+    for (const char* last : {"[MIDI]\r\nOutput=Out\r", "[MIDI]\nOutput=Out\r"}) {
+        write_bytes(last);
+        ASSERT_TRUE(Profile_Write("MIDI", "Channel", "9", ini));
+        ASSERT_TRUE(Profile_Write("Recent Files", "Tone1", "/a", ini));
+        const QByteArray br = QByteArray(last).contains("\r\n") ? "\r\n" : "\n";
+        EXPECT_EQ(bytes(), last + ("\n"
+                                   "Channel=9" +
+                                   br + br + "[Recent Files]" + br + "Tone1=/a" + br));
+    }
 }
 
 TEST(Profile, LineBreaksAndFilesThatCannotBeReadAreNeverWritten) {
