@@ -251,22 +251,30 @@ int Tune_Semi_To_Value(int semitones) {
 
 // ---- Positions ----------------------------------------------------------------
 
+int Fader_Top(int bottom, int value) {
+    return bottom - value * Fader_Travel / 127;
+}
+
+int Quarter_Top(int bottom, int value) {
+    return bottom - (value / 32) * Lever_Step;
+}
+
 namespace {
-int quarter_top(int v, int top0, int top3) {
-    if (v > 127 || v < 0) return 0;
-    const int step = (top0 - top3) / 3;
-    return top0 - (v / 32) * step;
+int quarter_pos(int v, int bottom) {
+    return v > 127 || v < 0 ? 0 : Quarter_Top(bottom, v);
+}
+
+int tone_lever_pos(int p, int bottom) {
+    return p < 0 || p > 58 ? 0 : quarter_pos(Tone_Data[p], bottom);
 }
 } // namespace
 
 int Switch_Pos_A(int p) {
-    if (p < 0 || p > 58) return 0;
-    return quarter_top(Tone_Data[p], 62, 32);
+    return tone_lever_pos(p, Lever_Row_A);
 }
 
 int Switch_Pos_B(int p) {
-    if (p < 0 || p > 58) return 0;
-    return quarter_top(Tone_Data[p], 308, 278);
+    return tone_lever_pos(p, Lever_Row_B);
 }
 
 int Slider_Pos(int p) {
@@ -305,7 +313,7 @@ int Slider_Pos(int p) {
         base = 0;
     }
     if (p < 0 || p > 58) return base;
-    return base - (Tone_Data[p] * 80) / 127;
+    return Fader_Top(base, Tone_Data[p]);
 }
 
 int Patch_Switch_Pos(int i) {
@@ -313,10 +321,10 @@ int Patch_Switch_Pos(int i) {
     const int v = Patch_Data[i];
     switch (i) {
     case 0:
-        return quarter_top(v, 58, 28);
+        return quarter_pos(v, 58);
     case 1:
     case 5:
-        return 108 - (v * 80) / 127;
+        return Fader_Top(108, v);
     case 2:
         return v <= 63 ? 143 : 133;
     case 3: {

@@ -114,7 +114,18 @@ int Knob_Val_PM50(int value); // 0..127 to -50..+50
 int Knob_Val_PM12(int value); // 0..127 to -12..+12 semitones
 int Tune_Semi_To_Value(int semitones);
 
-// Lever and fader cap tops for the JX-8P tone bytes.
+// Where a cap stands on its travel, for painting and for every redraw. A
+// fader's cap climbs Fader_Travel pixels from the bottom of its travel over
+// 0..127; a lever's climbs Lever_Step pixels a position.
+constexpr int Fader_Travel = 80;
+constexpr int Lever_Step = 10;
+int Fader_Top(int bottom, int value);
+// A lever that takes its value in quarters of 32: a position for each.
+int Quarter_Top(int bottom, int value);
+
+// The bottoms of the JX-8P editor's upper and lower rows of levers.
+constexpr int Lever_Row_A = 62, Lever_Row_B = 308;
+// Lever and fader cap tops for the JX-8P tone bytes; a lever byte above 127 gives 0.
 int Switch_Pos_A(int param);
 int Switch_Pos_B(int param);
 int Slider_Pos(int param);

@@ -142,7 +142,7 @@ TEST_F(JunoTest, ReversedLeversRunTheOtherWayHomeAndEndAndMaxima) {
         const int p = ej().Spec_Of(c).param;
         key(c, Qt::Key_End);
         EXPECT_EQ(Juno_Tone[p], 3) << name;
-        EXPECT_EQ(c->Top(), ej().Spec_Of(c).a + 30) << name;
+        EXPECT_EQ(c->Top(), ej().Spec_Of(c).travel_top + 30) << name;
         key(c, Qt::Key_Home);
         EXPECT_EQ(Juno_Tone[p], 0) << name;
     }
