@@ -223,9 +223,7 @@ void Editor::Tone_Param_Set(int p, int value) {
 }
 
 void Editor::Tone_Param_Send(int p) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
-    SysEx_Text = Param_Msg_Text(Hdr_Tone_IPR, static_cast<unsigned>(p), Tone_Data[p]);
-    MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+    Param_Send(Hdr_Tone_IPR, static_cast<unsigned>(p), Tone_Data[p]);
 }
 
 // ---- Key rules ------------------------------------------------------------------------

@@ -207,10 +207,7 @@ void Editor_Juno::Tone_Param_Set(int p, int value) {
 }
 
 void Editor_Juno::Tone_Param_Send(int p) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
-    const std::string last = SysEx_Text;
-    SysEx_Text = Param_Msg_Text(Hdr_Tone_IPR, static_cast<unsigned>(p), Juno_Tone[p]);
-    if (SysEx_Text != last) MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+    Param_Send(Hdr_Tone_IPR, static_cast<unsigned>(p), Juno_Tone[p], Repeats::Skip);
 }
 
 // ---- Redraw of one control -------------------------------------------------------------------

@@ -207,12 +207,7 @@ void Patch::Patch_Param_Set(int p, int v) {
 }
 
 void Patch::Patch_Param_Send(int p) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
-    // Always the JX-8P format, whatever synthesizer is chosen.
-    const std::string hdr =
-        "F0 41 36 " + Hex(static_cast<unsigned>(MIDI_Channel - 1) & 0xF) + " 21 30 01 ";
-    SysEx_Text = Param_Msg_Text(hdr, static_cast<unsigned>(p), Patch_Data[p]);
-    MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+    Param_Send(Patch_Param_Hdr(), static_cast<unsigned>(p), Patch_Data[p]);
 }
 
 // ---- Faders ----------------------------------------------------------------------------------
