@@ -170,25 +170,24 @@ TEST_F(JunoTest, FaderKeysAtTheLimitShowAndSendOnlyAChange) {
     Pic_Control* freq = jc("VCF_Freq");
     focus(freq);
     Juno_Tone[16] = 120;
-    key(freq, Qt::Key_PageUp);
-    EXPECT_EQ(Juno_Tone[16], 127);
-    EXPECT_EQ(juno_name(), "127");
-    EXPECT_EQ(freq->Top(), 166);
-    Quorlen::get().Timer_Display->stop();
-    key(freq, Qt::Key_Up);
-    EXPECT_EQ(Juno_Tone[16], 127);
-    EXPECT_EQ(juno_name(), "127");
-    EXPECT_TRUE(Quorlen::get().Timer_Display->isActive());
-    key(freq, Qt::Key_PageDown);
-    key(freq, Qt::Key_End);
-    key(freq, Qt::Key_Down);
-    pad(freq, Qt::Key_Plus);
-    key(freq, Qt::Key_Home);
-    pad(freq, Qt::Key_Minus);
-    EXPECT_EQ(Juno_Tone[16], 126);
-    const std::vector<std::string> want{juno_msg(16, 127), juno_msg(16, 111), juno_msg(16, 0),
-                                        juno_msg(16, 1),   juno_msg(16, 127), juno_msg(16, 126)};
-    EXPECT_EQ(midi.take_sent(), want);
+    // Up at 127 and Down at 0 show the value again but send nothing new.
+    for (Key_Row r : {Key_Row{Qt::Key_PageUp, false, 127, "127"},
+                      {Qt::Key_Up, false, 127, "127", false},
+                      {Qt::Key_PageDown, false, 111, "111"},
+                      {Qt::Key_End, false, 0, "0"},
+                      {Qt::Key_Down, false, 0, "0", false},
+                      {Qt::Key_Plus, true, 1, "1"},
+                      {Qt::Key_Home, false, 127, "127"},
+                      {Qt::Key_Minus, true, 126, "126"}}) {
+        Quorlen::get().Timer_Display->stop();
+        key(freq, r);
+        EXPECT_EQ(Juno_Tone[16], r.byte) << r.key;
+        EXPECT_EQ(juno_name(), r.shown) << r.key;
+        EXPECT_TRUE(Quorlen::get().Timer_Display->isActive()) << r.key;
+        EXPECT_EQ(freq->Top(), 246 - r.byte * 80 / 127) << r.key;
+        const auto sent = r.sent ? std::vector{juno_msg(16, r.byte)} : std::vector<std::string>{};
+        EXPECT_EQ(midi.take_sent(), sent) << r.key;
+    }
     EXPECT_FALSE(Tone_Saved);
 
     // The example of the message layout: byte 16 at 100 on channel 1.

@@ -6,29 +6,21 @@ TEST_F(EditorTest, FaderKeysStepClampShowAndSendEveryPress) {
     Pic_Control* cut = ctl("VCF_CutoffF");
     focus(cut);
     Tone_Data[34] = 120;
-    key(cut, Qt::Key_PageUp);
-    EXPECT_EQ(Tone_Data[34], 127);
-    EXPECT_EQ(name_text(), "99");
-    EXPECT_EQ(cut->Top(), 112 - 80);
-    key(cut, Qt::Key_Up); // at the limit: the same value goes out again
-    key(cut, Qt::Key_PageDown);
-    EXPECT_EQ(Tone_Data[34], 111);
-    key(cut, Qt::Key_End);
-    key(cut, Qt::Key_Down); // 0 stays 0 and is still sent
-    EXPECT_EQ(Tone_Data[34], 0);
-    EXPECT_EQ(name_text(), "0");
-    EXPECT_EQ(cut->Top(), 112);
-    pad(cut, Qt::Key_Plus);
-    EXPECT_EQ(Tone_Data[34], 1);
-    EXPECT_EQ(name_text(), "0");
-    key(cut, Qt::Key_Home);
-    pad(cut, Qt::Key_Minus);
-    EXPECT_EQ(Tone_Data[34], 126);
-    EXPECT_EQ(name_text(), "98");
-    const std::vector<std::string> want{param_msg(34, 127), param_msg(34, 127), param_msg(34, 111),
-                                        param_msg(34, 0),   param_msg(34, 0),   param_msg(34, 1),
-                                        param_msg(34, 127), param_msg(34, 126)};
-    EXPECT_EQ(midi.take_sent(), want);
+    // At a limit the same value goes out again: Up at 127, Down at 0.
+    for (Key_Row r : {Key_Row{Qt::Key_PageUp, false, 127, "99"},
+                      {Qt::Key_Up, false, 127, "99"},
+                      {Qt::Key_PageDown, false, 111, "86"},
+                      {Qt::Key_End, false, 0, "0"},
+                      {Qt::Key_Down, false, 0, "0"},
+                      {Qt::Key_Plus, true, 1, "0"},
+                      {Qt::Key_Home, false, 127, "99"},
+                      {Qt::Key_Minus, true, 126, "98"}}) {
+        key(cut, r);
+        EXPECT_EQ(Tone_Data[34], r.byte) << r.key;
+        EXPECT_EQ(name_text(), r.shown) << r.key;
+        EXPECT_EQ(cut->Top(), 112 - r.byte * 80 / 127) << r.key;
+        EXPECT_EQ(midi.take_sent(), std::vector{param_msg(34, r.byte)}) << r.key;
+    }
 
     // The main keyboard's + and - and other keys set nothing and send nothing.
     key(cut, Qt::Key_Plus);

@@ -42,6 +42,17 @@ class EditorTest : public ProgramTest {
         QTest::keyClick(w, k, m);
     }
     static void pad(QWidget* w, Qt::Key k) { QTest::keyClick(w, k, Qt::KeypadModifier); }
+    // One key of a table of keys: on the keypad where `keypad`.
+    struct Key_Row {
+        Qt::Key key;
+        bool keypad;
+        int byte;          // the byte it leaves
+        const char* shown; // the readout then
+        bool sent = true;  // whether its message goes out
+    };
+    static void key(QWidget* w, const Key_Row& r) {
+        QTest::keyClick(w, r.key, r.keypad ? Qt::KeypadModifier : Qt::NoModifier);
+    }
     // A mouse move with the left button held, at x, y inside the control.
     static void drag_to(QWidget* w, double x, double y) {
         const QPointF local(x, y);

@@ -108,20 +108,19 @@ TEST_F(PatchTest, FaderKeysReSendOnEveryKeyAndShowTheScaledValue) {
     Pic_Control* porta = pw().Portamento_Time;
     focus(porta);
     Patch_Data[1] = 120;
-    key(porta, Qt::Key_PageUp);
-    EXPECT_EQ(Patch_Data[1], 127);
-    EXPECT_EQ(porta->Top(), 28);
-    EXPECT_EQ(name_text(), "99");
-    key(porta, Qt::Key_Up);   // at the limit: sent again
-    key(porta, Qt::Key_Left); // any key re-sends
-    key(porta, Qt::Key_PageDown);
-    key(porta, Qt::Key_End);
-    key(porta, Qt::Key_Down);
-    EXPECT_EQ(Patch_Data[1], 0);
-    EXPECT_EQ(porta->Top(), 108);
-    const std::vector<std::string> want{patch_msg(1, 127), patch_msg(1, 127), patch_msg(1, 127),
-                                        patch_msg(1, 117), patch_msg(1, 0),   patch_msg(1, 0)};
-    EXPECT_EQ(midi.take_sent(), want);
+    // Pages are 10; a key at the limit, or of no meaning (Left), sends the value again.
+    for (Key_Row r : {Key_Row{Qt::Key_PageUp, false, 127, "99"},
+                      {Qt::Key_Up, false, 127, "99"},
+                      {Qt::Key_Left, false, 127, "99"},
+                      {Qt::Key_PageDown, false, 117, "91"},
+                      {Qt::Key_End, false, 0, "0"},
+                      {Qt::Key_Down, false, 0, "0"}}) {
+        key(porta, r);
+        EXPECT_EQ(Patch_Data[1], r.byte) << r.key;
+        EXPECT_EQ(name_text(), r.shown) << r.key;
+        EXPECT_EQ(porta->Top(), 108 - r.byte * 80 / 127) << r.key;
+        EXPECT_EQ(midi.take_sent(), std::vector{patch_msg(1, r.byte)}) << r.key;
+    }
     EXPECT_FALSE(Tone_Saved);
 
     // A press re-applies the value; a drag moves it by the pointer's height.
