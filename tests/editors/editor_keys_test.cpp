@@ -191,6 +191,9 @@ TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
     EXPECT_EQ(Tone_Data[58], 63);
     EXPECT_EQ(mode->Top(), 162);
     EXPECT_EQ(midi.take_sent(), (std::vector<std::string>{param_msg(58, 127), param_msg(58, 63)}));
+    Tone_Data[58] = 64; // the first byte that is on
+    Editor_Redraw();
+    EXPECT_EQ(mode->Top(), 152);
 }
 
 TEST_F(EditorTest, MouseDownReappliesFadersAndKnobsButNotLevers) {
