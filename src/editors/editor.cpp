@@ -118,6 +118,11 @@ const Tone_Control_Spec& spec_of(const Pic_Control* c) {
     return Tone_Controls[c->Index];
 }
 
+// A two-position lever: off at the bottom of its travel, on at the top.
+int toggle_top(const Tone_Control_Spec& s, int v) {
+    return v <= 63 ? s.travel_bottom : s.travel_top;
+}
+
 bool is_fader_byte(int p) {
     for (const Tone_Control_Spec& s : Tone_Controls)
         if (s.param == p) return s.kind == K::Fader;
@@ -218,25 +223,23 @@ void Editor::Tone_Param_Set(int p, int value) {
 }
 
 void Editor::Tone_Param_Send(int p) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
-    SysEx_Text = Param_Msg_Text(Hdr_Tone_IPR, static_cast<unsigned>(p), Tone_Data[p]);
-    MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+    Param_Send(Hdr_Tone_IPR, static_cast<unsigned>(p), Tone_Data[p]);
 }
 
 // ---- Key rules ------------------------------------------------------------------------
 
-void Editor::Slider_KeyStep(int a, int b, int p, int key) {
+void Editor::Slider_KeyStep(int top, int bottom, int p, int key) {
     Edit_Value = Tone_Data[p];
     if (Fader_Key_Step(Edit_Value, key)) Tone_Param_Set(p, static_cast<int>(Edit_Value));
-    Slider_Redraw(a, b, p);
+    Slider_Redraw(top, bottom, p);
 }
 
-void Editor::Switch_KeyStep(int a, int b, int p, int key) {
+void Editor::Switch_KeyStep(int top, int bottom, int p, int key) {
     int v = Tone_Data[p];
     const bool known = Lever_Key_Step(v, key);
     if ((p == 43 || p == 44) && v > 64) v = 64;
     if (known) Tone_Param_Set(p, v);
-    Switch_Redraw(a, b, p);
+    Switch_Redraw(top, bottom, p);
 }
 
 void Editor::Tune_Knob_Key(int p, int key) {
@@ -266,7 +269,7 @@ void Editor::Toggle_Key(int p, int key) {
     if (Toggle_Key_Flips(key)) {
         const int v = Tone_Data[p];
         Tone_Data[p] = static_cast<std::uint8_t>(v <= 63 ? v + 64 : v - 64);
-        if (Pic_Control* c = Param_Control(p)) c->Set_Top(Tone_Data[p] <= 63 ? 162 : 152);
+        if (Pic_Control* c = Param_Control(p)) c->Set_Top(toggle_top(spec_of(c), Tone_Data[p]));
     }
     Tone_Param_Send(p);
     Tone_Saved = false;
@@ -274,16 +277,16 @@ void Editor::Toggle_Key(int p, int key) {
 
 // ---- Drag rules ------------------------------------------------------------------------
 
-void Editor::Slider_Drag(int a, int b, int p, double y) {
+void Editor::Slider_Drag(int top, int bottom, int p, double y) {
     Edit_Value = std::clamp(Tone_Data[p] - y, 0.0, 127.0);
     Tone_Param_Set(p, static_cast<int>(Edit_Value));
-    Slider_Redraw(a, b, p);
+    Slider_Redraw(top, bottom, p);
 }
 
-void Editor::Switch_Drag(int a, int b, int p, double y) {
+void Editor::Switch_Drag(int top, int bottom, int p, double y) {
     const int v = std::clamp(Round_Even(Tone_Data[p] - y), 0, 127);
     Tone_Data[p] = static_cast<std::uint8_t>(v);
-    Switch_Redraw(a, b, p);
+    Switch_Redraw(top, bottom, p);
     if (Last_Param == p && std::abs(Last_Value - v) > 4) Tone_Param_Send(p);
     Tone_Saved = false;
     Last_Value = v;
@@ -305,19 +308,15 @@ void Editor::Fine_Knob_Drag(int p, double x) {
 
 // ---- Redraw of one control ---------------------------------------------------------------
 
-void Editor::Slider_Redraw(int, int b, int p) {
-    if (Pic_Control* c = Param_Control(p)) c->Set_Top(b - (Tone_Data[p] * 80) / 127);
+void Editor::Slider_Redraw(int, int bottom, int p) {
+    if (Pic_Control* c = Param_Control(p)) c->Set_Top(Fader_Top(bottom, Tone_Data[p]));
 }
 
-void Editor::Switch_Redraw(int a, int, int p) {
+void Editor::Switch_Redraw(int, int bottom, int p) {
     Pic_Control* c = Param_Control(p);
     if (!c) return;
-    const int v = Tone_Data[p];
-    if (p == 43 || p == 44)
-        // Every band shows at once, also the ones only a drag reaches.
-        c->Set_Top(v <= 31 ? a + 20 : v <= 63 ? a + 10 : a);
-    else
-        c->Set_Top(a + 30 - (std::min(v, 127) / 32) * 10);
+    // Every band shows at once, also the ones only a drag reaches.
+    c->Set_Top(Quarter_Top(bottom, std::min<int>(Tone_Data[p], p == 43 || p == 44 ? 64 : 127)));
 }
 
 // ---- Events of the panel controls -----------------------------------------------------------
@@ -326,11 +325,11 @@ void Editor::Control_KeyDown(Pic_Control* c, int key, int) {
     const Tone_Control_Spec& s = spec_of(c);
     switch (s.kind) {
     case K::Fader:
-        Slider_KeyStep(s.a, s.b, s.param, key);
+        Slider_KeyStep(s.travel_top, s.travel_bottom, s.param, key);
         break;
     case K::Lever4:
     case K::Lever3:
-        Switch_KeyStep(s.a, s.b, s.param, key);
+        Switch_KeyStep(s.travel_top, s.travel_bottom, s.param, key);
         break;
     case K::Knob_Tune:
         Tune_Knob_Key(s.param, key);
@@ -365,11 +364,11 @@ void Editor::Control_MouseMove(Pic_Control* c, int button, int, double x, double
     const Tone_Control_Spec& s = spec_of(c);
     switch (s.kind) {
     case K::Fader:
-        Slider_Drag(s.a, s.b, s.param, y);
+        Slider_Drag(s.travel_top, s.travel_bottom, s.param, y);
         break;
     case K::Lever4:
     case K::Lever3:
-        Switch_Drag(s.a, s.b, s.param, y);
+        Switch_Drag(s.travel_top, s.travel_bottom, s.param, y);
         break;
     case K::Knob_Tune:
         Tune_Knob_Drag(s.param, x);
@@ -404,15 +403,16 @@ void Editor_Controls_Redraw() {
             c->Set_Top(Slider_Pos(s.param));
             break;
         case K::Lever4:
-            c->Set_Top(s.a == 32    ? Switch_Pos_A(s.param)
-                       : s.a == 278 ? Switch_Pos_B(s.param)
-                                    : s.b - (v / 32) * 10);
+            // The two long rows keep their routines' rule for a byte above 127.
+            c->Set_Top(s.travel_bottom == Lever_Row_A   ? Switch_Pos_A(s.param)
+                       : s.travel_bottom == Lever_Row_B ? Switch_Pos_B(s.param)
+                                                        : Quarter_Top(s.travel_bottom, v));
             break;
         case K::Lever3:
-            c->Set_Top(v <= 31 ? s.b : v <= 63 ? s.b - 10 : s.b - 20);
+            c->Set_Top(Quarter_Top(s.travel_bottom, std::min(v, 64)));
             break;
         case K::Toggle:
-            c->Set_Top(v <= 63 ? 162 : 152);
+            c->Set_Top(toggle_top(s, v));
             break;
         default:
             break;

@@ -18,7 +18,7 @@ struct Tone_Control_Spec {
     int param;
     Ctl_Kind kind;
     const char* tag;
-    int a, b;                         // the coordinates the key, drag and redraw rules take
+    int travel_top, travel_bottom;    // the cap's highest top, and its top at value 0
     int left, top;                    // place at load (the bottom of the travel)
     int layout_left, layout_top;      // place the layout gives
     const char* label;                // printed on the panel
@@ -62,12 +62,12 @@ class Editor : public Mdi_Form, public Form<Editor>, public Control_Host, public
 
     void Tone_Param_Set(int p, int value);
     void Tone_Param_Send(int p);
-    void Slider_KeyStep(int a, int b, int p, int key);
-    void Switch_KeyStep(int a, int b, int p, int key);
-    void Slider_Drag(int a, int b, int p, double y);
-    void Switch_Drag(int a, int b, int p, double y);
-    void Slider_Redraw(int a, int b, int p);
-    void Switch_Redraw(int a, int b, int p);
+    void Slider_KeyStep(int top, int bottom, int p, int key);
+    void Switch_KeyStep(int top, int bottom, int p, int key);
+    void Slider_Drag(int top, int bottom, int p, double y);
+    void Switch_Drag(int top, int bottom, int p, double y);
+    void Slider_Redraw(int top, int bottom, int p);
+    void Switch_Redraw(int top, int bottom, int p);
     void Tune_Knob_Key(int p, int key);
     void Fine_Knob_Key(int p, int key);
     void Tune_Knob_Drag(int p, double x);

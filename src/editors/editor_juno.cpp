@@ -35,48 +35,48 @@ constexpr std::array<const char*, 13> bend{"0",     nullptr, nullptr, nullptr, n
 
 // Order of the whole-tone redraw, which is also the Tab order.
 const std::array<Juno_Control_Spec, 36> Juno_Controls{{
-    {"DCO_Range", &EJ::DCO_Range, 6, J::Lever, "bl", 29, 61, true, 3, 14, "RANGE", range},
+    {"DCO_Range", &EJ::DCO_Range, 6, J::Lever, "bl", 29, 59, true, 3, 14, "RANGE", range},
     {"DCO_LFO", &EJ::DCO_LFO, 11, J::Fader, "bm", 30, 110, false, 127, 124, "LFO", none},
     {"DCO_Env", &EJ::DCO_Env, 12, J::Fader, "bm", 30, 110, false, 127, 158, "ENV", none},
     {"DCO_After", &EJ::DCO_After, 13, J::Fader, "bm", 30, 110, false, 127, 192, "AFTER", none},
     {"DCO_PWM", &EJ::DCO_PWM, 14, J::Fader, "bm", 30, 110, false, 127, 436, "PW", none},
     {"DCO_PWMRate", &EJ::DCO_PWMRate, 15, J::Fader, "bm", 30, 110, false, 127, 486, "PWM RT", none},
-    {"DCO_EnvMode", &EJ::DCO_EnvMode, 0, J::Lever, "bl", 29, 61, true, 3, 66, "ENV MODE", envmode},
-    {"DCO_Pulse", &EJ::DCO_Pulse, 3, J::Lever, "bl", 27, 59, false, 3, 232, "PLS", digits4},
-    {"DCO_SawTooth", &EJ::DCO_SawTooth, 4, J::Lever, "bl", 28, 79, false, 5, 264, "SAW", digits6},
-    {"DCO_Sub", &EJ::DCO_Sub, 5, J::Lever, "bl", 28, 79, false, 5, 296, "SUB", digits6},
+    {"DCO_EnvMode", &EJ::DCO_EnvMode, 0, J::Lever, "bl", 29, 59, true, 3, 66, "ENV MODE", envmode},
+    {"DCO_Pulse", &EJ::DCO_Pulse, 3, J::Lever, "bl", 29, 59, false, 3, 232, "PLS", digits4},
+    {"DCO_SawTooth", &EJ::DCO_SawTooth, 4, J::Lever, "bl", 29, 79, false, 5, 264, "SAW", digits6},
+    {"DCO_Sub", &EJ::DCO_Sub, 5, J::Lever, "bl", 29, 79, false, 5, 296, "SUB", digits6},
     {"DCO_SubLevel", &EJ::DCO_SubLevel, 7, J::Lever, "bl", 80, 110, false, 3, 340, "SUB LVL",
      digits4},
     {"DCO_NoiseLevel", &EJ::DCO_NoiseLevel, 8, J::Lever, "bl", 80, 110, false, 3, 384, "NOISE",
      digits4},
-    {"LFO_DelayTime", &EJ::LFO_DelayTime, 25, J::Fader, "bm", 164, 246, false, 127, 486, "DELAY",
+    {"LFO_DelayTime", &EJ::LFO_DelayTime, 25, J::Fader, "bm", 166, 246, false, 127, 486, "DELAY",
      none},
-    {"LFO_Rate", &EJ::LFO_Rate, 24, J::Fader, "bm", 164, 246, false, 127, 440, "RATE", none},
-    {"VCF_HPF", &EJ::VCF_HPF, 9, J::Lever, "bl", 214, 246, false, 3, 12, "HPF", digits4},
-    {"VCF_Freq", &EJ::VCF_Freq, 16, J::Fader, "bm", 164, 246, false, 127, 44, "FREQ", none},
-    {"VCF_Res", &EJ::VCF_Res, 17, J::Fader, "bm", 164, 246, false, 127, 74, "RES", none},
-    {"VCF_LFO", &EJ::VCF_LFO, 18, J::Fader, "bm", 164, 246, false, 127, 186, "LFO", none},
-    {"VCF_ENV", &EJ::VCF_ENV, 19, J::Fader, "bm", 164, 246, false, 127, 156, "ENV", none},
-    {"VCF_EnvMode", &EJ::VCF_EnvMode, 1, J::Lever, "bl", 165, 197, true, 3, 104, "MODE", envmode},
-    {"VCF_Keyfollow", &EJ::VCF_Keyfollow, 20, J::Fader, "bm", 164, 246, false, 127, 216, "KEY",
+    {"LFO_Rate", &EJ::LFO_Rate, 24, J::Fader, "bm", 166, 246, false, 127, 440, "RATE", none},
+    {"VCF_HPF", &EJ::VCF_HPF, 9, J::Lever, "bl", 216, 246, false, 3, 12, "HPF", digits4},
+    {"VCF_Freq", &EJ::VCF_Freq, 16, J::Fader, "bm", 166, 246, false, 127, 44, "FREQ", none},
+    {"VCF_Res", &EJ::VCF_Res, 17, J::Fader, "bm", 166, 246, false, 127, 74, "RES", none},
+    {"VCF_LFO", &EJ::VCF_LFO, 18, J::Fader, "bm", 166, 246, false, 127, 186, "LFO", none},
+    {"VCF_ENV", &EJ::VCF_ENV, 19, J::Fader, "bm", 166, 246, false, 127, 156, "ENV", none},
+    {"VCF_EnvMode", &EJ::VCF_EnvMode, 1, J::Lever, "bl", 165, 195, true, 3, 104, "MODE", envmode},
+    {"VCF_Keyfollow", &EJ::VCF_Keyfollow, 20, J::Fader, "bm", 166, 246, false, 127, 216, "KEY",
      none},
-    {"VCF_After", &EJ::VCF_After, 21, J::Fader, "bm", 164, 246, false, 127, 246, "AFTER", none},
-    {"VCA_Level", &EJ::VCA_Level, 22, J::Fader, "bm", 164, 246, false, 127, 344, "LEVEL", none},
-    {"VCA_EnvMode", &EJ::VCA_EnvMode, 2, J::Lever, "bl", 165, 197, true, 3, 280, "MODE", vcamode},
-    {"VCA_After", &EJ::VCA_After, 23, J::Fader, "bm", 164, 246, false, 127, 382, "AFTER", none},
+    {"VCF_After", &EJ::VCF_After, 21, J::Fader, "bm", 166, 246, false, 127, 246, "AFTER", none},
+    {"VCA_Level", &EJ::VCA_Level, 22, J::Fader, "bm", 166, 246, false, 127, 344, "LEVEL", none},
+    {"VCA_EnvMode", &EJ::VCA_EnvMode, 2, J::Lever, "bl", 165, 195, true, 3, 280, "MODE", vcamode},
+    {"VCA_After", &EJ::VCA_After, 23, J::Fader, "bm", 166, 246, false, 127, 382, "AFTER", none},
     {"Chorus_OnOff", &EJ::Chorus_OnOff, 10, J::Lever, "bl", 372, 382, false, 1, 258, "ON/OFF",
      onoff},
-    {"Chorus_Rate", &EJ::Chorus_Rate, 34, J::Fader, "bm", 350, 382, false, 127, 306, "RATE", none},
-    {"ENV_T1", &EJ::ENV_T1, 26, J::Fader, "bm", 350, 382, false, 127, 12, "T1", none},
-    {"ENV_T2", &EJ::ENV_T2, 28, J::Fader, "bm", 350, 382, false, 127, 70, "T2", none},
-    {"ENV_T3", &EJ::ENV_T3, 30, J::Fader, "bm", 350, 382, false, 127, 128, "T3", none},
-    {"ENV_T4", &EJ::ENV_T4, 32, J::Fader, "bm", 350, 382, false, 127, 186, "T4", none},
-    {"ENV_L1", &EJ::ENV_L1, 27, J::Fader, "bm", 350, 382, false, 127, 41, "L1", none},
-    {"ENV_L2", &EJ::ENV_L2, 29, J::Fader, "bm", 350, 382, false, 127, 99, "L2", none},
-    {"ENV_L3", &EJ::ENV_L3, 31, J::Fader, "bm", 350, 382, false, 127, 157, "L3", none},
-    {"ENV_Keyfollow", &EJ::ENV_Keyfollow, 33, J::Fader, "bm", 350, 382, false, 127, 220, "KEY",
+    {"Chorus_Rate", &EJ::Chorus_Rate, 34, J::Fader, "bm", 302, 382, false, 127, 306, "RATE", none},
+    {"ENV_T1", &EJ::ENV_T1, 26, J::Fader, "bm", 302, 382, false, 127, 12, "T1", none},
+    {"ENV_T2", &EJ::ENV_T2, 28, J::Fader, "bm", 302, 382, false, 127, 70, "T2", none},
+    {"ENV_T3", &EJ::ENV_T3, 30, J::Fader, "bm", 302, 382, false, 127, 128, "T3", none},
+    {"ENV_T4", &EJ::ENV_T4, 32, J::Fader, "bm", 302, 382, false, 127, 186, "T4", none},
+    {"ENV_L1", &EJ::ENV_L1, 27, J::Fader, "bm", 302, 382, false, 127, 41, "L1", none},
+    {"ENV_L2", &EJ::ENV_L2, 29, J::Fader, "bm", 302, 382, false, 127, 99, "L2", none},
+    {"ENV_L3", &EJ::ENV_L3, 31, J::Fader, "bm", 302, 382, false, 127, 157, "L3", none},
+    {"ENV_Keyfollow", &EJ::ENV_Keyfollow, 33, J::Fader, "bm", 302, 382, false, 127, 220, "KEY",
      none},
-    {"Bender_Range", &EJ::Bender_Range, 35, J::Lever, "bl", 310, 322, false, 12, 342, "RANGE",
+    {"Bender_Range", &EJ::Bender_Range, 35, J::Lever, "bl", 298, 322, false, 12, 342, "RANGE",
      bend},
 }};
 
@@ -160,33 +160,33 @@ const Juno_Control_Spec& Editor_Juno::Spec_Of(const Pic_Control* c) const {
 
 // ---- Key rules ---------------------------------------------------------------------------
 
-void Editor_Juno::Slider_KeyStep(int a, int b, int p, int key) {
+void Editor_Juno::Slider_KeyStep(int top, int bottom, int p, int key) {
     double v = Juno_Tone[p];
     if (Fader_Key_Step(v, key)) Tone_Param_Set(p, static_cast<int>(v));
-    Slider_Redraw(a, b, p);
+    Slider_Redraw(top, bottom, p);
 }
 
-void Editor_Juno::Switch_KeyStep(int a, int b, int p, int key, bool reversed) {
+void Editor_Juno::Switch_KeyStep(int top, int bottom, int p, int key, bool reversed) {
     int v = Juno_Tone[p];
     // Keys name where the cap goes; a reversed lever counts the other way.
     const bool known = Lever_Key_Step(v, key, 1, reversed);
     v = std::min(v, Spec_Of(Param_Control(p)).max);
     if (known) Tone_Param_Set(p, v);
-    Switch_Redraw(a, b, p);
+    Switch_Redraw(top, bottom, p);
 }
 
 // ---- Drag rules --------------------------------------------------------------------------
 
-void Editor_Juno::Slider_Drag(int a, int b, int p, double y) {
+void Editor_Juno::Slider_Drag(int top, int bottom, int p, double y) {
     Tone_Param_Set(p, std::clamp(Round_Even(Juno_Tone[p] - y), 0, 127));
-    Slider_Redraw(a, b, p);
+    Slider_Redraw(top, bottom, p);
 }
 
-void Editor_Juno::Switch_Drag(int a, int b, int p, double y, bool reversed) {
+void Editor_Juno::Switch_Drag(int top, int bottom, int p, double y, bool reversed) {
     const double moved = reversed ? Juno_Tone[p] + y / 20 : Juno_Tone[p] - y / 20;
     const int v = std::min(std::clamp(Round_Even(moved), 0, 127), Spec_Of(Param_Control(p)).max);
     Juno_Tone[p] = static_cast<std::uint8_t>(v);
-    Switch_Redraw(a, b, p);
+    Switch_Redraw(top, bottom, p);
     if (Last_Param == p && std::abs(Last_Value - v) == 1) Tone_Param_Send(p);
     Tone_Saved = false;
     Last_Value = v;
@@ -207,38 +207,24 @@ void Editor_Juno::Tone_Param_Set(int p, int value) {
 }
 
 void Editor_Juno::Tone_Param_Send(int p) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
-    const std::string last = SysEx_Text;
-    SysEx_Text = Param_Msg_Text(Hdr_Tone_IPR, static_cast<unsigned>(p), Juno_Tone[p]);
-    if (SysEx_Text != last) MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+    Param_Send(Hdr_Tone_IPR, static_cast<unsigned>(p), Juno_Tone[p], Repeats::Skip);
 }
 
 // ---- Redraw of one control -------------------------------------------------------------------
 
-void Editor_Juno::Slider_Redraw(int, int b, int p) {
-    if (Pic_Control* c = Param_Control(p)) c->Set_Top(b - (Juno_Tone[p] * 80) / 127);
+// The window's handlers take their places from the table, as the panel does.
+void Editor_Juno::Slider_Redraw(int, int, int p) {
+    if (Pic_Control* c = Param_Control(p)) c->Set_Top(Juno_Cap_Top(Spec_Of(c), Juno_Tone[p]));
 }
 
-void Editor_Juno::Switch_Redraw(int a, int b, int p) {
+void Editor_Juno::Switch_Redraw(int, int, int p) {
     Pic_Control* c = Param_Control(p);
     if (!c) return;
     const int v = Juno_Tone[p];
-    switch (p) {
-    case 35: {
-        c->Set_Top(b - 2 * v);
+    c->Set_Top(Juno_Cap_Top(Spec_Of(c), v));
+    if (p == 35) {
         Tone_Name->setText(" " + QString::number(v));
         Display_Timer_Restart();
-        break;
-    }
-    case 0:
-    case 1:
-    case 2:
-    case 6:
-        c->Set_Top(a + 10 * v);
-        break;
-    default:
-        c->Set_Top(b - 10 * v);
-        break;
     }
 }
 
@@ -264,18 +250,18 @@ void Editor_Juno::Env_Redraw() {
 void Editor_Juno::Control_KeyDown(Pic_Control* c, int key, int) {
     const Juno_Control_Spec& s = Spec_Of(c);
     if (s.kind == J::Fader)
-        Slider_KeyStep(s.a, s.b, s.param, key);
+        Slider_KeyStep(s.travel_top, s.travel_bottom, s.param, key);
     else
-        Switch_KeyStep(s.a, s.b, s.param, key, s.reversed);
+        Switch_KeyStep(s.travel_top, s.travel_bottom, s.param, key, s.reversed);
 }
 
 void Editor_Juno::Control_MouseMove(Pic_Control* c, int button, int, double, double y) {
     if (button <= 0) return;
     const Juno_Control_Spec& s = Spec_Of(c);
     if (s.kind == J::Fader)
-        Slider_Drag(s.a, s.b, s.param, y);
+        Slider_Drag(s.travel_top, s.travel_bottom, s.param, y);
     else
-        Switch_Drag(s.a, s.b, s.param, y, s.reversed);
+        Switch_Drag(s.travel_top, s.travel_bottom, s.param, y, s.reversed);
 }
 
 // ---- Name box ----------------------------------------------------------------------------------
@@ -283,39 +269,34 @@ void Editor_Juno::Control_MouseMove(Pic_Control* c, int button, int, double, dou
 // ---- Whole tone
 // ----------------------------------------------------------------------------------
 
+namespace {
+const Juno_Control_Spec* spec_of_byte(int p) {
+    for (const Juno_Control_Spec& s : Juno_Controls)
+        if (s.param == p) return &s;
+    return nullptr;
+}
+} // namespace
+
+int Juno_Cap_Top(const Juno_Control_Spec& s, int v) {
+    if (s.kind == J::Fader) return Fader_Top(s.travel_bottom, v);
+    const int step = (s.travel_bottom - s.travel_top) / s.max;
+    return s.reversed ? s.travel_top + step * v : s.travel_bottom - step * v;
+}
+
 int Juno_Slider_Pos(int p) {
-    const int base = p >= 11 && p <= 15 ? 110 : p >= 16 && p <= 25 ? 246 : 382;
+    const Juno_Control_Spec* s = spec_of_byte(p);
+    // A byte that is no fader takes the envelope row's bottom.
+    const int bottom = s && s->kind == J::Fader ? s->travel_bottom : 382;
     const int v = p >= 0 && p < static_cast<int>(Juno_Tone.size()) ? Juno_Tone[p] : 0;
-    return base - (v * 80) / 127;
+    return Fader_Top(bottom, v);
 }
 
 int Juno_Switch_Pos(int p) {
-    if (p < 0 || p >= static_cast<int>(Juno_Tone.size())) return 0;
-    const int v = Juno_Tone[p];
-    switch (p) {
-    case 0:
-    case 6:
-        return 29 + 10 * v;
-    case 1:
-    case 2:
-        return 164 + 10 * v;
-    case 3:
-        return 59 - 10 * v;
-    case 4:
-    case 5:
-        return 79 - 10 * v;
-    case 7:
-    case 8:
-        return 110 - 10 * v;
-    case 9:
-        return 246 - 10 * v;
-    case 10:
-        return 382 - 10 * v;
-    case 35:
-        return 322 - 2 * v;
-    default:
-        return 0;
-    }
+    const Juno_Control_Spec* s = spec_of_byte(p);
+    if (!s || s->kind != J::Lever) return 0;
+    const int top = Juno_Cap_Top(*s, Juno_Tone[p]);
+    // The filter and amplifier mode levers sit a pixel higher here than their keys put them.
+    return p == 1 || p == 2 ? top - 1 : top;
 }
 
 void Juno_Editor_Redraw() {
@@ -350,9 +331,7 @@ void Pics_Editor_Juno() {
     for (const Juno_Control_Spec& s : Juno_Controls) {
         Pic_Control* c = ed.*(s.member);
         c->Set_Picture(m.Buttons[s.kind == J::Fader ? 6 : 0]);
-        // The place of value 0, the bottom of a lever's travel or the top of a reversed one.
-        const int top = s.kind == J::Fader ? s.b : s.reversed ? s.a : s.b;
-        c->setGeometry(s.left, top, 16, 16);
+        c->setGeometry(s.left, Juno_Cap_Top(s, 0), 16, 16);
     }
     ed.Keys_Pic->setGeometry(252, 107, 43, 22);
     ed.ED_Seq_Start->setGeometry(226, 107, 22, 22);

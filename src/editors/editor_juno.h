@@ -18,10 +18,10 @@ struct Juno_Control_Spec {
     int param;
     Juno_Kind kind;
     const char* tag;
-    int a, b;      // the coordinates the key, drag and redraw rules take
-    bool reversed; // a lever whose value 0 is at the top
-    int max;       // the highest value keys and drags give
-    int left;      // place on the panel
+    int travel_top, travel_bottom; // the cap's highest and lowest top
+    bool reversed;                 // a lever whose value 0 is at the top
+    int max;                       // the highest value keys and drags give
+    int left;                      // place on the panel
     const char* label;
     // Marks beside a lever, from value 0 on; null where a position has none.
     std::array<const char*, 13> marks;
@@ -68,14 +68,14 @@ class Editor_Juno : public Mdi_Form,
     Pic_Control* Param_Control(int p) const;
     const Juno_Control_Spec& Spec_Of(const Pic_Control* c) const;
 
-    void Slider_KeyStep(int a, int b, int p, int key);
-    void Switch_KeyStep(int a, int b, int p, int key, bool reversed);
-    void Slider_Drag(int a, int b, int p, double y);
-    void Switch_Drag(int a, int b, int p, double y, bool reversed);
+    void Slider_KeyStep(int top, int bottom, int p, int key);
+    void Switch_KeyStep(int top, int bottom, int p, int key, bool reversed);
+    void Slider_Drag(int top, int bottom, int p, double y);
+    void Switch_Drag(int top, int bottom, int p, double y, bool reversed);
     void Tone_Param_Set(int p, int value);
     void Tone_Param_Send(int p);
-    void Slider_Redraw(int a, int b, int p);
-    void Switch_Redraw(int a, int b, int p);
+    void Slider_Redraw(int top, int bottom, int p);
+    void Switch_Redraw(int top, int bottom, int p);
     void Env_Redraw();
 
     // Control_Host
@@ -90,6 +90,9 @@ class Editor_Juno : public Mdi_Form,
     std::array<Pic_Control*, 36> by_param_{};
 };
 
+// The cap's top for value v: faders and levers climb from the bottom of their
+// travel, reversed levers descend from its top; a lever's positions share its travel.
+int Juno_Cap_Top(const Juno_Control_Spec& s, int v);
 int Juno_Slider_Pos(int p);
 int Juno_Switch_Pos(int p);
 void Juno_Editor_Redraw();

@@ -48,21 +48,12 @@ void caption(QPainter& p, int cx, int y, const char* text) {
 }
 
 void fader_slot(QPainter& p, const Juno_Control_Spec& s) {
-    // A is passed to the handlers but not used; the travel is the 80 pixels above B.
-    const int top = s.b - 80;
-    Fader_Slot(p, s.left, top, s.b);
-    caption(p, s.left + 8, top - 13, s.label);
-}
-
-// The cap's top for value v, as the window's own redraw places it.
-int lever_top(const Juno_Control_Spec& s, int v) {
-    if (s.param == 35) return s.b - 2 * v;
-    return s.reversed ? s.a + 10 * v : s.b - 10 * v;
+    Fader_Slot(p, s.left, s.travel_top, s.travel_bottom);
+    caption(p, s.left + 8, s.travel_top - 13, s.label);
 }
 
 void lever_slot(QPainter& p, const Juno_Control_Spec& s) {
-    const int highest = std::min(lever_top(s, 0), lever_top(s, s.max));
-    const int lowest = std::max(lever_top(s, 0), lever_top(s, s.max));
+    const int highest = s.travel_top, lowest = s.travel_bottom;
     p.setPen(Qt::NoPen);
     p.setBrush(Slot);
     p.drawRoundedRect(QRectF(s.left + 5, highest + 3, 6, lowest - highest + 10), 3, 3);
@@ -70,7 +61,7 @@ void lever_slot(QPainter& p, const Juno_Control_Spec& s) {
     for (int v = 0; v <= s.max; ++v) {
         const char* m = s.marks[v];
         if (!m) continue;
-        const int y = lever_top(s, v) + 8;
+        const int y = Juno_Cap_Top(s, v) + 8;
         p.setPen(Ink);
         p.drawText(QRect(s.left + 18, y - 5, 28, 10), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::fromUtf8(m));

@@ -105,12 +105,12 @@ void lever_slot(QPainter& p, const Tone_Control_Spec& s, int positions) {
     const int span = (positions - 1) * 10;
     p.setPen(Qt::NoPen);
     p.setBrush(Slot);
-    p.drawRoundedRect(QRectF(cx - 3, s.a + 3, 6, span + 10), 3, 3);
+    p.drawRoundedRect(QRectF(cx - 3, s.travel_top + 3, 6, span + 10), 3, 3);
     const Mark_Look look = mark_look(s, positions);
     p.setFont(look.font);
     const bool right = s.mark_side >= 0;
     for (int i = 0; i < positions; ++i) {
-        const int y = s.a + 8 + (positions - 1 - i) * 10;
+        const int y = s.travel_top + 8 + (positions - 1 - i) * 10;
         p.setPen(QPen(Ink_Dim, 1));
         // A short tick, then a gap, so a mark never reads as a minus sign.
         if (look.ticks) {
@@ -156,20 +156,20 @@ QPixmap Editor_Panel_Picture() {
     for (const Tone_Control_Spec& s : Tone_Controls) {
         switch (s.kind) {
         case Ctl_Kind::Fader:
-            Fader_Slot(p, s.left, s.a, s.b);
-            Label(p, s.left + 8, s.a - 13, s.label);
+            Fader_Slot(p, s.left, s.travel_top, s.travel_bottom);
+            Label(p, s.left + 8, s.travel_top - 13, s.label);
             break;
         case Ctl_Kind::Lever4:
             lever_slot(p, s, 4);
-            Label(p, s.left + 8, s.a - 13, s.label);
+            Label(p, s.left + 8, s.travel_top - 13, s.label);
             break;
         case Ctl_Kind::Lever3:
             lever_slot(p, s, 3);
-            Label(p, s.left + 8, s.a - 13, s.label);
+            Label(p, s.left + 8, s.travel_top - 13, s.label);
             break;
         case Ctl_Kind::Toggle:
             lever_slot(p, s, 2);
-            Label(p, s.left + 8, s.a - 13, s.label);
+            Label(p, s.left + 8, s.travel_top - 13, s.label);
             break;
         case Ctl_Kind::Knob_Tune:
         case Ctl_Kind::Knob_Fine:

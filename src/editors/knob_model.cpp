@@ -251,22 +251,30 @@ int Tune_Semi_To_Value(int semitones) {
 
 // ---- Positions ----------------------------------------------------------------
 
+int Fader_Top(int bottom, int value) {
+    return bottom - value * Fader_Travel / 127;
+}
+
+int Quarter_Top(int bottom, int value) {
+    return bottom - (value / 32) * Lever_Step;
+}
+
 namespace {
-int quarter_top(int v, int top0, int top3) {
-    if (v > 127 || v < 0) return 0;
-    const int step = (top0 - top3) / 3;
-    return top0 - (v / 32) * step;
+int quarter_pos(int v, int bottom) {
+    return v > 127 || v < 0 ? 0 : Quarter_Top(bottom, v);
+}
+
+int tone_lever_pos(int p, int bottom) {
+    return p < 0 || p > 58 ? 0 : quarter_pos(Tone_Data[p], bottom);
 }
 } // namespace
 
 int Switch_Pos_A(int p) {
-    if (p < 0 || p > 58) return 0;
-    return quarter_top(Tone_Data[p], 62, 32);
+    return tone_lever_pos(p, Lever_Row_A);
 }
 
 int Switch_Pos_B(int p) {
-    if (p < 0 || p > 58) return 0;
-    return quarter_top(Tone_Data[p], 308, 278);
+    return tone_lever_pos(p, Lever_Row_B);
 }
 
 int Slider_Pos(int p) {
@@ -305,7 +313,7 @@ int Slider_Pos(int p) {
         base = 0;
     }
     if (p < 0 || p > 58) return base;
-    return base - (Tone_Data[p] * 80) / 127;
+    return Fader_Top(base, Tone_Data[p]);
 }
 
 int Patch_Switch_Pos(int i) {
@@ -313,10 +321,10 @@ int Patch_Switch_Pos(int i) {
     const int v = Patch_Data[i];
     switch (i) {
     case 0:
-        return quarter_top(v, 58, 28);
+        return quarter_pos(v, 58);
     case 1:
     case 5:
-        return 108 - (v * 80) / 127;
+        return Fader_Top(108, v);
     case 2:
         return v <= 63 ? 143 : 133;
     case 3: {
@@ -367,53 +375,114 @@ void Knob_Pointer_Set(int x, int y, double step) {
 
 // ---- Key rules ------------------------------------------------------------------------
 
-bool Fader_Key_Step(double& value, int key, int page) {
-    bool known = true;
+Key_Intent Decode_Key(int key) {
+    using A = Key_Action;
     switch (key) {
     case Vk::Up:
-    case Vk::Add:
-        value += 1;
-        break;
+        return {A::Up, false, true};
     case Vk::Down:
+        return {A::Down, false, true};
+    case Vk::Right:
+        return {A::Up, true, true};
+    case Vk::Left:
+        return {A::Down, true, true};
+    case Vk::Add:
+        return {A::Up};
     case Vk::Subtract:
-        Var_Dec(value);
-        break;
+        return {A::Down};
     case Vk::Prior:
-        value += page;
-        break;
+        return {A::Page_Up};
     case Vk::Next:
-        value -= page;
-        break;
+        return {A::Page_Down};
     case Vk::Home:
-        value = 127;
-        break;
+        return {A::Home};
     case Vk::End:
-        value = 0;
-        break;
+        return {A::End};
+    case Vk::Key0:
+    case Vk::Numpad0:
+        return {A::Centre};
     default:
-        known = false;
+        return {};
     }
-    value = std::clamp(value, 0.0, 127.0);
+}
+
+namespace {
+// The action a rule takes from the key, or None for a key it leaves alone.
+Key_Action action_for(const Key_Intent& k, bool arrows, bool side_arrows, bool centre) {
+    if (k.arrow && !(k.side_arrow ? side_arrows : arrows)) return Key_Action::None;
+    if (k.action == Key_Action::Centre && !centre) return Key_Action::None;
+    return k.action;
+}
+} // namespace
+
+bool Key_Step(double& value, int key, const Key_Rule& r) {
+    bool known = true;
+    switch (action_for(Decode_Key(key), r.arrows, r.side_arrows, r.centre.has_value())) {
+    case Key_Action::Up:
+        value += r.step;
+        break;
+    case Key_Action::Down:
+        value -= r.step;
+        break;
+    case Key_Action::Page_Up:
+        value += r.page;
+        break;
+    case Key_Action::Page_Down:
+        value -= r.page;
+        break;
+    case Key_Action::Home:
+        value = r.high;
+        break;
+    case Key_Action::End:
+        value = r.low;
+        break;
+    case Key_Action::Centre:
+        value = *r.centre;
+        break;
+    case Key_Action::None:
+        known = false;
+        break;
+    }
+    value = std::clamp(value, r.low, r.high);
     return known;
+}
+
+bool Fader_Key_Step(double& value, int key, int page) {
+    return Key_Step(value, key, {.low = 0, .high = 127, .step = 1, .page = double(page)});
+}
+
+bool Tune_Key_Step(double& semitones, int key) {
+    return Key_Step(
+        semitones, key,
+        {.low = -12, .high = 12, .step = 1, .page = 6, .side_arrows = true, .centre = 0});
+}
+
+bool Fine_Key_Step(double& value, int key, bool arrows) {
+    return Key_Step(value, key,
+                    {.low = 0,
+                     .high = 127,
+                     .step = 1,
+                     .page = 10,
+                     .arrows = arrows,
+                     .side_arrows = arrows,
+                     .centre = 63});
 }
 
 bool Lever_Key_Step(int& v, int key, int band, bool reversed) {
     int direction = 0;
-    switch (key) {
-    case Vk::Up:
-    case Vk::Prior:
-    case Vk::Add:
+    switch (action_for(Decode_Key(key), true, false, false)) {
+    case Key_Action::Up:
+    case Key_Action::Page_Up:
         direction = 1;
         break;
-    case Vk::Down:
-    case Vk::Next:
-    case Vk::Subtract:
+    case Key_Action::Down:
+    case Key_Action::Page_Down:
         direction = -1;
         break;
-    case Vk::Home:
+    case Key_Action::Home:
         v = reversed ? 0 : 127;
         return true;
-    case Vk::End:
+    case Key_Action::End:
         v = reversed ? 127 : 0;
         return true;
     default:
@@ -427,102 +496,8 @@ bool Lever_Key_Step(int& v, int key, int band, bool reversed) {
     return true;
 }
 
-bool Tune_Key_Step(double& semitones, int key) {
-    bool known = true;
-    switch (key) {
-    case Vk::Up:
-    case Vk::Right:
-    case Vk::Add:
-        semitones += 1;
-        break;
-    case Vk::Down:
-    case Vk::Left:
-    case Vk::Subtract:
-        semitones -= 1;
-        break;
-    case Vk::Prior:
-        semitones += 6;
-        break;
-    case Vk::Next:
-        semitones -= 6;
-        break;
-    case Vk::Home:
-        semitones = 12;
-        break;
-    case Vk::End:
-        semitones = -12;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        semitones = 0;
-        break;
-    default:
-        known = false;
-    }
-    semitones = std::clamp(semitones, -12.0, 12.0);
-    return known;
-}
-
-bool Fine_Key_Step(double& value, int key, bool arrows) {
-    bool known = true;
-    switch (key) {
-    case Vk::Up:
-    case Vk::Right:
-        if (arrows)
-            value += 1;
-        else
-            known = false;
-        break;
-    case Vk::Add:
-        value += 1;
-        break;
-    case Vk::Down:
-    case Vk::Left:
-        if (arrows)
-            Var_Dec(value);
-        else
-            known = false;
-        break;
-    case Vk::Subtract:
-        Var_Dec(value);
-        break;
-    case Vk::Prior:
-        value += 10;
-        break;
-    case Vk::Next:
-        value -= 10;
-        break;
-    case Vk::Home:
-        value = 127;
-        break;
-    case Vk::End:
-        value = 0;
-        break;
-    case Vk::Key0:
-    case Vk::Numpad0:
-        value = 63;
-        break;
-    default:
-        known = false;
-    }
-    value = std::clamp(value, 0.0, 127.0);
-    return known;
-}
-
 bool Toggle_Key_Flips(int key) {
-    switch (key) {
-    case Vk::Prior:
-    case Vk::Next:
-    case Vk::End:
-    case Vk::Home:
-    case Vk::Up:
-    case Vk::Down:
-    case Vk::Add:
-    case Vk::Subtract:
-        return true;
-    default:
-        return false;
-    }
+    return action_for(Decode_Key(key), true, false, false) != Key_Action::None;
 }
 
 // ---- Drag rules -----------------------------------------------------------------------

@@ -207,72 +207,67 @@ void Patch::Patch_Param_Set(int p, int v) {
 }
 
 void Patch::Patch_Param_Send(int p) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
-    // Always the JX-8P format, whatever synthesizer is chosen.
-    const std::string hdr =
-        "F0 41 36 " + Hex(static_cast<unsigned>(MIDI_Channel - 1) & 0xF) + " 21 30 01 ";
-    SysEx_Text = Param_Msg_Text(hdr, static_cast<unsigned>(p), Patch_Data[p]);
-    MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+    Param_Send(Patch_Param_Hdr(), static_cast<unsigned>(p), Patch_Data[p]);
 }
 
 // ---- Faders ----------------------------------------------------------------------------------
 
-void Patch::Slider_KeyStep(int upper, int lower, int p, int key) {
+void Patch::Slider_KeyStep(int top, int bottom, int p, int key) {
     Edit_Value = Patch_Data[p];
     // Every key sends the value, also one of no meaning.
     Fader_Key_Step(Edit_Value, key, 10);
     Patch_Param_Set(p, static_cast<int>(Edit_Value));
-    Slider_Redraw(upper, lower, p);
+    Slider_Redraw(top, bottom, p);
 }
 
-void Patch::Slider_Drag(int upper, int lower, int p, double y) {
+void Patch::Slider_Drag(int top, int bottom, int p, double y) {
     Edit_Value = std::clamp(Patch_Data[p] - y, 0.0, 127.0);
     Patch_Param_Set(p, static_cast<int>(Edit_Value));
-    Slider_Redraw(upper, lower, p);
+    Slider_Redraw(top, bottom, p);
 }
 
-void Patch::Slider_Redraw(int, int lower, int p) {
-    if (Pic_Control* c = Control_Of(p)) c->Set_Top(lower - (Patch_Data[p] * 80) / 127);
+void Patch::Slider_Redraw(int, int bottom, int p) {
+    if (Pic_Control* c = Control_Of(p)) c->Set_Top(Fader_Top(bottom, Patch_Data[p]));
 }
 
 // ---- Levers ----------------------------------------------------------------------------------
 
-void Patch::Switch_Drag(int upper, int lower, int p, double y) {
+void Patch::Switch_Drag(int top, int bottom, int p, double y) {
     const int v = std::clamp(Round_Even(Patch_Data[p] - y), 0, 127);
     Patch_Data[p] = static_cast<std::uint8_t>(v);
-    Switch_Redraw(upper, lower, p);
+    Switch_Redraw(top, bottom, p);
     if (std::abs(Last_Value - v) > 4 && Last_Param == p) Patch_Param_Send(p);
     Tone_Saved = false;
     Last_Value = v;
     Last_Param = p;
 }
 
-void Patch::Switch_Redraw(int upper, int, int p) {
+void Patch::Switch_Redraw(int, int bottom, int p) {
     Pic_Control* c = Control_Of(p);
     if (!c) return;
     const int v = Patch_Data[p];
     // Only the lower half of each quarter moves the cap; the rest waits for a redraw.
-    if (v % 32 < 16) c->Set_Top(upper + 30 - (v / 32) * 10);
+    if (v % 32 < 16) c->Set_Top(Quarter_Top(bottom, v));
 }
 
-void Patch::Switch_Step(int direction, int upper, int lower, int p) {
+void Patch::Switch_Step(int direction, int top, int bottom, int p) {
     Pic_Control* c = Control_Of(p);
     if (!c) return;
     int v = Patch_Data[p];
     if (p == 0) {
-        if (direction == 1 && c->Top() > upper) {
-            c->Set_Top(c->Top() - 10);
+        if (direction == 1 && c->Top() > top) {
+            c->Set_Top(c->Top() - Lever_Step);
             v += 32;
-        } else if (direction == 2 && c->Top() < lower) {
-            c->Set_Top(c->Top() + 10);
+        } else if (direction == 2 && c->Top() < bottom) {
+            c->Set_Top(c->Top() + Lever_Step);
             v -= 32;
         }
     } else if (p == 2) {
-        if (c->Top() > upper) {
-            c->Set_Top(c->Top() - 10);
+        if (c->Top() > top) {
+            c->Set_Top(c->Top() - Lever_Step);
             v += 64;
-        } else if (c->Top() < lower) {
-            c->Set_Top(c->Top() + 10);
+        } else if (c->Top() < bottom) {
+            c->Set_Top(c->Top() + Lever_Step);
             v -= 64;
         }
     }
@@ -407,11 +402,11 @@ void Patch::Control_KeyDown(Pic_Control* c, int key, int shift) {
     const bool down = key == Vk::Down || key == Vk::Next;
     switch (s.kind) {
     case P::Fader:
-        Slider_KeyStep(s.a, s.b, s.param, key);
+        Slider_KeyStep(s.travel_top, s.travel_bottom, s.param, key);
         break;
     case P::Bend_Lever:
     case P::Porta_Switch:
-        if (up || down) Switch_Step(up ? 1 : 2, s.a, s.b, s.param);
+        if (up || down) Switch_Step(up ? 1 : 2, s.travel_top, s.travel_bottom, s.param);
         break;
     case P::Key_Mode_Led:
     case P::After_Touch_Led:
@@ -433,7 +428,7 @@ void Patch::Control_MouseDown(Pic_Control* c, int, int, double, double) {
         Patch_Param_Set(s.param, Patch_Data[s.param]);
         break;
     case P::Porta_Switch:
-        Switch_Step(1, s.a, s.b, s.param);
+        Switch_Step(1, s.travel_top, s.travel_bottom, s.param);
         break;
     default:
         break;
@@ -445,10 +440,10 @@ void Patch::Control_MouseMove(Pic_Control* c, int button, int, double x, double 
     const Patch_Control_Spec& s = Spec_Of(c);
     switch (s.kind) {
     case P::Fader:
-        Slider_Drag(s.a, s.b, s.param, y);
+        Slider_Drag(s.travel_top, s.travel_bottom, s.param, y);
         break;
     case P::Bend_Lever:
-        Switch_Drag(s.a, s.b, s.param, y);
+        Switch_Drag(s.travel_top, s.travel_bottom, s.param, y);
         break;
     case P::Knob:
     case P::Knob_Pointer:

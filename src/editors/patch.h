@@ -23,8 +23,8 @@ struct Patch_Control_Spec {
     int param;
     Patch_Kind kind;
     const char* tag;
-    int a, b;  // upper and lower bounds of a cap's travel
-    int group; // the button's index within its light group
+    int travel_top, travel_bottom; // the cap's highest top, and its top at value 0
+    int group;                     // the button's index within its light group
     int left, top, width, height;
 };
 extern const std::array<Patch_Control_Spec, 16> Patch_Controls;
@@ -46,12 +46,12 @@ class Patch : public Mdi_Form, public Form<Patch>, public Control_Host {
 
     void Patch_Param_Set(int p, int v);
     void Patch_Param_Send(int p);
-    void Slider_KeyStep(int upper, int lower, int p, int key);
-    void Slider_Drag(int upper, int lower, int p, double y);
-    void Slider_Redraw(int upper, int lower, int p);
-    void Switch_Drag(int upper, int lower, int p, double y);
-    void Switch_Redraw(int upper, int lower, int p);
-    void Switch_Step(int direction, int upper, int lower, int p);
+    void Slider_KeyStep(int top, int bottom, int p, int key);
+    void Slider_Drag(int top, int bottom, int p, double y);
+    void Slider_Redraw(int top, int bottom, int p);
+    void Switch_Drag(int top, int bottom, int p, double y);
+    void Switch_Redraw(int top, int bottom, int p);
+    void Switch_Step(int direction, int top, int bottom, int p);
     void Key_Mode_Click(int i);
     void After_Touch_Click(int i);
     void Patch_Pics();

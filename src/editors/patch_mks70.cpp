@@ -376,10 +376,7 @@ void Patch_MKS70::Patch_Param_Set(int p, int v) {
 }
 
 void Patch_MKS70::Patch_Param_Send(int p) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
-    SysEx_Text = "F0 41 36 " + Hex(MIDI_Channel - 1u) + " 21 30 01 " + Hex(p) + " " +
-                 Hex(MKS70_Patch_Data[p]) + " F7";
-    MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+    Param_Send(Patch_Param_Hdr(), static_cast<unsigned>(p), MKS70_Patch_Data[p]);
 }
 
 // ---- Closing ----------------------------------------------------------------------------

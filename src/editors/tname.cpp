@@ -101,10 +101,7 @@ void TName::Cmd_OK_Click() {
     Tone_Name_To_Records();
     Editor::get().Tone_Name->setText(Tone_Name_Text);
     Editor_Juno::get().Tone_Name->setText(Tone_Name_Text);
-    if (AutoSend_On == 1 && MIDI_Enabled == 1) {
-        SysEx_Text = Tone_Name_Msg_Text();
-        MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
-    }
+    if (Auto_Sending()) Edit_Msg_Send(Tone_Name_Msg_Text());
     Form_Unload();
 }
 

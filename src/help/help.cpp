@@ -609,11 +609,11 @@ void Help::Switch_Drag(double y) {
 }
 
 void Help::Slider_Redraw() {
-    Slider->Set_Top(85 - (Help_Demo_Bytes[2] * 80) / 127);
+    Slider->Set_Top(Fader_Top(85, Help_Demo_Bytes[2]));
 }
 
 void Help::Switch_Redraw() {
-    Pos_Sw->Set_Top(5 + 30 - (Help_Demo_Bytes[0] / 32) * 10);
+    Pos_Sw->Set_Top(Quarter_Top(35, Help_Demo_Bytes[0]));
 }
 
 void Help::Toggle() {

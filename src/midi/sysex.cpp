@@ -78,12 +78,30 @@ std::string Param_Msg_Text(const std::string& hdr, unsigned param, unsigned valu
     return hdr + Hex(param) + " " + Hex(value) + " F7";
 }
 
+std::string Patch_Param_Hdr() {
+    return header("F0 41 36 ", " 21 30 01 ");
+}
+
+bool Auto_Sending() {
+    return AutoSend_On == 1 && MIDI_Enabled == 1;
+}
+
+void Edit_Msg_Send(const std::string& text, Repeats repeats) {
+    const bool repeat = text == SysEx_Text;
+    SysEx_Text = text;
+    if (!repeat || repeats == Repeats::Send) MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+}
+
+void Param_Send(const std::string& header, unsigned param, unsigned value, Repeats repeats) {
+    if (Auto_Sending()) Edit_Msg_Send(Param_Msg_Text(header, param, value), repeats);
+}
+
 void Set_Synth() {
     if (Synth_Is(Synth_Type, "JX-8P")) {
         Hdr_Tone_APR = header("F0 41 35 ", " 21 20 01 ");
         Hdr_Tone_IPR = header("F0 41 36 ", " 21 20 01 ");
         Hdr_Patch_APR = header("F0 41 35 ", " 21 30 01 ");
-        Hdr_Patch_IPR = header("F0 41 36 ", " 21 30 01 ");
+        Hdr_Patch_IPR = Patch_Param_Hdr();
     } else if (Synth_Is(Synth_Type, "MKS-70")) {
         Hdr_Tone_APR = header("F0 41 35 ", " 24 20 01 ");
         Hdr_Tone_IPR = header("F0 41 36 ", " 24 20 01 ");
@@ -128,7 +146,7 @@ int Tone_To_SysEx() {
     }
     // Files always carry the JX-8P format, also in MKS-70 mode.
     Hdr_Tone_APR = header("F0 41 35 ", " 21 20 01 ");
-    Hdr_Patch_IPR = header("F0 41 36 ", " 21 30 01 ");
+    Hdr_Patch_IPR = Patch_Param_Hdr();
     SysEx_Str = Hex_To_Str(tone_text());
     std::copy_n(SysEx_Str.begin(), std::min<size_t>(89, SysEx_Str.size()), SysEx_Buf.begin());
     Set_Synth();

@@ -566,17 +566,16 @@ void Oscillator::Osc_Step() {
 }
 
 void Oscillator::Osc_SendValue(int v) {
-    if (AutoSend_On != 1 || MIDI_Enabled != 1) return;
+    if (!Auto_Sending()) return;
     // Only the value and globals are used from here on: a message may let
     // other events run, the closing of this window included.
     const int target = Osc_Param;
     const auto send = [](const std::string& header, int param, int value) {
         // An empty header: the synthesizer has no such message; a bare
         // parameter, value and F7 would be malformed MIDI.
-        if (header.empty()) return;
-        SysEx_Text =
-            Param_Msg_Text(header, static_cast<unsigned>(param), static_cast<unsigned>(value));
-        MIDI_SendSysEx(Hex_To_Str(SysEx_Text));
+        if (!header.empty())
+            Edit_Msg_Send(
+                Param_Msg_Text(header, static_cast<unsigned>(param), static_cast<unsigned>(value)));
     };
     switch (target) {
     case Osc_Mixer_Cross:

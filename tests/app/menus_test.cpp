@@ -31,11 +31,6 @@ class MenusTest : public ProgramTest {
         midi.events.clear();
     }
     static Quorlen& m() { return Quorlen::get(); }
-    std::vector<std::string> take_sent() {
-        auto s = midi.sent();
-        midi.events.clear();
-        return s;
-    }
     // The one box asked, with its buttons and icon.
     void expect_box(const QString& text, int style) {
         ASSERT_EQ(boxes.calls.size(), 1u);
@@ -63,7 +58,7 @@ TEST_F(MenusTest, NewToneAnsweredNoReplacesAndSendsTheTone) {
     EXPECT_EQ(Tone_Data[34], 0);
     EXPECT_TRUE(Tone_Saved);
     EXPECT_EQ(Tone_Loading, 0);
-    const auto sent = take_sent();
+    const auto sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].size(), 89u);
 }
@@ -75,7 +70,7 @@ TEST_F(MenusTest, NewToneWhoseSaveAsIsCancelledKeepsTheTone) {
     EXPECT_EQ(FD_Mode, "SaveAs_SYX"); // Save As ran; the fixture cancelled it
     EXPECT_EQ(Tone_Data[34], 99);
     EXPECT_FALSE(Tone_Saved);
-    for (const std::string& x : take_sent()) EXPECT_NE(x.size(), 89u) << "a tone was sent";
+    for (const std::string& x : midi.take_sent()) EXPECT_NE(x.size(), 89u) << "a tone was sent";
 }
 
 TEST_F(MenusTest, OpenToneAndOscillatorFileAskWithCancelAndOpenTheDialog) {
@@ -179,7 +174,7 @@ TEST_F(MenusTest, CloseMidiOutputSilencesAndClosesAlsoWhenNothingPlays) {
     MIDI_Out_Open();
     midi.events.clear();
     m().Menu_MIDI_CloseOutput->trigger();
-    EXPECT_EQ(take_sent().front(), Bytes("B0 7B 00"));
+    EXPECT_EQ(midi.take_sent().front(), Bytes("B0 7B 00"));
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
     EXPECT_EQ(midi.opened, 0);
 
@@ -209,7 +204,7 @@ TEST_F(MenusTest, ClosingTheOutputOrOpeningFileToneStopsAPlayingSequence) {
         EXPECT_EQ(MIDI_Out_Port.Handle, -1);
         EXPECT_EQ(ed.ED_Seq_Start->Picture().cacheKey(), m().Button_Up3D.cacheKey());
         EXPECT_EQ(ed.ED_Seq_Start_Pic->pos(), QPoint(3, 3));
-        EXPECT_EQ(take_sent().front(), Bytes("B0 7B 00"));
+        EXPECT_EQ(midi.take_sent().front(), Bytes("B0 7B 00"));
     }
     // The submenu opening with nothing playing does nothing.
     MIDI_Out_Open();
@@ -258,7 +253,7 @@ TEST_F(MenusTest, ReceiveAsksYesNoAndChangesNothingElse) {
     EXPECT_EQ(MIDI_Receiving, 0);
     EXPECT_EQ(AutoSend_On, 1);
     EXPECT_EQ(Tone_Data[34], 99);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(MenusTest, ResetSettingsAsksAndPutsTheWindowsInTheCorner) {

@@ -22,7 +22,7 @@ class AuditionTest : public EditorTest {
         EditorTest::SetUp();
         // The fake keeps the port of the start-up's tone send open; the key opens it itself.
         MIDI_Out_Close_All();
-        take_sent();
+        midi.take_sent();
     }
     static Quorlen& main() { return Quorlen::get(); }
     static void click(QWidget* w, Qt::MouseButton b = Qt::LeftButton) {
@@ -33,15 +33,15 @@ class AuditionTest : public EditorTest {
 TEST_F(AuditionTest, EmptyFirstStepPlaysTheChordAndTheKeyStaysDownUntilARightRelease) {
     QTest::mousePress(ed().Keys_Pic, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(midi.count(FakeMidiHost::Event::Open), 1);
-    EXPECT_EQ(take_sent(), (std::vector<std::string>{note(0x90, 60, 90), note(0x90, 64, 90),
-                                                     note(0x90, 67, 90), note(0x90, 72, 90)}));
+    EXPECT_EQ(midi.take_sent(), (std::vector<std::string>{note(0x90, 60, 90), note(0x90, 64, 90),
+                                                          note(0x90, 67, 90), note(0x90, 72, 90)}));
     EXPECT_TRUE(shows(ed().Keys_Pic, main().Buttons[10]));
     QTest::mouseRelease(ed().Keys_Pic, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(shows(ed().Keys_Pic, main().Buttons[10]));
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 
     QTest::mousePress(ed().Keys_Pic, Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_EQ(take_sent(), std::vector<std::string>{Bytes("B0 7B 00")});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{Bytes("B0 7B 00")});
     EXPECT_TRUE(shows(ed().Keys_Pic, main().Buttons[10]));
     QTest::mouseRelease(ed().Keys_Pic, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_TRUE(shows(ed().Keys_Pic, main().Buttons[9]));
@@ -54,7 +54,7 @@ TEST_F(AuditionTest, FilledFirstStepSendsItsThirteenNotesWithTheSequencersStatus
     Seq_Data[13] = 127; // step 1 is not played
     Seq_Status = 0x92;
     click(ed().Keys_Pic);
-    const auto sent = take_sent();
+    const auto sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 13u);
     for (int k = 0; k <= 12; ++k)
         EXPECT_EQ(sent[k], note(0x92, 60 - k, k == 0 ? 63 : k == 12 ? 127 : 0)) << k;
@@ -64,7 +64,7 @@ TEST_F(AuditionTest, StepNotesAndVelocitiesNeverPutAStatusByteOnTheWire) {
     Seq_Base_Note = 120; // rows 0..4 would be notes 132..128
     Seq_Data[12] = 200;  // a file may hold any byte
     click(ed().Keys_Pic);
-    const auto sent = take_sent();
+    const auto sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 8u);
     EXPECT_EQ(sent.front(), note(0x90, 127, 0));
     EXPECT_EQ(sent.back(), note(0x90, 120, 127));
@@ -79,9 +79,9 @@ TEST_F(AuditionTest, WithMidiDisabledTheLeftButtonDoesNothingAndTheRightStillCal
     SysEx_Str.clear();
     click(ed().Keys_Pic, Qt::RightButton);
     EXPECT_EQ(SysEx_Str, Bytes("B0 7B 00"));
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     click(ed().Keys_Pic, Qt::MiddleButton);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(AuditionTest, AKeyWhosePortWillNotOpenSendsNothingMore) {
@@ -91,7 +91,7 @@ TEST_F(AuditionTest, AKeyWhosePortWillNotOpenSendsNothingMore) {
     click(ed().Keys_Pic);
     EXPECT_EQ(boxes.calls.size(), 1u); // only the open's own box
     EXPECT_EQ(MIDI_Enabled, 0);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(AuditionTest, StartDoesNothingForANewSequenceAndPopsBackUp) {
@@ -142,7 +142,7 @@ TEST_F(AuditionTest, StopSilencesClosesAndReleasesEverything) {
     ASSERT_EQ(Seq_Form_Open, 255);
     Sequencer::get().Seq_Light(3, true);
     Sequencer::get().Start_Pressed();
-    take_sent();
+    midi.take_sent();
 
     QTest::mousePress(ed().ED_Seq_Stop, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(shows(ed().Keys_Pic, main().Buttons[9]));
@@ -159,14 +159,14 @@ TEST_F(AuditionTest, StopSilencesClosesAndReleasesEverything) {
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
     const auto& light = Sequencer::get().Seq_Pics[0]->Picture();
     EXPECT_EQ(Sequencer::get().Seq_Clock[3]->Picture().cacheKey(), light.cacheKey());
-    const auto sent = take_sent();
+    const auto sent = midi.take_sent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front(), Bytes("B0 7B 00"));
 
     // Nothing playing: it still silences the instrument and closes the port.
     MIDI_Out_Open();
     click(ed().ED_Seq_Stop);
-    EXPECT_EQ(take_sent().front(), Bytes("B0 7B 00"));
+    EXPECT_EQ(midi.take_sent().front(), Bytes("B0 7B 00"));
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
 }
 
@@ -204,11 +204,11 @@ TEST_F(AuditionTest, CaptionsFollowTheSequenceLooksAndTheWindowsButtons) {
 TEST_F(AuditionTest, TheAlphaJunoKeyAndButtonsBehaveAsTheJx8pOnes) {
     Editor_Juno& juno = Editor_Juno::get();
     QTest::mousePress(juno.Keys_Pic, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(take_sent(), (std::vector<std::string>{note(0x90, 60, 90), note(0x90, 64, 90),
-                                                     note(0x90, 67, 90), note(0x90, 72, 90)}));
+    EXPECT_EQ(midi.take_sent(), (std::vector<std::string>{note(0x90, 60, 90), note(0x90, 64, 90),
+                                                          note(0x90, 67, 90), note(0x90, 72, 90)}));
     EXPECT_TRUE(shows(juno.Keys_Pic, main().Buttons[10]));
     QTest::mousePress(juno.Keys_Pic, Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_EQ(take_sent(), std::vector<std::string>{Bytes("B0 7B 00")});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{Bytes("B0 7B 00")});
     QTest::mouseRelease(juno.Keys_Pic, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_TRUE(shows(juno.Keys_Pic, main().Buttons[9]));
 }

@@ -12,21 +12,13 @@ class JunoTest : public EditorTest {
         Set_Synth();
         Tone_New();
         QCoreApplication::processEvents();
-        take_sent();
+        midi.take_sent();
     }
     static Editor_Juno& ej() { return Editor_Juno::get(); }
     static Pic_Control* jc(const char* name) {
         auto* c = ej().findChild<Pic_Control*>(name);
         EXPECT_NE(c, nullptr) << name;
         return c;
-    }
-    // The Alpha Juno single-parameter message of channel 1.
-    static std::string juno_msg(int p, int v) {
-        std::string s = Bytes("F0 41 36 00 23 20 01");
-        s.push_back(static_cast<char>(p));
-        s.push_back(static_cast<char>(v));
-        s.push_back(static_cast<char>(0xF7));
-        return s;
     }
     static QString juno_name() { return ej().Tone_Name->text(); }
 };
@@ -82,7 +74,7 @@ TEST_F(JunoTest, RedrawOfMaximaAndOfMidValuesAndOfBytesBeyondTheTravel) {
     EXPECT_EQ(Juno_Switch_Pos(40), 0);
     EXPECT_EQ(Juno_Switch_Pos(-1), 0);
     // Nothing is sent, shown as a readout or drawn by the redraw.
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     EXPECT_FALSE(ej().PictureEnv->isVisible());
 }
 
@@ -142,15 +134,15 @@ TEST_F(JunoTest, ReversedLeversRunTheOtherWayHomeAndEndAndMaxima) {
         const int p = ej().Spec_Of(c).param;
         key(c, Qt::Key_End);
         EXPECT_EQ(Juno_Tone[p], 3) << name;
-        EXPECT_EQ(c->Top(), ej().Spec_Of(c).a + 30) << name;
+        EXPECT_EQ(c->Top(), ej().Spec_Of(c).travel_top + 30) << name;
         key(c, Qt::Key_Home);
         EXPECT_EQ(Juno_Tone[p], 0) << name;
     }
     // Other keys change nothing and send nothing.
-    take_sent();
+    midi.take_sent();
     key(range, Qt::Key_Left);
     key(range, Qt::Key_Plus);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(JunoTest, LeverKeysShowTheRawValueAndBendRangeTwice) {
@@ -161,11 +153,11 @@ TEST_F(JunoTest, LeverKeysShowTheRawValueAndBendRangeTwice) {
     EXPECT_EQ(Juno_Tone[35], 12);
     EXPECT_EQ(bend->Top(), 298);
     EXPECT_EQ(juno_name(), " 12"); // the lever's own readout comes last
-    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(35, 12)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(35, 12)});
     key(bend, Qt::Key_Up); // 12 again: the same message is not sent twice
     EXPECT_EQ(Juno_Tone[35], 12);
     EXPECT_EQ(juno_name(), " 12");
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     EXPECT_TRUE(Quorlen::get().Timer_Display->isActive());
 
     Pic_Control* hpf = jc("VCF_HPF");
@@ -178,62 +170,61 @@ TEST_F(JunoTest, FaderKeysAtTheLimitShowAndSendOnlyAChange) {
     Pic_Control* freq = jc("VCF_Freq");
     focus(freq);
     Juno_Tone[16] = 120;
-    key(freq, Qt::Key_PageUp);
-    EXPECT_EQ(Juno_Tone[16], 127);
-    EXPECT_EQ(juno_name(), "127");
-    EXPECT_EQ(freq->Top(), 166);
-    Quorlen::get().Timer_Display->stop();
-    key(freq, Qt::Key_Up);
-    EXPECT_EQ(Juno_Tone[16], 127);
-    EXPECT_EQ(juno_name(), "127");
-    EXPECT_TRUE(Quorlen::get().Timer_Display->isActive());
-    key(freq, Qt::Key_PageDown);
-    key(freq, Qt::Key_End);
-    key(freq, Qt::Key_Down);
-    pad(freq, Qt::Key_Plus);
-    key(freq, Qt::Key_Home);
-    pad(freq, Qt::Key_Minus);
-    EXPECT_EQ(Juno_Tone[16], 126);
-    const std::vector<std::string> want{juno_msg(16, 127), juno_msg(16, 111), juno_msg(16, 0),
-                                        juno_msg(16, 1),   juno_msg(16, 127), juno_msg(16, 126)};
-    EXPECT_EQ(take_sent(), want);
+    // Up at 127 and Down at 0 show the value again but send nothing new.
+    for (Key_Row r : {Key_Row{Qt::Key_PageUp, false, 127, "127"},
+                      {Qt::Key_Up, false, 127, "127", false},
+                      {Qt::Key_PageDown, false, 111, "111"},
+                      {Qt::Key_End, false, 0, "0"},
+                      {Qt::Key_Down, false, 0, "0", false},
+                      {Qt::Key_Plus, true, 1, "1"},
+                      {Qt::Key_Home, false, 127, "127"},
+                      {Qt::Key_Minus, true, 126, "126"}}) {
+        Quorlen::get().Timer_Display->stop();
+        key(freq, r);
+        EXPECT_EQ(Juno_Tone[16], r.byte) << r.key;
+        EXPECT_EQ(juno_name(), r.shown) << r.key;
+        EXPECT_TRUE(Quorlen::get().Timer_Display->isActive()) << r.key;
+        EXPECT_EQ(freq->Top(), 246 - r.byte * 80 / 127) << r.key;
+        const auto sent = r.sent ? std::vector{juno_msg(16, r.byte)} : std::vector<std::string>{};
+        EXPECT_EQ(midi.take_sent(), sent) << r.key;
+    }
     EXPECT_FALSE(Tone_Saved);
 
     // The example of the message layout: byte 16 at 100 on channel 1.
     ej().Tone_Param_Set(16, 100);
-    EXPECT_EQ(Hex_Of(take_sent().at(0)), "F0 41 36 00 23 20 01 10 64 F7");
+    EXPECT_EQ(Hex_Of(midi.take_sent().at(0)), "F0 41 36 00 23 20 01 10 64 F7");
 }
 
 TEST_F(JunoTest, RepeatSuppressionReachesAcrossEveryBuilderOfMessages) {
     // Another builder sent this very text last: it is not sent again.
     SysEx_Text = Param_Msg_Text(Hdr_Tone_IPR, 17, 40);
     ej().Tone_Param_Set(17, 40);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     // A different message in between lets it go out again.
     SysEx_Text = "F0 41 36 0 21 20 01 B 21 F7";
     ej().Tone_Param_Set(17, 40);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(17, 40)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(17, 40)});
     // The JX-8P editor sends every time, whatever was sent before.
     Synth_Type = "JX-8P";
     Set_Synth();
     ed().Tone_Param_Set(34, 5);
     ed().Tone_Param_Set(34, 5);
-    EXPECT_EQ(take_sent().size(), 2u);
+    EXPECT_EQ(midi.take_sent().size(), 2u);
 
     // A whole new tone reached the instrument: the same single message is needed again.
     Synth_Type = "Alpha Juno";
     Set_Synth();
     ej().Tone_Param_Set(17, 40);
-    take_sent();
+    midi.take_sent();
     Juno_Editor_Redraw();
     ej().Tone_Param_Set(17, 40);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(17, 40)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(17, 40)});
 
     // Auto-send off: stored, nothing sent.
     AutoSend_On = 0;
     ej().Tone_Param_Set(17, 41);
     EXPECT_EQ(Juno_Tone[17], 41);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(JunoTest, FaderDragRoundsHalvesToEvenAndClamps) {
@@ -253,12 +244,12 @@ TEST_F(JunoTest, FaderDragRoundsHalvesToEvenAndClamps) {
     EXPECT_EQ(juno_name(), "0");
     release(res);
     // A move without a button changes nothing; a press alone sends nothing.
-    take_sent();
+    midi.take_sent();
     QTest::mouseMove(res, QPoint(4, 12));
     press(res);
     release(res);
     EXPECT_EQ(Juno_Tone[17], 0);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(JunoTest, LeverDragStepsTwentyPixelsAndSendsOnlyStepsOfOne) {
@@ -269,19 +260,19 @@ TEST_F(JunoTest, LeverDragStepsTwentyPixelsAndSendsOnlyStepsOfOne) {
     drag_to(saw, 4, -20); // 0 -> 1, but the last drag was on another lever: not sent
     EXPECT_EQ(Juno_Tone[4], 1);
     EXPECT_EQ(saw->Top(), 69);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     EXPECT_FALSE(Tone_Saved);
     drag_to(saw, 4, -20); // 1 -> 2: one step on the same lever
-    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(4, 2)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(4, 2)});
     drag_to(saw, 4, -40); // 2 -> 4 in one move: stored and shown, not sent
     EXPECT_EQ(Juno_Tone[4], 4);
     EXPECT_EQ(saw->Top(), 39);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     drag_to(saw, 4, -20); // 4 -> 5 sends the value reached
-    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(4, 5)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(4, 5)});
     drag_to(saw, 4, -100); // the maximum holds
     EXPECT_EQ(Juno_Tone[4], 5);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     drag_to(saw, 4, 9); // under half a step: no change
     EXPECT_EQ(Juno_Tone[4], 5);
     drag_to(saw, 4, 10); // half a step: 4.5 rounds to 4
@@ -293,12 +284,12 @@ TEST_F(JunoTest, LeverDragStepsTwentyPixelsAndSendsOnlyStepsOfOne) {
     Pic_Control* env = jc("DCO_EnvMode");
     focus(env);
     ej().Form_Activate();
-    take_sent();
+    midi.take_sent();
     press(env);
     drag_to(env, 4, 20);
     EXPECT_EQ(Juno_Tone[0], 1);
     EXPECT_EQ(env->Top(), 39);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(0, 1)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(0, 1)});
     release(env);
     // A lever drag shows no readout.
     EXPECT_EQ(juno_name(), "NEW");
@@ -331,13 +322,13 @@ TEST_F(JunoTest, EnvelopeGraphFollowsTimesAndLevelsAndHidesWithTheReadout) {
 
     // While a tone loads: stored and sent, no readout, no graph.
     Quorlen::get().Timer_Display_Timer();
-    take_sent();
+    midi.take_sent();
     Tone_Loading = 255;
     ej().Tone_Param_Set(26, 3);
     Tone_Loading = 0;
     EXPECT_FALSE(env->isVisible());
     EXPECT_EQ(juno_name(), "NEW");
-    EXPECT_EQ(take_sent(), std::vector<std::string>{juno_msg(26, 3)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(26, 3)});
 }
 
 TEST_F(JunoTest, FocusHighlightBlinksAndIsRestoredOnEveryControl) {

@@ -6,29 +6,21 @@ TEST_F(EditorTest, FaderKeysStepClampShowAndSendEveryPress) {
     Pic_Control* cut = ctl("VCF_CutoffF");
     focus(cut);
     Tone_Data[34] = 120;
-    key(cut, Qt::Key_PageUp);
-    EXPECT_EQ(Tone_Data[34], 127);
-    EXPECT_EQ(name_text(), "99");
-    EXPECT_EQ(cut->Top(), 112 - 80);
-    key(cut, Qt::Key_Up); // at the limit: the same value goes out again
-    key(cut, Qt::Key_PageDown);
-    EXPECT_EQ(Tone_Data[34], 111);
-    key(cut, Qt::Key_End);
-    key(cut, Qt::Key_Down); // 0 stays 0 and is still sent
-    EXPECT_EQ(Tone_Data[34], 0);
-    EXPECT_EQ(name_text(), "0");
-    EXPECT_EQ(cut->Top(), 112);
-    pad(cut, Qt::Key_Plus);
-    EXPECT_EQ(Tone_Data[34], 1);
-    EXPECT_EQ(name_text(), "0");
-    key(cut, Qt::Key_Home);
-    pad(cut, Qt::Key_Minus);
-    EXPECT_EQ(Tone_Data[34], 126);
-    EXPECT_EQ(name_text(), "98");
-    const std::vector<std::string> want{param_msg(34, 127), param_msg(34, 127), param_msg(34, 111),
-                                        param_msg(34, 0),   param_msg(34, 0),   param_msg(34, 1),
-                                        param_msg(34, 127), param_msg(34, 126)};
-    EXPECT_EQ(take_sent(), want);
+    // At a limit the same value goes out again: Up at 127, Down at 0.
+    for (Key_Row r : {Key_Row{Qt::Key_PageUp, false, 127, "99"},
+                      {Qt::Key_Up, false, 127, "99"},
+                      {Qt::Key_PageDown, false, 111, "86"},
+                      {Qt::Key_End, false, 0, "0"},
+                      {Qt::Key_Down, false, 0, "0"},
+                      {Qt::Key_Plus, true, 1, "0"},
+                      {Qt::Key_Home, false, 127, "99"},
+                      {Qt::Key_Minus, true, 126, "98"}}) {
+        key(cut, r);
+        EXPECT_EQ(Tone_Data[34], r.byte) << r.key;
+        EXPECT_EQ(name_text(), r.shown) << r.key;
+        EXPECT_EQ(cut->Top(), 112 - r.byte * 80 / 127) << r.key;
+        EXPECT_EQ(midi.take_sent(), std::vector{param_msg(34, r.byte)}) << r.key;
+    }
 
     // The main keyboard's + and - and other keys set nothing and send nothing.
     key(cut, Qt::Key_Plus);
@@ -36,7 +28,7 @@ TEST_F(EditorTest, FaderKeysStepClampShowAndSendEveryPress) {
     key(cut, Qt::Key_0);
     key(cut, Qt::Key_Left);
     EXPECT_EQ(Tone_Data[34], 126);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     EXPECT_FALSE(Tone_Saved);
 }
 
@@ -64,13 +56,13 @@ TEST_F(EditorTest, FaderReadoutScaleAndReturnOfTheName) {
 
     // While a tone loads nothing is shown and the timer is left alone, but it is sent.
     Quorlen::get().Timer_Display_Timer();
-    take_sent();
+    midi.take_sent();
     Tone_Loading = 255;
     ed().Tone_Param_Set(34, 5);
     Tone_Loading = 0;
     EXPECT_EQ(name_text(), "STRINGS");
     EXPECT_FALSE(Quorlen::get().Timer_Display->isActive());
-    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(34, 5)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{param_msg(34, 5)});
 }
 
 TEST_F(EditorTest, LeverKeysStepByQuartersAndThreeWayLeversStopAt64) {
@@ -92,14 +84,14 @@ TEST_F(EditorTest, LeverKeysStepByQuartersAndThreeWayLeversStopAt64) {
     }
     EXPECT_EQ(seen, (std::vector<int>{95, 63, 31, 0}));
     EXPECT_EQ(range->Top(), 62);
-    EXPECT_EQ(take_sent().size(), 9u);
+    EXPECT_EQ(midi.take_sent().size(), 9u);
     key(range, Qt::Key_Left); // not a lever key
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 
     // Byte 11 from 1: parameter "B", value "21".
     Tone_Data[11] = 1;
     pad(range, Qt::Key_Plus);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{Bytes("F0 41 36 00 21 20 01 0B 21 F7")});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{Bytes("F0 41 36 00 21 20 01 0B 21 F7")});
     EXPECT_EQ(SysEx_Text, "F0 41 36 0 21 20 01 B 21 F7");
 
     Pic_Control* chorus = ctl("Chorus_Mode");
@@ -141,12 +133,12 @@ TEST_F(EditorTest, TuneKnobKeysWorkOnSemitonesAndReapplyOnAnyKey) {
     Tone_Data[13] = 127;
     pad(tune, Qt::Key_0);
     EXPECT_EQ(Tone_Data[13], 56);
-    take_sent();
+    midi.take_sent();
     Tone_Data[13] = 60; // inside the 0 band: any key settles it on the band's lowest byte
     key(tune, Qt::Key_A);
     EXPECT_EQ(Tone_Data[13], 56);
     EXPECT_EQ(name_text(), "0");
-    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(13, 56)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{param_msg(13, 56)});
     Tone_Data[13] = 127;
     key(tune, Qt::Key_Right);
     EXPECT_EQ(Tone_Data[13], 120); // clamped at +12
@@ -188,7 +180,7 @@ TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
     EXPECT_EQ(Tone_Data[58], 10);
     EXPECT_EQ(mode->Top(), 162);
     EXPECT_EQ(name_text(), "X");
-    EXPECT_EQ(take_sent(),
+    EXPECT_EQ(midi.take_sent(),
               (std::vector<std::string>{param_msg(58, 74), param_msg(58, 74), param_msg(58, 10)}));
     // 63 is still off: it turns on at 127, and back.
     Tone_Data[58] = 63;
@@ -198,7 +190,10 @@ TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
     key(mode, Qt::Key_Up);
     EXPECT_EQ(Tone_Data[58], 63);
     EXPECT_EQ(mode->Top(), 162);
-    EXPECT_EQ(take_sent(), (std::vector<std::string>{param_msg(58, 127), param_msg(58, 63)}));
+    EXPECT_EQ(midi.take_sent(), (std::vector<std::string>{param_msg(58, 127), param_msg(58, 63)}));
+    Tone_Data[58] = 64; // the first byte that is on
+    Editor_Redraw();
+    EXPECT_EQ(mode->Top(), 152);
 }
 
 TEST_F(EditorTest, MouseDownReappliesFadersAndKnobsButNotLevers) {
@@ -208,7 +203,7 @@ TEST_F(EditorTest, MouseDownReappliesFadersAndKnobsButNotLevers) {
     EXPECT_EQ(name_text(), "77");
     press(ctl("DCO1_Range"));
     release(ctl("DCO1_Range"));
-    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(41, 100)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{param_msg(41, 100)});
 }
 
 TEST_F(EditorTest, FaderDragMovesByThePointerHeightInsideTheCap) {
@@ -216,7 +211,7 @@ TEST_F(EditorTest, FaderDragMovesByThePointerHeightInsideTheCap) {
     Tone_Data[41] = 64;
     ed().Slider_Redraw(32, 112, 41);
     press(lvl);
-    take_sent();
+    midi.take_sent();
     drag_to(lvl, 5, 10);
     EXPECT_EQ(Tone_Data[41], 54);
     EXPECT_EQ(lvl->Top(), 112 - (54 * 80) / 127);
@@ -226,8 +221,8 @@ TEST_F(EditorTest, FaderDragMovesByThePointerHeightInsideTheCap) {
     EXPECT_EQ(Tone_Data[41], 127);
     drag_to(lvl, 5, 300);
     EXPECT_EQ(Tone_Data[41], 0);
-    EXPECT_EQ(take_sent(), (std::vector<std::string>{param_msg(41, 54), param_msg(41, 84),
-                                                     param_msg(41, 127), param_msg(41, 0)}));
+    EXPECT_EQ(midi.take_sent(), (std::vector<std::string>{param_msg(41, 54), param_msg(41, 84),
+                                                          param_msg(41, 127), param_msg(41, 0)}));
     // Moves without a button do nothing.
     release(lvl);
     QTest::mouseMove(lvl, QPoint(5, -20));
@@ -252,7 +247,7 @@ TEST_F(EditorTest, LeverDragSendsOnlyBigStepsOnTheSameLever) {
     press(range);
     drag_to(range, 4, 10); // another lever: not sent
     EXPECT_EQ(Tone_Data[11], 54);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{param_msg(12, 49)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{param_msg(12, 49)});
     EXPECT_FALSE(Tone_Saved);
 
     // A 3-way lever shows the band a drag leaves at once.
@@ -323,7 +318,7 @@ TEST_F(EditorTest, MksHeadersGoOutOnTheChosenChannel) {
     Pic_Control* res = ctl("VCF_Res");
     focus(res);
     key(res, Qt::Key_Home);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{Bytes("F0 41 36 02 24 20 01 23 7F F7")});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{Bytes("F0 41 36 02 24 20 01 23 7F F7")});
 }
 
 TEST_F(EditorTest, TabWalksThePanelAndTheBlinkFollowsTheFocus) {

@@ -42,6 +42,17 @@ class EditorTest : public ProgramTest {
         QTest::keyClick(w, k, m);
     }
     static void pad(QWidget* w, Qt::Key k) { QTest::keyClick(w, k, Qt::KeypadModifier); }
+    // One key of a table of keys: on the keypad where `keypad`.
+    struct Key_Row {
+        Qt::Key key;
+        bool keypad;
+        int byte;          // the byte it leaves
+        const char* shown; // the readout then
+        bool sent = true;  // whether its message goes out
+    };
+    static void key(QWidget* w, const Key_Row& r) {
+        QTest::keyClick(w, r.key, r.keypad ? Qt::KeypadModifier : Qt::NoModifier);
+    }
     // A mouse move with the left button held, at x, y inside the control.
     static void drag_to(QWidget* w, double x, double y) {
         const QPointF local(x, y);
@@ -54,18 +65,15 @@ class EditorTest : public ProgramTest {
     }
     static void release(QWidget* w) { QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(4, 4)); }
 
-    // The single-parameter message of channel 1 as the instrument receives it.
-    static std::string param_msg(int p, int v) {
-        std::string s = Bytes("F0 41 36 00 21 20 01");
-        s.push_back(static_cast<char>(p));
-        s.push_back(static_cast<char>(v));
-        s.push_back(static_cast<char>(0xF7));
-        return s;
+    // A single-parameter message as the instrument receives it: header, parameter, value, F7.
+    static std::string msg(const std::string& header, int p, int v) {
+        return header + std::string{static_cast<char>(p), static_cast<char>(v), '\xF7'};
     }
-    std::vector<std::string> take_sent() {
-        auto s = midi.sent();
-        midi.events.clear();
-        return s;
+    // The JX-8P tone and patch messages and the Alpha Juno's, of channel 1 unless told.
+    static std::string param_msg(int p, int v) { return msg(Bytes("F0 41 36 00 21 20 01"), p, v); }
+    static std::string patch_msg(int p, int v, int channel_byte = 0) {
+        return msg(Bytes("F0 41 36") + static_cast<char>(channel_byte) + Bytes("21 30 01"), p, v);
     }
+    static std::string juno_msg(int p, int v) { return msg(Bytes("F0 41 36 00 23 20 01"), p, v); }
     static QString name_text() { return ed().Tone_Name->text(); }
 };

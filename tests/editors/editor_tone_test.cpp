@@ -47,7 +47,7 @@ TEST_F(EditorTest, RedrawPlacesEveryKindForZerosAndMaxima) {
     ASSERT_EQ(std::size(Panel), 44u);
     for (int fill : {0, 127}) {
         for (int i = 11; i < 59; ++i) Tone_Data[i] = static_cast<std::uint8_t>(fill);
-        take_sent();
+        midi.take_sent();
         Tone_Saved = true;
         Editor_Redraw();
         for (const Place& p : Panel)
@@ -59,7 +59,7 @@ TEST_F(EditorTest, RedrawPlacesEveryKindForZerosAndMaxima) {
         EXPECT_EQ(ed().DCO2_Tune_Knopf->pos(), tune);
         EXPECT_EQ(ed().DCO2_FTune_Knopf->pos(), fill ? QPoint(15, 14) : QPoint(9, 14));
         EXPECT_EQ(Knob_Display_Value, fill ? 50 : -50);
-        EXPECT_TRUE(take_sent().empty());
+        EXPECT_TRUE(midi.take_sent().empty());
         EXPECT_TRUE(Tone_Saved);
     }
     // The full redraw puts a 3-way lever's in-between values on their band.
@@ -116,7 +116,7 @@ TEST_F(EditorTest, UndoBringsBackToneAndPatchRedrawsAndSendsOnce) {
     Patch_Data.fill(9);
     Editor_Redraw();
     Tone_Saved = false;
-    take_sent();
+    midi.take_sent();
 
     Undo_Restore();
     EXPECT_EQ(Tone_Data, saved);
@@ -126,7 +126,7 @@ TEST_F(EditorTest, UndoBringsBackToneAndPatchRedrawsAndSendsOnce) {
     EXPECT_EQ(ed().VCF_CutoffF->Top(), 112 - (100 * 80) / 127);
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_FALSE(Tone_Saved);
-    const auto sent = take_sent();
+    const auto sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].size(), 89u);
 }

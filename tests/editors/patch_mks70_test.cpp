@@ -26,13 +26,6 @@ class Mks70Test : public EditorTest {
         else
             w().Tone_Number_Change();
     }
-    static std::string patch_msg(int p, int v) {
-        std::string s = Bytes("F0 41 36 00 21 30 01");
-        s.push_back(static_cast<char>(p));
-        s.push_back(static_cast<char>(v));
-        s.push_back(static_cast<char>(0xF7));
-        return s;
-    }
 };
 } // namespace
 
@@ -91,7 +84,7 @@ TEST_F(Mks70Test, EachSideKeepsItsOwnValues) {
     choose(w().Split_Point, 0);
     EXPECT_EQ(MKS70_Patch_Data[20], 21);
     // Neither selection sends anything nor marks the tone unsaved.
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(Mks70Test, DetuneKnobEditsTheSelectedSideAndSends) {
@@ -113,7 +106,7 @@ TEST_F(Mks70Test, DetuneKnobEditsTheSelectedSideAndSends) {
     EXPECT_EQ(MKS70_Patch_Data[32], 0);
     EXPECT_EQ(w().Patch_Name->text(), "-50");
     EXPECT_FALSE(Tone_Saved);
-    auto sent = take_sent();
+    auto sent = midi.take_sent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(Hex_Of(sent.front()), Hex_Of(patch_msg(0x20, 63)));
     EXPECT_EQ(Hex_Of(sent.back()), Hex_Of(patch_msg(0x20, 0)));
@@ -123,13 +116,13 @@ TEST_F(Mks70Test, DetuneKnobEditsTheSelectedSideAndSends) {
     key(w().UDTune, Qt::Key_Home);
     EXPECT_EQ(MKS70_Patch_Data[41], 127);
     EXPECT_EQ(MKS70_Patch_Data[32], 0);
-    sent = take_sent();
+    sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(Hex_Of(sent[0]), Hex_Of(patch_msg(0x29, 127)));
     // The channel goes into the message; the format stays the JX-8P's.
     MIDI_Channel = 3;
     key(w().UDTune, Qt::Key_End);
-    EXPECT_EQ(Hex_Of(take_sent().at(0)), "F0 41 36 02 21 30 01 29 00 F7");
+    EXPECT_EQ(Hex_Of(midi.take_sent().at(0)), "F0 41 36 02 21 30 01 29 00 F7");
     MIDI_Channel = 1;
     // Selecting A puts the pointer at A's detune (-50: left and below).
     w().Tone_A_Click();
@@ -146,7 +139,7 @@ TEST_F(Mks70Test, DetuneDragCountsPixelsAndAutoSendOffOnlyStores) {
     drag_to(w().UDTune, 4, 5);
     EXPECT_EQ(MKS70_Patch_Data[32], 67);
     EXPECT_EQ(w().Patch_Name->text(), "3");
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(Mks70Test, EscapeClosesAndTheNextUseOpensAfresh) {

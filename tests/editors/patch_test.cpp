@@ -17,18 +17,9 @@ class PatchTest : public EditorTest {
         ASSERT_TRUE(Patch::loaded());
         // The blink would change the lights under the checks.
         ed().Timer1->stop();
-        take_sent();
+        midi.take_sent();
     }
     static Patch& pw() { return Patch::get(); }
-    static std::string patch_msg(int p, int v, int channel_byte = 0) {
-        std::string s = Bytes("F0 41 36");
-        s.push_back(static_cast<char>(channel_byte));
-        s += Bytes("21 30 01");
-        s.push_back(static_cast<char>(p));
-        s.push_back(static_cast<char>(v));
-        s.push_back(static_cast<char>(0xF7));
-        return s;
-    }
     static int lit(const std::array<Pic_Control*, 6>& group, int n) {
         int found = -1, count = 0;
         for (int i = 0; i < n; ++i)
@@ -117,20 +108,19 @@ TEST_F(PatchTest, FaderKeysReSendOnEveryKeyAndShowTheScaledValue) {
     Pic_Control* porta = pw().Portamento_Time;
     focus(porta);
     Patch_Data[1] = 120;
-    key(porta, Qt::Key_PageUp);
-    EXPECT_EQ(Patch_Data[1], 127);
-    EXPECT_EQ(porta->Top(), 28);
-    EXPECT_EQ(name_text(), "99");
-    key(porta, Qt::Key_Up);   // at the limit: sent again
-    key(porta, Qt::Key_Left); // any key re-sends
-    key(porta, Qt::Key_PageDown);
-    key(porta, Qt::Key_End);
-    key(porta, Qt::Key_Down);
-    EXPECT_EQ(Patch_Data[1], 0);
-    EXPECT_EQ(porta->Top(), 108);
-    const std::vector<std::string> want{patch_msg(1, 127), patch_msg(1, 127), patch_msg(1, 127),
-                                        patch_msg(1, 117), patch_msg(1, 0),   patch_msg(1, 0)};
-    EXPECT_EQ(take_sent(), want);
+    // Pages are 10; a key at the limit, or of no meaning (Left), sends the value again.
+    for (Key_Row r : {Key_Row{Qt::Key_PageUp, false, 127, "99"},
+                      {Qt::Key_Up, false, 127, "99"},
+                      {Qt::Key_Left, false, 127, "99"},
+                      {Qt::Key_PageDown, false, 117, "91"},
+                      {Qt::Key_End, false, 0, "0"},
+                      {Qt::Key_Down, false, 0, "0"}}) {
+        key(porta, r);
+        EXPECT_EQ(Patch_Data[1], r.byte) << r.key;
+        EXPECT_EQ(name_text(), r.shown) << r.key;
+        EXPECT_EQ(porta->Top(), 108 - r.byte * 80 / 127) << r.key;
+        EXPECT_EQ(midi.take_sent(), std::vector{patch_msg(1, r.byte)}) << r.key;
+    }
     EXPECT_FALSE(Tone_Saved);
 
     // A press re-applies the value; a drag moves it by the pointer's height.
@@ -145,7 +135,7 @@ TEST_F(PatchTest, FaderKeysReSendOnEveryKeyAndShowTheScaledValue) {
     drag_to(lfo, 4, 300);
     EXPECT_EQ(Patch_Data[5], 0);
     release(lfo);
-    EXPECT_EQ(take_sent(),
+    EXPECT_EQ(midi.take_sent(),
               (std::vector<std::string>{patch_msg(5, 64), patch_msg(5, 74), patch_msg(5, 0)}));
 }
 
@@ -160,8 +150,8 @@ TEST_F(PatchTest, BendLeverStepsQuartersStaysInRangeAndDragsInBands) {
     }
     EXPECT_EQ(values, (std::vector<int>{32, 64, 96, 96})); // at the top nothing moves
     EXPECT_EQ(bend->Top(), 28);
-    EXPECT_EQ(take_sent().back(), patch_msg(0, 96)); // but the value is still sent
-    EXPECT_EQ(name_text(), "");                      // no readout
+    EXPECT_EQ(midi.take_sent().back(), patch_msg(0, 96)); // but the value is still sent
+    EXPECT_EQ(name_text(), "");                           // no readout
     key(bend, Qt::Key_PageDown);
     EXPECT_EQ(Patch_Data[0], 64);
     EXPECT_EQ(bend->Top(), 38);
@@ -171,16 +161,16 @@ TEST_F(PatchTest, BendLeverStepsQuartersStaysInRangeAndDragsInBands) {
     Patch_Redraw();
     Last_Param = 0;
     Last_Value = 10;
-    take_sent();
+    midi.take_sent();
     press(bend);
     drag_to(bend, 4, 2);  // 8: a change of 2, not sent
     drag_to(bend, 4, 4);  // 4: a change of 4, not sent
     drag_to(bend, 4, -4); // 8 again
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     drag_to(bend, 4, -112); // 120: in the gap above 111, the cap stays
     EXPECT_EQ(Patch_Data[0], 120);
     EXPECT_EQ(bend->Top(), 58);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{patch_msg(0, 120)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{patch_msg(0, 120)});
     drag_to(bend, 4, 82); // 38: band 32-47
     EXPECT_EQ(bend->Top(), 48);
     drag_to(bend, 4, -82); // 120 again, cap kept at 48
@@ -208,7 +198,7 @@ TEST_F(PatchTest, PortamentoSwitchTogglesOnEveryClickAndKey) {
     EXPECT_EQ(Patch_Data[2], 94);
     key(sw, Qt::Key_Home); // not one of its keys
     EXPECT_EQ(Patch_Data[2], 94);
-    EXPECT_EQ(take_sent(),
+    EXPECT_EQ(midi.take_sent(),
               (std::vector<std::string>{patch_msg(2, 94), patch_msg(2, 30), patch_msg(2, 94)}));
 }
 
@@ -218,7 +208,7 @@ TEST_F(PatchTest, LightGroupsSelectStepJumpAndStayLit) {
     EXPECT_EQ(Patch_Data[3], 4);
     EXPECT_EQ(Key_Mode_Index, 3);
     EXPECT_EQ(lit_keys(), 3);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{patch_msg(3, 4)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{patch_msg(3, 4)});
     key(k3, Qt::Key_Up);
     EXPECT_EQ(Key_Mode_Index, 2);
     EXPECT_EQ(Patch_Data[3], 2);
@@ -301,11 +291,11 @@ TEST_F(PatchTest, DetuneKnobKeysDragAndPointer) {
 
     // On the pointer the arrows step nothing but the value goes out again.
     focus(ptr);
-    take_sent();
+    midi.take_sent();
     key(ptr, Qt::Key_Up);
     key(ptr, Qt::Key_Right);
     EXPECT_EQ(Patch_Data[6], 63);
-    EXPECT_EQ(take_sent(), (std::vector<std::string>{patch_msg(6, 63), patch_msg(6, 63)}));
+    EXPECT_EQ(midi.take_sent(), (std::vector<std::string>{patch_msg(6, 63), patch_msg(6, 63)}));
     pad(ptr, Qt::Key_Plus);
     key(ptr, Qt::Key_PageUp);
     EXPECT_EQ(Patch_Data[6], 74);
@@ -330,13 +320,13 @@ TEST_F(PatchTest, MessagesKeepFormat21OnEveryChannelAndSynthesizer) {
     focus(lfo);
     Patch_Data[5] = 10;
     key(lfo, Qt::Key_Up);
-    EXPECT_EQ(take_sent(), std::vector<std::string>{patch_msg(5, 11, 15)});
+    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{patch_msg(5, 11, 15)});
     EXPECT_EQ(SysEx_Text, "F0 41 36 F 21 30 01 5 B F7");
     // Auto-send off, or a tone being loaded: stored; no readout while loading.
     AutoSend_On = 0;
     key(lfo, Qt::Key_Up);
     EXPECT_EQ(Patch_Data[5], 12);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     AutoSend_On = 1;
     Quorlen::get().Timer_Display_Timer();
     Tone_Loading = 255;
@@ -344,7 +334,7 @@ TEST_F(PatchTest, MessagesKeepFormat21OnEveryChannelAndSynthesizer) {
     Tone_Loading = 0;
     EXPECT_NE(name_text(), "31");
     EXPECT_FALSE(Quorlen::get().Timer_Display->isActive());
-    EXPECT_EQ(take_sent().size(), 1u);
+    EXPECT_EQ(midi.take_sent().size(), 1u);
 }
 
 TEST_F(PatchTest, NewToneRedrawsTheOpenWindow) {

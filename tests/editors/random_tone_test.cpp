@@ -113,26 +113,26 @@ TEST_F(RandomToneTest, UndoCopyOnlyOfAnUnsavedToneYetUndoIsEnabledEitherWay) {
     Tone_Random();
     EXPECT_EQ(Undo_Tone, before);
     EXPECT_EQ(Undo_Patch, patch_before);
-    take_sent();
+    midi.take_sent();
     Quorlen::get().Menu_Edit_Undo->trigger();
     EXPECT_EQ(Tone_Data, before);
     EXPECT_EQ(Patch_Data, patch_before);
     EXPECT_FALSE(undo->isEnabled());
-    EXPECT_EQ(take_sent().size(), 1u);
+    EXPECT_EQ(midi.take_sent().size(), 1u);
 }
 
 TEST_F(RandomToneTest, SentWhateverAutoSendSaysButNotWithoutMidi) {
     AutoSend_On = 0;
-    take_sent();
+    midi.take_sent();
     Tone_Random();
-    auto sent = take_sent();
+    auto sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].size(), 89u);
     EXPECT_EQ(sent[0].substr(7, 10), "RANDOM    ");
 
     MIDI_Enabled = 0;
     Tone_Random();
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     expect_random_name();
 }
 

@@ -11,7 +11,7 @@ class TNameTest : public EditorTest {
   protected:
     void SetUp() override {
         EditorTest::SetUp();
-        take_sent();
+        midi.take_sent();
     }
     // Opens the dialog, types the text and presses Enter.
     static void name_it(const QString& text) {
@@ -58,9 +58,10 @@ TEST_F(TNameTest, JX8PNameGoesIntoBothRecordsBothBoxesAndOneMessage) {
     EXPECT_EQ(Tone_Name_Text, "AB");
     EXPECT_EQ(name_text(), "AB");
     EXPECT_EQ(Editor_Juno::get().Tone_Name->text(), "AB");
-    EXPECT_EQ(take_sent(), std::vector<std::string>{Bytes(
-                               "F0 41 36 00 21 20 01 00 41 01 42 02 20 03 20 04 20 05 20 06 20 "
-                               "07 20 08 20 09 20 F7")});
+    EXPECT_EQ(midi.take_sent(),
+              std::vector<std::string>{
+                  Bytes("F0 41 36 00 21 20 01 00 41 01 42 02 20 03 20 04 20 05 20 06 20 "
+                        "07 20 08 20 09 20 F7")});
     EXPECT_EQ(SysEx_Text, "F0 41 36 0 21 20 01 0 41 1 42 2 20 3 20 4 20 5 20 6 20 7 20 8 20 "
                           "9 20 F7");
 }
@@ -68,9 +69,9 @@ TEST_F(TNameTest, JX8PNameGoesIntoBothRecordsBothBoxesAndOneMessage) {
 TEST_F(TNameTest, AlphaJunoNameSendsItsCodes) {
     Synth_Type = "Alpha Juno";
     Set_Synth();
-    take_sent();
+    midi.take_sent();
     name_it("AB");
-    const auto sent = take_sent();
+    const auto sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], Bytes("F0 41 36 00 23 20 01 24 00 25 01 26 3E 27 3E 28 3E 29 3E 2A 3E 2B "
                              "3E 2C 3E 2D 3E F7"));
@@ -126,7 +127,7 @@ TEST_F(TNameTest, WithoutAutoSendOrMidiNothingIsSent) {
         MIDI_Enabled = which == 0 ? 1 : 0;
         name_it(which == 0 ? "OFF" : "NOMIDI");
         EXPECT_EQ(name_text(), which == 0 ? "OFF" : "NOMIDI");
-        EXPECT_TRUE(take_sent().empty());
+        EXPECT_TRUE(midi.take_sent().empty());
     }
     EXPECT_EQ(Tone_Data[0], 'N');
 }
@@ -153,6 +154,6 @@ TEST_F(TNameTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(name_text(), "KEEP");
     EXPECT_EQ(Tone_Data[0], 'K');
     EXPECT_EQ(Juno_Tone[36], 10);
-    EXPECT_TRUE(take_sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     EXPECT_EQ(Dlg_Count, 0);
 }

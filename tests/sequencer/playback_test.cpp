@@ -17,13 +17,13 @@ class SeqPlay : public SeqTest {
                 Seq_Data[s * 13 + r] = static_cast<std::uint8_t>(Cell(s, r));
         win = &Sequencer::get();
         win->Select_Range(2); // base note 48
-        Sent();
+        midi.take_sent();
     }
     // One tick; returns the step it played, after checking its 13 notes and
     // that its light alone is lit.
     int Tick() {
         Seq_Tmr_Timer();
-        const std::vector<std::string> sent = Sent();
+        const std::vector<std::string> sent = midi.take_sent();
         EXPECT_EQ(sent.size(), 13u);
         int step = -1;
         for (int s = 0; s < 8; ++s)
@@ -64,7 +64,7 @@ TEST_F(SeqPlay, ForwardPlaysZeroToSevenAndTurnsOffTheEarlierLight) {
     win->Seq_Start_Click();
     EXPECT_TRUE(Quorlen::get().Seq_Tmr->isActive());
     EXPECT_EQ(Seq_Running, 255);
-    Sent();
+    midi.take_sent();
     EXPECT_EQ(Run(17), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2, 3, 4, 5, 6, 7, 0}));
 }
 
@@ -73,14 +73,14 @@ TEST_F(SeqPlay, BackwardPlaysSevenToZeroAndWraps) {
     EXPECT_EQ(Seq_Direction, 1);
     win->Seq_Start_Click();
     EXPECT_EQ(Seq_Step, 7);
-    Sent();
+    midi.take_sent();
     EXPECT_EQ(Run(17), (std::vector<int>{7, 6, 5, 4, 3, 2, 1, 0, 7, 6, 5, 4, 3, 2, 1, 0, 7}));
 }
 
 TEST_F(SeqPlay, BackAndForthPlaysEachEndOncePerTurn) {
     win->Seq_Directions_Click(2);
     win->Seq_Start_Click();
-    Sent();
+    midi.take_sent();
     EXPECT_EQ(Run(30), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 6, 5, 4, 3, 2, 1, 0,
                                          1, 2, 3, 4, 5, 6, 7, 6, 5, 4, 3, 2, 1, 0, 1}));
 }
@@ -89,7 +89,7 @@ TEST_F(SeqPlay, RandomStepNeverDrawsSevenAndDrawsTheDirectionEachTick) {
     win->Seq_Directions_Click(7);
     EXPECT_EQ(Seq_Direction, 0);
     win->Seq_Start_Click();
-    Sent();
+    midi.take_sent();
     // Per tick: a direction, then the next step (Int(7 r)).
     Script_Rnd({0.9, 0.0, 0.1, 0.99, 0.6, 0.5, 0.2, 0.3});
     // Backward first: step 0 plays and the next is drawn as 0; forward from
@@ -105,7 +105,7 @@ TEST_F(SeqPlay, RandomStepNeverDrawsSevenAndDrawsTheDirectionEachTick) {
 TEST_F(SeqPlay, RandomDirectionDrawsBeforeEveryStep) {
     win->Seq_Directions_Click(8);
     win->Seq_Start_Click();
-    Sent();
+    midi.take_sent();
     // Forward twice, backward four times (through the wrap to 7), forward
     // three times (through the wrap to 0), then the script again.
     Script_Rnd({0.1, 0.2, 0.7, 0.8, 0.9, 0.6, 0.3, 0.0, 0.4});
@@ -115,7 +115,7 @@ TEST_F(SeqPlay, RandomDirectionDrawsBeforeEveryStep) {
 TEST_F(SeqPlay, RandomAtTheEndsDrawsOnlyAtZeroAndSeven) {
     win->Seq_Directions_Click(9);
     win->Seq_Start_Click();
-    Sent();
+    midi.take_sent();
     // Draws when the step about to play is 0 (forward), 7 (backward), 0
     // (forward) and 7 (backward); each end sounds once per turn.
     Script_Rnd({0.2, 0.8, 0.3, 0.6});
@@ -135,7 +135,7 @@ TEST_F(SeqPlay, StopsLeaveNoLightOnAndEndPlaying) {
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
 
     // The window's Stop: lights off, notes off, Start shown released.
-    Sent();
+    midi.take_sent();
     win->Seq_Start_MouseDown();
     EXPECT_TRUE(Same(win->Seq_Start->Picture(), Quorlen::get().Button_Dn3D));
     EXPECT_EQ(win->Seq_Start_Pic->pos(), QPoint(4, 4));
@@ -148,7 +148,7 @@ TEST_F(SeqPlay, StopsLeaveNoLightOnAndEndPlaying) {
         EXPECT_TRUE(Same(win->Seq_Clock[s]->Picture(), win->Seq_Pics[0]->Picture())) << s;
     EXPECT_TRUE(Same(win->Seq_Start->Picture(), Quorlen::get().Button_Up3D));
     EXPECT_EQ(win->Seq_Start_Pic->pos(), QPoint(3, 3));
-    const std::vector<std::string> sent = Sent();
+    const std::vector<std::string> sent = midi.take_sent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(Hex_Of(sent[0]), "B0 7B 00");
 }
@@ -162,11 +162,11 @@ TEST_F(SeqPlay, PreviewStartUsesTheChannelAndLoadsTheWindowOnTheFirstTick) {
     EXPECT_EQ(Seq_Status, 0x92);
     EXPECT_EQ(Seq_Running, 255);
     EXPECT_TRUE(Quorlen::get().Seq_Tmr->isActive());
-    Sent();
+    midi.take_sent();
     Seq_Tmr_Timer();
     EXPECT_EQ(Seq_Form_Open, 255);
     EXPECT_EQ(Seq_Direction, 0); // the window's load chose forward
-    std::vector<std::string> sent = Sent();
+    std::vector<std::string> sent = midi.take_sent();
     ASSERT_GE(sent.size(), 13u);
     // The load's range list silenced the channel first, then step 0 played.
     EXPECT_EQ(Hex_Of(sent.back()), "92 30 3F");
@@ -177,10 +177,10 @@ TEST_F(SeqPlay, PreviewStartUsesTheChannelAndLoadsTheWindowOnTheFirstTick) {
 TEST_F(SeqPlay, WithMidiDisabledTheLightsMoveButNothingIsSent) {
     win->Seq_Start_Click();
     MIDI_Enabled = 0;
-    Sent();
+    midi.take_sent();
     Seq_Tmr_Timer();
     Seq_Tmr_Timer();
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     EXPECT_TRUE(Same(win->Seq_Clock[1]->Picture(), win->Seq_Pics[1]->Picture()));
     EXPECT_TRUE(Same(win->Seq_Clock[0]->Picture(), win->Seq_Pics[0]->Picture()));
 }
@@ -192,9 +192,9 @@ TEST_F(SeqPlay, NotesStayWithinMidiWhateverTheFileHeld) {
     Seq_Data[12] = 100;
     Seq_Base_Note = 120; // rows 0..4 would be notes 128..132
     win->Seq_Start_Click();
-    Sent();
+    midi.take_sent();
     Seq_Tmr_Timer();
-    const std::vector<std::string> sent = Sent();
+    const std::vector<std::string> sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 8u);
     EXPECT_EQ(Hex_Of(sent[0]), "90 7F 00");
     EXPECT_EQ(Hex_Of(sent[6]), "90 79 7F");
@@ -204,17 +204,17 @@ TEST_F(SeqPlay, NotesStayWithinMidiWhateverTheFileHeld) {
 TEST_F(SeqPlay, ATickReopensAPortClosedUnderIt) {
     win->Seq_Start_Click();
     MIDI_Out_Close();
-    Sent();
+    midi.take_sent();
     Seq_Tmr_Timer();
     EXPECT_NE(MIDI_Out_Port.Handle, -1);
-    EXPECT_EQ(Sent().size(), 13u);
+    EXPECT_EQ(midi.take_sent().size(), 13u);
     EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(SeqPlay, TheMainWindowsTimerDrivesTheTick) {
     Quorlen::get().Seq_Tmr->setInterval(1);
     win->Seq_Start_Click();
-    Sent();
+    midi.take_sent();
     QTRY_VERIFY_WITH_TIMEOUT(!midi.sent().empty(), 2000);
     win->Seq_Stop_Click();
 }

@@ -63,12 +63,6 @@ class SeqTest : public ProgramTest {
         for (int i = 0; i < 104; ++i) b.append(static_cast<char>(fill ? fill(i) : 0));
         return b;
     }
-    // The short messages sent since the last clear.
-    std::vector<std::string> Sent() {
-        std::vector<std::string> out = midi.sent();
-        midi.events.clear();
-        return out;
-    }
     static bool Same(const QPixmap& a, const QPixmap& b) { return a.cacheKey() == b.cacheKey(); }
     static bool Same_Image(const QPixmap& a, const QPixmap& b) {
         return a.toImage() == b.toImage();

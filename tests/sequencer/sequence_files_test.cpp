@@ -157,7 +157,7 @@ TEST_F(SeqFiles, OpenIntoTheOpenWindowKeepsTheWindowsTransposition) {
     EXPECT_EQ(Seq_Base_Note, 38);
     EXPECT_EQ(w.frame()->windowTitle(), "Sequencer - W.SEQ");
     // The range list's handler silenced the notes.
-    EXPECT_EQ(Hex_Of(Sent().at(0)), "B0 7B 00");
+    EXPECT_EQ(Hex_Of(midi.take_sent().at(0)), "B0 7B 00");
     EXPECT_TRUE(Same_Image(w.Seq_Matrix_Image.copy(12, 0, 10, 10), w.Seq_Pics[2]->Picture()));
 
     // A base note past the last range selects the last one.

@@ -102,7 +102,7 @@ TEST_F(SeqWindow, GridClicksWithEachButton) {
 
 TEST_F(SeqWindow, KeysPlayTheirNoteAndSilenceOnTheRightButton) {
     Sequencer& w = Sequencer::get();
-    Sent();
+    midi.take_sent();
     const Quorlen& m = Quorlen::get();
     QTest::mousePress(w.Seq_Keys[7], Qt::LeftButton);
     EXPECT_TRUE(Same(w.Seq_Keys[7]->Picture(), m.Seq_Keys[2]));
@@ -112,14 +112,14 @@ TEST_F(SeqWindow, KeysPlayTheirNoteAndSilenceOnTheRightButton) {
     EXPECT_TRUE(Same(w.Seq_Keys[6]->Picture(), m.Seq_Keys[3]));
     QTest::mouseRelease(w.Seq_Keys[6], Qt::RightButton);
     EXPECT_TRUE(Same(w.Seq_Keys[6]->Picture(), m.Seq_Keys[1]));
-    const std::vector<std::string> sent = Sent();
+    const std::vector<std::string> sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(Hex_Of(sent[0]), "90 37 7F"); // 48 + 7
     EXPECT_EQ(Hex_Of(sent[1]), "B0 7B 00");
     EXPECT_EQ(MIDI_Out_Port.Handle != -1, true);
     MIDI_Enabled = 0;
     QTest::mouseClick(w.Seq_Keys[0], Qt::LeftButton);
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
 }
 
 TEST_F(SeqWindow, LettersChooseTheTranspositionByShiftState) {
@@ -165,13 +165,13 @@ TEST_F(SeqWindow, LettersChooseTheTranspositionByShiftState) {
 
 TEST_F(SeqWindow, RangeSilencesTheNotesAndTranspositionDoesNot) {
     Sequencer& w = Sequencer::get();
-    Sent();
+    midi.take_sent();
     w.Select_Trans(4);
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(midi.take_sent().empty());
     EXPECT_EQ(Seq_Base_Note, 52);
     w.Select_Range(4);
     EXPECT_EQ(Seq_Base_Note, 76);
-    const std::vector<std::string> sent = Sent();
+    const std::vector<std::string> sent = midi.take_sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(Hex_Of(sent[0]), "B0 7B 00");
 }
@@ -268,7 +268,7 @@ TEST_F(SeqWindow, ClosingStopsPlayingAndKeepsRangeAndPosition) {
     w.Select_Range(3);
     w.frame()->move(30, 40);
     w.Seq_Start_Click();
-    Sent();
+    midi.take_sent();
     w.frame()->close();
     EXPECT_EQ(Seq_Form_Open, 0);
     EXPECT_FALSE(Sequencer::loaded());
@@ -277,7 +277,7 @@ TEST_F(SeqWindow, ClosingStopsPlayingAndKeepsRangeAndPosition) {
     EXPECT_EQ(Seq_Range_Index, 3);
     EXPECT_EQ(Seq_Left, 450);
     EXPECT_EQ(Seq_Top, 600);
-    const std::vector<std::string> sent = Sent();
+    const std::vector<std::string> sent = midi.take_sent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(Hex_Of(sent.back()), "B0 7B 00");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

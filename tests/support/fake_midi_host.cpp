@@ -74,6 +74,12 @@ std::vector<std::string> FakeMidiHost::sent() const {
     return out;
 }
 
+std::vector<std::string> FakeMidiHost::take_sent() {
+    std::vector<std::string> out = sent();
+    events.clear();
+    return out;
+}
+
 int FakeMidiHost::count(Event::Kind kind) const {
     return static_cast<int>(std::count_if(events.begin(), events.end(),
                                           [kind](const Event& e) { return e.kind == kind; }));

@@ -34,6 +34,8 @@ class FakeMidiHost : public MidiHost {
 
     // What went out on the wire, in order: short messages and long ones.
     std::vector<std::string> sent() const;
+    // What went out since the last take; the record starts afresh.
+    std::vector<std::string> take_sent();
     int count(Event::Kind kind) const;
 
   private:
