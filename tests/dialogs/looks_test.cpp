@@ -6,13 +6,13 @@
 #include <QDir>
 #include <QLineEdit>
 
-// Grabs the dialogs as a user would see them; the pictures land in the temp folder.
+// Grabs the dialogs as a user would see them, into the test's own folder.
 class LooksTest : public ProgramTest {};
 
 TEST_F(LooksTest, DialogsDrawThemselves) {
     Write_Settings("[MIDI]\nOutput=Synth Out\nInput=Synth In\n");
     Start_Program();
-    const QString out = QDir::tempPath() + "/quorlen_";
+    const QString out = folder.filePath("look_");
     FD_Mode = "SaveAs_SYX";
     File_Dlg& f = File_Dlg::get();
     f.Form_Show();

@@ -378,7 +378,7 @@ TEST_F(JunoTest, NameBoxOpensTheNameWindowOnlyWithoutADialog) {
 
 // Pictures of the windows for a person to look at.
 TEST_F(JunoTest, Screenshots) {
-    const QString dir = QDir::tempPath() + "/quorlen-shots";
+    const QString dir = folder.filePath("shots");
     QDir().mkpath(dir);
     QTest::qWait(20);
     ej().grab().save(dir + "/juno_new.png");

@@ -356,7 +356,7 @@ TEST_F(PatchTest, NewToneRedrawsTheOpenWindow) {
 }
 
 TEST_F(PatchTest, Screenshot) {
-    const QString dir = QDir::tempPath() + "/quorlen-shots";
+    const QString dir = folder.filePath("shots");
     QDir().mkpath(dir);
     Patch_Data = {64, 90, 100, 4, 1, 40, 90, 0, 0};
     Patch_Redraw();

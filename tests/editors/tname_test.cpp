@@ -150,12 +150,12 @@ TEST_F(TNameTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(Dlg_Count, 0);
 }
 
-// Grabs the dialog as a user sees it; the picture lands in the temp folder.
+// Grabs the dialog as a user sees it, into the test's own folder.
 TEST_F(TNameTest, DrawsItself) {
     Tone_Name_Text = "BRASS-8";
     TName_Show();
     TName& d = TName::get();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    EXPECT_TRUE(d.grab().save(QDir::tempPath() + "/quorlen_tname.png"));
+    EXPECT_TRUE(d.grab().save(folder.filePath("tname.png")));
     d.Form_Unload();
 }

@@ -291,6 +291,6 @@ TEST_F(SeqWindow, Picture) {
     Seq_Data[42] = Seq_Data[56] = 63;
     Sequencer& w = Sequencer::get();
     w.Seq_Light(3, true);
-    const QString out = qEnvironmentVariable("SEQ_SHOT", "/tmp/seq.png");
+    const QString out = qEnvironmentVariable("SEQ_SHOT", folder.filePath("seq.png"));
     EXPECT_TRUE(w.grab().save(out));
 }
