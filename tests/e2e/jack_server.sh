@@ -106,6 +106,15 @@ free_places() {
             conv=notrunc status=none
         remove_files "$name"
     done
+    # Files of our servers that were killed before their places were freed.
+    local f
+    for f in "$shm/jack_sem.${uid}_$Family"* "$shm/jack_$Family"*"_${uid}_"*; do
+        [ -O "$f" ] || continue
+        name=${f#"$shm/jack_sem.${uid}_"}
+        name=${name#"$shm/jack_"}
+        name=${name%%_*}
+        [ -n "$(servers_named "$name")" ] || remove_files "$name"
+    done
 }
 
 # Files are removed only under a lock on /dev/shm, when no server of the name
