@@ -39,7 +39,7 @@ int sink_process(jack_nframes_t frames, void*) {
 
 bool set_up() {
     if (g_sink) return true;
-    g_server = std::make_unique<JackServer>(QUORLEN_BENCH_JACK "-message");
+    g_server = std::make_unique<JackServer>(QUORLEN_BENCH_JACK "-message", 256, false);
     if (!g_server->start()) {
         g_noServer = true;
         return false;

@@ -18,7 +18,8 @@
 
 class JackServer {
   public:
-    explicit JackServer(std::string name, int period = 256, bool realtime = false)
+    // Realtime where the system grants it (see jack_server.sh).
+    explicit JackServer(std::string name, int period = 256, bool realtime = true)
         : name_(std::move(name)), period_(std::to_string(period)), realtime_(realtime) {}
     ~JackServer() { stop(); }
     JackServer(const JackServer&) = delete;
@@ -45,7 +46,7 @@ class JackServer {
             if (getppid() != parent) _exit(1);
             dup2(out[1], 1);
             execlp("bash", "bash", QUORLEN_JACK_SCRIPT, "run", name_.c_str(), dir.c_str(),
-                   period_.c_str(), realtime_ ? "realtime" : "", static_cast<char*>(nullptr));
+                   period_.c_str(), realtime_ ? "realtime" : "plain", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(out[1]);

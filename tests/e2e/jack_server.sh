@@ -5,8 +5,11 @@
 #   jack_server.sh start NAME STATEDIR [owned]
 #       Starts the server and returns once clients can connect. With "owned"
 #       the server also stops when the process that ran this command ends.
+#       It asks for realtime scheduling: without it a loaded machine makes the
+#       server late, and a late cycle loses the MIDI events it carried. Where
+#       the system does not grant it, jackd runs without.
 #   jack_server.sh stop NAME STATEDIR
-#   jack_server.sh run NAME STATEDIR [PERIOD [realtime]]
+#   jack_server.sh run NAME STATEDIR [PERIOD [realtime|plain]]
 #       Runs the server in the foreground: prints its process id once clients
 #       can connect, and stops it when this script is told to stop (TERM, INT,
 #       HUP) or the server ends.
@@ -26,7 +29,7 @@ shm=/dev/shm
 registry=$shm/jack-shm-registry
 
 usage() {
-    echo "usage: $0 start NAME STATEDIR [owned] | stop NAME STATEDIR | run NAME STATEDIR [PERIOD [realtime]]" >&2
+    echo "usage: $0 start NAME STATEDIR [owned] | stop NAME STATEDIR | run NAME STATEDIR [PERIOD [realtime|plain]]" >&2
     exit 2
 }
 
@@ -144,8 +147,8 @@ clear_leftovers() {
 
 # Starts jackd in the background as $server and waits until clients connect.
 launch() {
-    local period=${1:-256} mode=-r
-    [ "${2:-}" = realtime ] && mode=-R
+    local period=${1:-256} mode=-R
+    [ "${2:-}" = plain ] && mode=-r
     JACK_DEFAULT_SERVER=$name jackd -n "$name" $mode -d dummy -r 48000 -p "$period" \
         </dev/null >"$log" 2>&1 9<&- &
     server=$!
