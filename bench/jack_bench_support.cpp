@@ -1,4 +1,5 @@
 #include "jack_bench_support.h"
+#include "jack_server.h"
 #include "platform/rtmidi_host.h"
 #include <QEventLoop>
 #include <QFile>
@@ -23,34 +24,13 @@ double Ms_Since(Clock::time_point t0, Clock::time_point t) {
 
 // ---- JACK server -------------------------------------------------------------
 
-Jack_Server::Jack_Server(const std::string& name, int period, bool realtime) {
-    setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const std::string p = std::to_string(period);
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
-        execlp("jackd", "jackd", "-n", name.c_str(), realtime ? "-R" : "-r", "-d", "dummy", "-r",
-               "48000", "-p", p.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (pid < 0) return;
-    for (int i = 0; i < 100; ++i) {
-        if (std::system("jack_lsp >/dev/null 2>&1") == 0) {
-            pid_ = pid;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+Jack_Server::Jack_Server(const std::string& name, int period, bool realtime)
+    : server_(std::make_unique<JackServer>(name, period, realtime)) {
+    running_ = server_->start();
+    if (running_) setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
 }
 
-Jack_Server::~Jack_Server() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-}
+Jack_Server::~Jack_Server() = default;
 
 // ---- Listener ----------------------------------------------------------------
 

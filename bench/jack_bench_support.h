@@ -14,6 +14,7 @@
 #include <sys/types.h>
 #include <vector>
 
+class JackServer;
 class RtMidiHost;
 class RtMidiIn;
 class RtMidiOut;
@@ -35,11 +36,12 @@ class Jack_Server {
     ~Jack_Server();
     Jack_Server(const Jack_Server&) = delete;
     Jack_Server& operator=(const Jack_Server&) = delete;
-    bool Running() const { return pid_ > 0; }
+    bool Running() const { return running_; }
     static double Period_Ms(int period) { return period * 1000.0 / 48000.0; }
 
   private:
-    pid_t pid_ = -1;
+    std::unique_ptr<JackServer> server_;
+    bool running_ = false;
 };
 
 // Which messages count. Runs on the JACK thread.

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     const std::string tag = "oscbench" + std::to_string(getpid());
-    const Jack_Server jack(tag, period);
+    const Jack_Server jack(QUORLEN_BENCH_JACK "-osc", period);
     if (!jack.Running()) {
         std::fprintf(stderr, "jackd did not start\n");
         return 1;

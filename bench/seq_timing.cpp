@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     const std::string tag = "seqbench" + std::to_string(getpid());
-    const Jack_Server jack(tag, period, realtime);
+    const Jack_Server jack(QUORLEN_BENCH_JACK "-seq", period, realtime);
     if (!jack.Running()) {
         std::fprintf(stderr, "jackd did not start\n");
         return 1;

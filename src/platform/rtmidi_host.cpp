@@ -139,7 +139,7 @@ void RtMidiHost::retire(Port& p) {
     }
     // Closing waits a second for a process cycle, which a dead server never
     // runs and a frozen one never ends: such outputs are let go unclosed.
-    if (server_gone() || p.stalled) {
+    if (server_gone() || p.stalled || !drained(p)) {
         (void)p.out.release();
         return;
     }
@@ -201,6 +201,9 @@ int RtMidiHost::outOpen(int device, MidiHandle& handle) {
         retire(*p);
         return MidiResult::Allocated;
     }
+    // JACK puts a new connection into the cycles that begin after it: what a
+    // cycle already under way took from the ring would reach no one.
+    if (watch_ && device != -1) await_cycles(watch_->cycles.load(std::memory_order_acquire));
     handle = nextHandle_++;
     ports_[handle] = std::move(p);
     return MidiResult::Ok;
@@ -223,6 +226,37 @@ int RtMidiHost::send(MidiHandle handle, const unsigned char* data, size_t size) 
     return p->state.failed ? MidiResult::Error : MidiResult::Ok;
 }
 
+// Whatever was queued before the count stood at c has gone out once it
+// reaches c + 3: a whole cycle has then begun and ended after it.
+bool RtMidiHost::await_cycles(std::uint64_t from) const {
+    const auto deadline = std::chrono::steady_clock::now() + Drain_Timeout;
+    while (watch_->cycles.load(std::memory_order_acquire) < from + 3) {
+        if (server_gone() || std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    return true;
+}
+
+void RtMidiHost::forget_sent(Port& p) const {
+    const std::uint64_t now = watch_->cycles.load(std::memory_order_acquire);
+    while (!p.queued.empty() && p.queued.front().first + 3 <= now) {
+        p.pending -= p.queued.front().second;
+        p.queued.pop_front();
+    }
+}
+
+// RtMidi's close waits for one cycle only, and may unregister the port
+// before that cycle took the last message from the ring.
+bool RtMidiHost::drained(Port& p) const {
+    if (!watch_) return true;
+    if (p.queued.empty() || await_cycles(p.queued.back().first)) {
+        forget_sent(p);
+        return true;
+    }
+    p.stalled = true;
+    return false;
+}
+
 bool RtMidiHost::stalled(Port& p) const {
     if (p.stalled && watch_->cycles.load(std::memory_order_acquire) != p.stalledAt)
         p.stalled = false;
@@ -236,20 +270,14 @@ int RtMidiHost::reserve(Port& p, size_t size) {
     if (stalled(p)) return MidiResult::NotReady;
     std::chrono::steady_clock::time_point deadline{};
     for (;;) {
-        // Whatever was queued before the count stood at c has gone out once
-        // it reaches c + 3: a whole cycle has then begun and ended after it.
-        const std::uint64_t now = watch_->cycles.load(std::memory_order_acquire);
-        while (!p.queued.empty() && p.queued.front().first + 3 <= now) {
-            p.pending -= p.queued.front().second;
-            p.queued.pop_front();
-        }
+        forget_sent(p);
         if (p.pending + need <= Ring_Budget) return MidiResult::Ok;
         if (server_gone()) return MidiResult::NotEnabled;
         const auto clock = std::chrono::steady_clock::now();
         if (deadline == std::chrono::steady_clock::time_point{}) deadline = clock + Drain_Timeout;
         if (clock > deadline) {
             p.stalled = true;
-            p.stalledAt = now;
+            p.stalledAt = watch_->cycles.load(std::memory_order_acquire);
             return MidiResult::NotReady;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500));

@@ -37,6 +37,9 @@ class RtMidiHost : public MidiHost {
     int reserve(Port& p, size_t size);
     bool server_gone() const;
     bool stalled(Port& p) const;
+    bool await_cycles(std::uint64_t from) const;
+    void forget_sent(Port& p) const;
+    bool drained(Port& p) const;
     void retire(Port& p);
     void open_jack();
 

@@ -131,8 +131,10 @@ TEST_F(MidiE2E, DefaultDestinationIsAVirtualPortOthersCanConnectTo) {
     for (unsigned i = 0; i < listener.getPortCount(); ++i)
         if (listener.getPortName(i) == wanted) found = i;
     ASSERT_LT(found, listener.getPortCount()) << wanted << " not listed";
+    Cycles cycles;
+    ASSERT_TRUE(cycles.client);
     listener.openPort(found, "in");
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(cycles.Await_Three());
 
     MIDI_SendNote(64, 90);
     MIDI_SendSysEx(Param_Bytes(28, 127));
