@@ -42,6 +42,15 @@ QString FD_Selected;
 QString FD_Selected_Kind;
 QString FD_Drive;
 
+void File_Dlg_Reset() {
+    FD_Mode.clear();
+    FD_Ext.clear();
+    FD_Path.clear();
+    FD_Selected.clear();
+    FD_Selected_Kind.clear();
+    FD_Drive.clear();
+}
+
 QString FD_Error_Text(int err) {
     switch (err) {
     case Fd_Err::Bad_Name:

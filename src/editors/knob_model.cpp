@@ -22,6 +22,15 @@ int Name_Cursor = 0;
 int Help_Index = 0;
 std::function<void()> Led_Reset_Hook;
 
+void Knob_Model_Reset() {
+    Focus_Control = nullptr;
+    Blink_Phase = 0;
+    Edit_Value = Knob_Display_Value = 0;
+    Last_Param = Last_Value = 0;
+    Name_Cursor = Help_Index = 0;
+    Led_Reset_Hook = nullptr;
+}
+
 namespace {
 QHash<QString, QPointer<Pic_Control>>& pointers() {
     static QHash<QString, QPointer<Pic_Control>> map;

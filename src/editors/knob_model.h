@@ -187,3 +187,5 @@ void Fine_Drag_Step(double& value, double x, bool whole_pixels);
 // Restarts the timer after which a control's value on the name display gives
 // way to the name again.
 void Display_Timer_Restart();
+// Back to the values at program start.
+void Knob_Model_Reset();

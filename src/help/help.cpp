@@ -25,6 +25,14 @@ QString Help_Topic;
 std::array<std::uint8_t, 9> Help_Demo_Bytes{};
 std::uint8_t Help_LED_SW_State = 0;
 
+void Help_Reset() {
+    Help_Table.fill(Help_Row{});
+    Credits_Table.fill(Help_Row{});
+    Help_Topic.clear();
+    Help_Demo_Bytes.fill(0);
+    Help_LED_SW_State = 0;
+}
+
 const QString Howto_Info_Text =
     "Select a control element on the left and read the corresponding description here. With "
     "the keyboard, use TAB/SHIFT+TAB to jump to the next/previous control.";

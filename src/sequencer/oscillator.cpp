@@ -19,6 +19,10 @@
 
 std::uint8_t Osc_Step_Pos = 0;
 
+void Oscillator_Reset() {
+    Osc_Step_Pos = 0;
+}
+
 const std::array<Osc_Target, 27> Osc_Param_List = {{
     {"DCO1 LFO Mod Depth", 14},
     {"DCO1 ENV Mod Depth", 15},

@@ -144,3 +144,5 @@ class Oscillator : public Mdi_Form, public Form<Oscillator> {
     bool closed_ = false;
     bool skip_click_ = false; // the release that ends a double click is no click
 };
+// Back to the values at program start.
+void Oscillator_Reset();
