@@ -13,6 +13,10 @@
 
 QPointer<QWidget> Dlg_Saved_Focus;
 
+void Dlg_Reset() {
+    Dlg_Saved_Focus = nullptr;
+}
+
 namespace {
 std::function<void()> g_waitHook;
 }

@@ -18,3 +18,5 @@ void Dlg_Wait_Until(const std::function<bool()>& done);
 void Set_Dlg_Wait_Hook(std::function<void()> hook);
 void Menus_Disable();
 void Menus_Enable();
+// Back to the values at program start.
+void Dlg_Reset();

@@ -35,3 +35,5 @@ extern QString Dir_Tones, Dir_Sequences, Dir_Oscillators;
 
 // The caption of the main window and the program's title.
 void Set_Program_Title(const QString& title);
+// Back to the values at program start.
+void Main_Module_Reset();

@@ -9,6 +9,11 @@
 std::array<QString, 4> Recent_Tone;
 std::array<QString, 4> Recent_Seq;
 
+void Recent_Reset() {
+    Recent_Tone.fill(QString());
+    Recent_Seq.fill(QString());
+}
+
 namespace {
 // Names keep their letter case and compare exactly: on this file system
 // names that differ in case are different files.

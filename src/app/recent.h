@@ -14,3 +14,5 @@ void Menu_File_Seq_N_Click(int k);
 inline void Menu_File_Seq_1_Click() {
     Menu_File_Seq_N_Click(1);
 }
+// Back to the values at program start.
+void Recent_Reset();

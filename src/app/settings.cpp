@@ -24,6 +24,15 @@ namespace {
 // While the settings are read or saved, every key goes through this copy of
 // the file: it is read once and written once.
 Profile* g_profile = nullptr;
+} // namespace
+
+void Settings_Reset() {
+    INI_File.clear();
+    Settings_Loaded = false;
+    g_profile = nullptr;
+}
+
+namespace {
 
 const char* const Main_Section = "Main Window";
 const char* const Windows_Section = "Windows";

@@ -26,3 +26,5 @@ void Load_Settings();
 void Save_Settings();
 // True once Load_Settings has run: only read settings may be written back.
 extern bool Settings_Loaded;
+// Back to the values at program start.
+void Settings_Reset();

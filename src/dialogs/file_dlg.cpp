@@ -5,16 +5,13 @@
 #include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "app/settings.h"
-#include "dialogs/input_dlg.h"
+#include "dialogs/fd_shared.h"
 #include "dialogs/picture_buttons.h"
 #include "editors/editor.h"
 #include "editors/editor_juno.h"
 #include "editors/knob_model.h"
-#include "editors/patch.h"
-#include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
-#include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
@@ -22,16 +19,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QStorageInfo>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 
@@ -41,6 +35,15 @@ QString FD_Path;
 QString FD_Selected;
 QString FD_Selected_Kind;
 QString FD_Drive;
+
+void File_Dlg_Reset() {
+    FD_Mode.clear();
+    FD_Ext.clear();
+    FD_Path.clear();
+    FD_Selected.clear();
+    FD_Selected_Kind.clear();
+    FD_Drive.clear();
+}
 
 QString FD_Error_Text(int err) {
     switch (err) {
@@ -61,196 +64,9 @@ QString FD_Error_Text(int err) {
     }
 }
 
-namespace {
-constexpr int Path_Role = Qt::UserRole;
-constexpr int Depth_Role = Qt::UserRole + 1;
-
-QString clean(const QString& path) {
-    const QString c = QDir::cleanPath(path);
-    return c.isEmpty() ? QStringLiteral("/") : c;
-}
-
-// A name the file system cannot take: a NUL, or a part longer than it allows.
-bool bad_name(const QString& name) {
-    if (name.contains(QChar(0))) return true;
-    for (const QString& part : name.split('/', Qt::SkipEmptyParts))
-        if (part.toUtf8().size() > 255) return true;
-    return false;
-}
-
-// The volume of a path that no longer exists: gone when its volume root is gone.
-int folder_error(const QString& path) {
-    const QString root = QStorageInfo(path).rootPath();
-    if (!root.isEmpty() && root != "/" && !QFileInfo(root).isDir()) return Fd_Err::Unavailable;
-    // QStorageInfo finds nothing for a missing path: look for the nearest existing parent.
-    QString p = clean(path);
-    while (p != "/" && !QFileInfo(p).exists()) p = clean(p + "/..");
-    return Fd_Err::No_Path;
-}
-
-// Indents each folder entry by its depth below the root.
-class Depth_Delegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* p, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem o(option);
-        // Deep folders would push their names out of the narrow list: the indent stops growing.
-        o.rect.setLeft(o.rect.left() + 6 * std::min(index.data(Depth_Role).toInt(), 5));
-        QStyledItemDelegate::paint(p, o, index);
-    }
-};
-
-bool is_wild(const QString& name) {
-    return name.contains('*') || name.contains('?');
-}
-} // namespace
-
-// ---- drive list ----
-
-Drive_List::Drive_List(QWidget* parent) : QComboBox(parent) {
-    Refresh();
-}
-
-void Drive_List::Refresh() {
-    QStringList roots{"/"};
-    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-        const QString r = v.rootPath();
-        // Bind mounts of single files are no drives.
-        if (v.isValid() && v.isReady() && QFileInfo(r).isDir() && !roots.contains(r)) roots << r;
-    }
-    std::sort(roots.begin() + 1, roots.end());
-    const QString keep = currentText();
-    clear();
-    addItems(roots);
-    const int i = findText(keep);
-    setCurrentIndex(i >= 0 ? i : 0);
-}
-
-void Drive_List::Set_Drive(const QString& path) {
-    const QString p = clean(path);
-    int best = 0, best_len = 0;
-    for (int i = 0; i < count(); ++i) {
-        const QString r = itemText(i);
-        const bool holds = r == "/" || p == r || p.startsWith(r.endsWith('/') ? r : r + '/');
-        if (holds && r.size() > best_len) best = i, best_len = static_cast<int>(r.size());
-    }
-    setCurrentIndex(best);
-}
-
-// ---- folder list ----
-
-Dir_List::Dir_List(QWidget* parent) : QListWidget(parent) {
-    setItemDelegate(new Depth_Delegate(this));
-    setUniformItemSizes(true);
-    path_ = clean(QDir::currentPath());
-}
-
-int Dir_List::Set_Path(const QString& path) {
-    const QString p = clean(path);
-    if (!QFileInfo(p).isDir()) return folder_error(p);
-    const bool changed = p != path_;
-    path_ = p;
-    Refresh();
-    if (changed) emit Change();
-    return 0;
-}
-
-void Dir_List::Refresh() {
-    clear();
-    const QStyle* st = style();
-    const QIcon open = st->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = st->standardIcon(QStyle::SP_DirClosedIcon);
-    QStringList parts = path_.split('/', Qt::SkipEmptyParts);
-    auto add = [&](const QString& text, const QString& full, int depth, const QIcon& icon) {
-        auto* item = new QListWidgetItem(icon, text, this);
-        item->setData(Path_Role, full);
-        item->setData(Depth_Role, depth);
-    };
-    add("/", "/", 0, open);
-    QString full;
-    for (int i = 0; i < parts.size(); ++i) {
-        full += '/' + parts[i];
-        add(parts[i], full, i + 1, open);
-    }
-    const int current = count() - 1;
-    const QDir dir(path_);
-    const QString base = path_ == "/" ? QString() : path_;
-    for (const QString& sub :
-         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-        add(sub, base + '/' + sub, static_cast<int>(parts.size()) + 1, closed);
-    setCurrentRow(current);
-}
-
-QString Dir_List::Entry_At_Index() const {
-    const QListWidgetItem* item = currentItem();
-    return item && item->isSelected() ? item->data(Path_Role).toString() : path_;
-}
-
-// ---- file list ----
-
-File_List::File_List(QWidget* parent) : QListWidget(parent) {
-    setUniformItemSizes(true);
-    path_ = clean(QDir::currentPath());
-}
-
-int File_List::Set_Path(const QString& path) {
-    const QString p = clean(path);
-    if (!QFileInfo(p).isDir()) return folder_error(p);
-    path_ = p;
-    Refresh();
-    return 0;
-}
-
-void File_List::Set_Pattern(const QString& pattern) {
-    pattern_ = pattern;
-    Refresh();
-}
-
-int File_List::Set_FileName(const QString& name) {
-    if (bad_name(name)) return Fd_Err::Bad_Name;
-    QString file = name.trimmed();
-    const qsizetype slash = file.lastIndexOf('/');
-    if (slash >= 0) {
-        const QString folder = file.left(slash + 1);
-        const int err = Set_Path(QDir::isAbsolutePath(folder) ? folder : path_ + '/' + folder);
-        if (err != 0) return err;
-        file = file.mid(slash + 1);
-    }
-    if (file.isEmpty()) return 0;
-    if (is_wild(file)) {
-        Set_Pattern(file);
-        return 0;
-    }
-    const QList<QListWidgetItem*> found =
-        findItems(file, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    if (!found.isEmpty()) setCurrentItem(found.first());
-    return 0;
-}
-
-void File_List::Refresh() {
-    clear();
-    QStringList filters;
-    for (const QString& f : pattern_.split(';', Qt::SkipEmptyParts))
-        filters << (f.trimmed() == "*.*" ? QStringLiteral("*") : f.trimmed());
-    QDir dir(path_);
-    dir.setNameFilters(filters);
-    // Regular files only: a pipe or a device is no file to open or preview.
-    dir.setFilter(QDir::Files | QDir::Hidden);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    // Names starting with a dot are hidden by custom, but a pattern may ask for them.
-    QStringList names = dir.entryList();
-    if (!pattern_.startsWith('.'))
-        names.erase(std::remove_if(names.begin(), names.end(),
-                                   [](const QString& n) { return n.startsWith('.'); }),
-                    names.end());
-    addItems(names);
-}
-
-QString File_List::Entry_At_Index() const {
-    const QListWidgetItem* item = currentItem();
-    return item && item->isSelected() ? item->text() : QString();
-}
+using Fd::full_name;
+using Fd::Path_Role;
+using Fd::save_as;
 
 // ---- the dialog ----
 
@@ -596,46 +412,6 @@ void File_Dlg::Extension_Completion() {
     if (!name.right(4).contains('.') && !name.endsWith('/')) FD_FileName->setText(name + FD_Ext);
 }
 
-namespace {
-QString full_name() {
-    File_Dlg& d = File_Dlg::get();
-    QString path = FD_Path.trimmed();
-    if (!path.endsWith('/')) path += '/';
-    return path + d.FD_FileName->text().trimmed();
-}
-
-// Saves through the writer after the overwrite question; true when it was written.
-bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QString&),
-             const std::function<bool()>& saved, int& err) {
-    File_Dlg& d = File_Dlg::get();
-    if (d.FD_FileName->text().compare(wildcard, Qt::CaseInsensitive) == 0) return false;
-    if (d.FD_FileName->text().trimmed().isEmpty()) return false;
-    const QString full = full_name();
-    if (bad_name(d.FD_FileName->text())) {
-        err = Fd_Err::Bad_Name;
-        return false;
-    }
-    // A folder of that name must not be taken for a file to write over.
-    if (QFileInfo(full).isDir()) {
-        err = Fd_Err::Access;
-        return false;
-    }
-    bool write = true;
-    if (File_Exists(full))
-        write = Msg_Box("File exists: " + full + " Overwrite?", Mb::YesNo | Mb::Critical,
-                        "Write TONE file") == Mb::Yes;
-    if (!write) return false;
-    writer(full);
-    // The name is taken only with a written file: a declined or failed
-    // overwrite must not be written later by a plain Save.
-    if (saved()) {
-        file_var = full;
-        FD_Done = 255;
-    }
-    return true;
-}
-} // namespace
-
 void File_Dlg::FD_Button_Ok_Click() {
     FD_Done = 0;
     int err = 0;
@@ -758,14 +534,6 @@ void File_Dlg::FD_List_Drives_Change() {
     }
 }
 
-QString Parent_Dir(QString& path) {
-    Add_Backslash(path);
-    path.chop(1);
-    const qsizetype i = path.lastIndexOf('/');
-    path = i > 0 ? path.left(i) : QString();
-    return Add_Backslash(path);
-}
-
 void File_Dlg::FD_Button_Updir_MouseDown() {
     Btn_Down(*FD_Button_Updir);
     if (FD_Selected.isEmpty()) {
@@ -776,79 +544,6 @@ void File_Dlg::FD_Button_Updir_MouseDown() {
     FD_List_Dirs->Set_Path(Parent_Dir(entry));
     FD_Selected = FD_List_Dirs->Path();
     FD_List_Dirs->Refresh();
-}
-
-void FD_New_Dir() {
-    File_Dlg& d = File_Dlg::get();
-    // Only a folder can hold the new one; after a file click that is the listed folder.
-    const QString where = FD_Selected_Kind == "Dir" ? FD_Selected : d.FD_List_Dirs->Path();
-    auto create = [&](const QString& name) {
-        QString base = where;
-        Add_Backslash(base);
-        return !name.contains('/') && !bad_name(name) && QDir().mkdir(base + name);
-    };
-    QString name = Input_Box("Please enter a name for the new folder in:\r" + where,
-                             "Create new folder", "folder");
-    bool failed = !name.isEmpty() && !create(name);
-    while (failed) {
-        name = Input_Box("A folder or file of the given name already exists!!\n\n"
-                         "Please enter another name:",
-                         "Create new directory", name);
-        failed = !name.isEmpty() && !create(name);
-    }
-    d.FD_List_Dirs->Refresh();
-}
-
-void FD_Delete() {
-    File_Dlg& d = File_Dlg::get();
-    if (FD_Selected_Kind == "File") {
-        // The question names the very file that goes: the name box's, which
-        // may have been typed over since the click.
-        const QString name = d.FD_FileName->text().trimmed();
-        if (name.isEmpty()) return;
-        QString folder = d.FD_List_Dirs->Path().trimmed();
-        Add_Backslash(folder);
-        const QString file = folder + name;
-        if (Msg_Box("Delete " + file + " ?", Mb::YesNo) != Mb::Yes) return;
-        if (!QFileInfo(file).isFile() || !QFile::remove(file))
-            Msg_Box(file + " could not be deleted.");
-        else
-            d.FD_List_Files->Refresh();
-    } else if (FD_Selected_Kind == "Dir") {
-        if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
-        if (FD_Selected == "/" || !QDir().rmdir(FD_Selected)) {
-            Msg_Box(FD_Selected + " could not be removed. The directory is not empty.");
-            return;
-        }
-        // The list may have stood in the folder just removed.
-        QString path = d.FD_List_Dirs->Path();
-        while (!QFileInfo(path).isDir()) Parent_Dir(path);
-        if (d.FD_List_Dirs->Set_Path(path) == 0) d.FD_List_Dirs->Refresh();
-        FD_Selected = d.FD_List_Dirs->Path();
-    }
-}
-
-void Tone_Backup() {
-    if (Synth_Type == "Alpha Juno") {
-        Undo_Juno_Tone = Juno_Tone;
-    } else {
-        Undo_Tone = Tone_Data;
-        Undo_Patch = Patch_Data;
-    }
-}
-
-void Tone_Restore() {
-    if (Synth_Type == "Alpha Juno") {
-        Juno_Tone = Undo_Juno_Tone;
-        Juno_Editor_Redraw();
-    } else {
-        Tone_Data = Undo_Tone;
-        Patch_Data = Undo_Patch;
-        if (Patch_Form_Open == 255) Patch_Redraw();
-        Editor_Redraw();
-    }
-    Tone_Loading = 0;
-    if (AutoSend_On == 1) Tone_Send();
 }
 
 bool File_Dlg::Form_KeyDown(QObject* target, QKeyEvent* event) {

@@ -176,3 +176,5 @@ void FD_New_Dir();
 void FD_Delete();
 void Tone_Backup();
 void Tone_Restore();
+// Back to the values at program start.
+void File_Dlg_Reset();

@@ -18,6 +18,11 @@ void Set_Input_Box_Hook(std::function<void(Input_Dlg&)> hook) {
     hook_slot() = std::move(hook);
 }
 
+void Input_Dlg_Reset() {
+    Input_Result.clear();
+    hook_slot() = {};
+}
+
 Input_Dlg::Input_Dlg() : QDialog(&Quorlen::get()) {
     setWindowTitle("Input_Box");
     setFixedSize(384, 116);

@@ -35,3 +35,5 @@ QString Input_Box(const QString& prompt, const QString& title, const QString& de
 // Tests answer the box through this hook: it runs once the box is shown and
 // works the real controls. An empty hook restores the normal behaviour.
 void Set_Input_Box_Hook(std::function<void(Input_Dlg&)> hook);
+// Back to the values at program start.
+void Input_Dlg_Reset();

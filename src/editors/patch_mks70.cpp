@@ -23,6 +23,11 @@
 QString MKS70_Patch_Name;
 QString MKS70_Tone_Side;
 
+void Patch_MKS70_Reset() {
+    MKS70_Patch_Name.clear();
+    MKS70_Tone_Side.clear();
+}
+
 // Panel order; LED rows and lever / fader / knob faces as the instrument prints them.
 const std::array<MKS70_Panel_Spec, 31> MKS70_Panel_Controls{{
     {"Key_Mode(0)", -1, 8, 23, 14, 14, "DUAL", 'r'},

@@ -77,3 +77,5 @@ class Patch_MKS70 : public Mdi_Form, public Form<Patch_MKS70>, public Control_Ho
 QPixmap MKS70_Panel_Picture();
 // "A0", "A#0", "B0", "C1" ... "B7", "C8": the 88 keys of the piano.
 QStringList MKS70_Key_Names();
+// Back to the values at program start.
+void Patch_MKS70_Reset();

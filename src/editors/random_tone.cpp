@@ -12,9 +12,16 @@
 #include <QRandomGenerator>
 #include <algorithm>
 
-std::function<double()> Random_Tone_Rnd = [] {
+namespace {
+double global_draw() {
     return QRandomGenerator::global()->generateDouble();
-};
+}
+} // namespace
+std::function<double()> Random_Tone_Rnd = global_draw;
+
+void Random_Tone_Reset() {
+    Random_Tone_Rnd = global_draw;
+}
 
 namespace {
 // Int(r x n), kept below n also for an r that a script puts at 1.

@@ -10,3 +10,5 @@ extern std::function<double()> Random_Tone_Rnd;
 // Replaces the current tone with a random one named RANDOM, keeps the
 // undo copy of an unsaved tone and sends the tone whatever auto-send says.
 void Tone_Random();
+// Back to the values at program start.
+void Random_Tone_Reset();

@@ -101,3 +101,5 @@ QString Demo_Text(int index, int value);
 extern const QString Howto_Info_Text;
 // The printed background of the demonstration controls.
 QPixmap Howto_Background_Picture();
+// Back to the values at program start.
+void Help_Reset();

@@ -18,6 +18,17 @@ JX8P_Patch_Params Undo_Patch{};
 Juno_Tone_Params Undo_Juno_Tone{};
 QString Tone_Name_Text;
 
+void Instrument_Reset() {
+    Tone_Data.fill(0);
+    Patch_Data.fill(0);
+    Juno_Tone.fill(0);
+    MKS70_Patch_Data.fill(0);
+    Undo_Tone.fill(0);
+    Undo_Patch.fill(0);
+    Undo_Juno_Tone.fill(0);
+    Tone_Name_Text.clear();
+}
+
 bool Synth_Is(const QString& synth, const char* name) {
     return synth.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
 }

@@ -31,3 +31,5 @@ std::uint8_t Juno_Code_To_Char(std::uint8_t k);
 
 // True when text names the synthesizer, compared without regard to case.
 bool Synth_Is(const QString& synth, const char* name);
+// Back to the values at program start.
+void Instrument_Reset();

@@ -21,6 +21,26 @@ namespace {
 // Set while an error closes the port: a failure inside that close has been
 // reported already and must not close (and report) again.
 bool g_errorClosing = false;
+} // namespace
+
+void Midi_Port_Reset() {
+    MIDI_Out_Port = MIDI_Port{};
+    MIDI_In_Port = MIDI_Port{};
+    MIDI_Out_Caps.clear();
+    MIDI_In_Caps.clear();
+    MIDI_Out_Hdr = MIDI_Hdr{};
+    MIDI_Enabled = 0;
+    MIDI_Channel = 1;
+    AutoSend_On = 1;
+    AutoPlay_On = 1;
+    MIDI_Setup_Needed = 0;
+    MIDI_Receiving = 0;
+    Seq_Status = 0x90;
+    Synth_Type = "JX-8P";
+    g_errorClosing = false;
+}
+
+namespace {
 
 // A port that keeps answering "still playing" is given up after this many turns.
 constexpr int Close_Retries = 500;

@@ -58,3 +58,5 @@ void Seq_SendNote(int d1, int d2);
 void MIDI_SendSysEx(const std::string& s);
 void MIDI_Out_ShowError(int r, const QString& location);
 void MIDI_Out_ShowLongError(int r, const QString& location);
+// Back to the values at program start.
+void Midi_Port_Reset();

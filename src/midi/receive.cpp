@@ -17,6 +17,13 @@ std::uint8_t AutoSend_Saved = 0;
 std::string MIDI_In_Buf1, MIDI_In_Buf2;
 std::array<MIDI_In_Hdr, 5> MIDI_In_Hdrs;
 
+void Receive_Reset() {
+    AutoSend_Saved = 0;
+    MIDI_In_Buf1.clear();
+    MIDI_In_Buf2.clear();
+    MIDI_In_Hdrs.fill(MIDI_In_Hdr{});
+}
+
 namespace {
 void show_picture(QWidget* w, const QPixmap& p) {
     if (auto* pic = qobject_cast<Pic_Control*>(w))

@@ -31,3 +31,5 @@ void MIDI_In_Notify();
 std::string MIDI_In_TakeBuffer1();
 std::string MIDI_In_TakeBuffer2();
 void MIDI_In_ReceiveTone(const std::string& message);
+// Back to the values at program start.
+void Receive_Reset();

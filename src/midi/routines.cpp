@@ -5,6 +5,10 @@
 
 int File_Err = 0;
 
+void Routines_Reset() {
+    File_Err = 0;
+}
+
 void Do_Events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

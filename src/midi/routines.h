@@ -30,3 +30,5 @@ QString Blanks_Trimmed(const QString& text);
 
 double Win_Version();
 void Empty_Sub();
+// Back to the values at program start.
+void Routines_Reset();

@@ -10,6 +10,18 @@ std::string SysEx_Str;
 std::array<std::uint8_t, 89> SysEx_Buf{};
 std::string SysEx_Text;
 
+void Sysex_Reset() {
+    Hdr_Tone_APR.clear();
+    Hdr_Tone_IPR.clear();
+    Hdr_ToneB_APR.clear();
+    Hdr_ToneB_IPR.clear();
+    Hdr_Patch_APR.clear();
+    Hdr_Patch_IPR.clear();
+    SysEx_Str.clear();
+    SysEx_Buf.fill(0);
+    SysEx_Text.clear();
+}
+
 std::string Hex(unsigned value) {
     static const char digits[] = "0123456789ABCDEF";
     std::string s;

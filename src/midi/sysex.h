@@ -36,3 +36,5 @@ void Set_Synth();
 int Tone_To_SysEx();
 void Tone_To_SysEx_Str();
 void Tone_Send();
+// Back to the values at program start.
+void Sysex_Reset();

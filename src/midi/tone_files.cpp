@@ -25,6 +25,19 @@ std::uint8_t Tone_In_File = 0;
 
 namespace {
 int Msg_Answer = 0;
+} // namespace
+
+void Tone_Files_Reset() {
+    SYX_Header.clear();
+    Tone_Short_Name.clear();
+    Tone_File.clear();
+    SYX_Tone_Found = 0;
+    SYX_Tone_First = false;
+    Tone_In_File = 0;
+    Msg_Answer = 0;
+}
+
+namespace {
 
 constexpr int Juno_File_Length = 57;
 constexpr qint64 Header_Length = 7;

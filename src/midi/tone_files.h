@@ -20,3 +20,5 @@ void Save_SYX(const QString& file = Tone_File);
 // The error number and the text of ours for a host error while writing a file.
 int File_Error_Number(int host_errno);
 QString File_Error_Text(int number);
+// Back to the values at program start.
+void Tone_Files_Reset();

@@ -10,6 +10,13 @@
 
 namespace {
 int g_fault = 0;
+} // namespace
+
+void File_Io_Reset() {
+    g_fault = 0;
+}
+
+namespace {
 
 int kind_error(mode_t mode) {
     if (S_ISREG(mode)) return 0;

@@ -15,3 +15,5 @@ int Write_File(const QString& path, const QByteArray& data);
 // Tests: every write fails with this errno after its temporary file was
 // made; 0 ends it.
 void Set_Write_Fault(int error);
+// Back to the values at program start.
+void File_Io_Reset();

@@ -131,6 +131,14 @@ namespace {
 std::uint32_t g_versionOverride = 0;
 }
 
+// The folder, the sound hook and the wait hooks belong to whoever embeds the
+// program (the tests set them around it), and the fonts stay registered with Qt.
+void Host_Reset() {
+    g_ppiOverride = 0;
+    g_lastError = 0;
+    g_versionOverride = 0;
+}
+
 void Set_Host_Version_Override(std::uint32_t version) {
     g_versionOverride = version;
 }

@@ -42,6 +42,8 @@ int Host_Last_Error();
 // The system's version: the low byte major, the next byte minor.
 std::uint32_t Host_Get_Version();
 void Set_Host_Version_Override(std::uint32_t version); // 0 removes the override
+// Back to the values at program start.
+void Host_Reset();
 
 // The key code of a key event, in the classic virtual-key numbering
 // (keypad digits 96..105, keypad + 107, keypad - 109, main + 187, main - 189).

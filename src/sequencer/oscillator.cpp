@@ -7,10 +7,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
@@ -19,201 +17,20 @@
 
 std::uint8_t Osc_Step_Pos = 0;
 
-const std::array<Osc_Target, 27> Osc_Param_List = {{
-    {"DCO1 LFO Mod Depth", 14},
-    {"DCO1 ENV Mod Depth", 15},
-    {"DCO2 Fine Tune", 20},
-    {"DCO2 LFO Mod Depth", 21},
-    {"DCO2 ENV Mod Depth", 22},
-    {"ENV1 Attack Time", 47},
-    {"ENV1 Decay Time", 48},
-    {"ENV1 Sustain Level", 49},
-    {"ENV1 Release Time", 50},
-    {"ENV2 Attack Time", 52},
-    {"ENV2 Decay Time", 53},
-    {"ENV2 Sustain Level", 54},
-    {"ENV2 Release Time", 55},
-    {"LFO Rate", 46},
-    {"Mixer DCO1", 28},
-    {"Mixer DCO2", 29},
-    {"Mixer ENV Mod Depth", 30},
-    {"VCF Cutoff", 34},
-    {"VCF Resonance", 35},
-    {"VCF LFO Mod Depth", 36},
-    {"VCF ENV Mod Depth", 37},
-    {"VCF Key Follow", 38},
-    {"VCA Level", 41},
-    {"Mixer DCO1 <-> DCO2", Osc_Mixer_Cross},
-    {"Portamento Time", Osc_Portamento},
-    {"Bend LFO Depth", Osc_Bend_LFO},
-    {"MIDI notes", Osc_Notes},
-}};
+void Oscillator_Reset() {
+    Osc_Step_Pos = 0;
+}
 
 namespace {
 constexpr int Step_Width = 7;
 constexpr int Area = 127; // the last pixel of the drawing, both ways
-
-// Halves go to the even neighbour, as everywhere in the program.
-int round_even(double v) {
-    return static_cast<int>(std::nearbyint(v));
-}
-
-// A uniform number in [0, 1) in single precision.
-float uniform() {
-    return static_cast<float>(QRandomGenerator::global()->bounded(1u << 24)) / 16777216.0f;
-}
 
 QFont small_font(const QWidget* w) {
     QFont f = w->font();
     f.setPointSizeF(8.0 / Screen_Scale);
     return f;
 }
-
-const QColor Step_Colour(0, 255, 255);
-const QColor Marker_Colour(0, 255, 0);
-const QColor Grid_Colour(128, 128, 128);
 } // namespace
-
-void Osc_Preset_Bases(int index, std::array<int, Osc_Steps>& base, double& pen) {
-    switch (index) {
-    case 0: // rising sawtooth, two periods
-        pen = 96;
-        for (int& b : base) {
-            if (pen < 38) pen = 96;
-            b = static_cast<int>(pen);
-            pen -= 7;
-        }
-        break;
-    case 1: // rising ramp
-        pen = 96;
-        for (int& b : base) {
-            b = static_cast<int>(pen);
-            pen -= 4;
-        }
-        break;
-    case 2: // square
-        for (int i = 0; i < Osc_Steps; ++i) base[i] = i < 9 ? 96 : 32;
-        break;
-    case 3: // triangle
-        pen = 96;
-        for (int i = 0; i < Osc_Steps; ++i) {
-            base[i] = static_cast<int>(pen);
-            pen += i < 9 ? -7 : 7;
-        }
-        break;
-    case 4: // sine
-    case 5: // rectified sine
-        pen = 63;
-        for (int i = 0; i < Osc_Steps; ++i) {
-            const double s = std::sin(i * 45.0 / 127.0);
-            base[i] = round_even(63 - 32 * (index == 5 ? std::abs(s) : s));
-        }
-        break;
-    case 6: // single pulse
-        for (int i = 0; i < Osc_Steps; ++i) base[i] = i == 0 ? 32 : 96;
-        break;
-    case 7: // alternating
-        for (int i = 0; i < Osc_Steps; ++i) base[i] = i % 2 == 0 ? 32 : 96;
-        break;
-    case 9: // random: each step takes the number drawn at the step before
-        for (int& b : base) {
-            b = round_even(pen);
-            pen = 127.0f - uniform() * 127.0f;
-        }
-        break;
-    default: // 8, custom: the drawn shape stays
-        break;
-    }
-}
-
-// ---------------------------------------------------------------------------
-
-Osc_Picture::Osc_Picture(QWidget* parent) : QWidget(parent) {
-    setObjectName("Picture1");
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void Osc_Picture::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    // A sunken one-pixel frame around the 128 x 128 pixels of the drawing.
-    p.setPen(QColor(128, 128, 128));
-    p.drawLine(0, 0, width() - 1, 0);
-    p.drawLine(0, 0, 0, height() - 1);
-    p.setPen(Qt::white);
-    p.drawLine(width() - 1, 1, width() - 1, height() - 1);
-    p.drawLine(1, height() - 1, width() - 1, height() - 1);
-    p.fillRect(1, 1, width() - 2, height() - 2, Qt::black);
-    p.setClipRect(1, 1, width() - 2, height() - 2);
-    p.translate(1, 1);
-
-    auto draw = [&p](const Osc_Line& l, const QColor& c) {
-        if (!l.visible) return;
-        p.setPen(c);
-        p.drawLine(l.x1, l.y1, l.x2, l.y2);
-    };
-    for (const Osc_Line& l : VLine) draw(l, Grid_Colour);
-    draw(HLine, Grid_Colour);
-    draw(ZLine1, Grid_Colour);
-    draw(ZLine2, Grid_Colour);
-    draw(TimeLine, Marker_Colour);
-    for (const Osc_Line& l : Line1) draw(l, Step_Colour);
-}
-
-void Osc_Picture::mousePressEvent(QMouseEvent* e) {
-    // A click without moving sets the point under it too.
-    const QPoint at = e->position().toPoint() - QPoint(1, 1);
-    emit Mouse_Move(e->buttons(), at.x(), at.y());
-}
-
-void Osc_Picture::mouseMoveEvent(QMouseEvent* e) {
-    const QPoint at = e->position().toPoint() - QPoint(1, 1);
-    emit Mouse_Move(e->buttons(), at.x(), at.y());
-}
-
-void Osc_Picture::mouseReleaseEvent(QMouseEvent*) {
-    emit Mouse_Up();
-}
-
-// ---------------------------------------------------------------------------
-
-Osc_Bar::Osc_Bar(QWidget* parent, const QString& name, int top, int bottom, int page_step)
-    : QScrollBar(Qt::Vertical, parent) {
-    setObjectName(name);
-    setRange(-top, -bottom);
-    setSingleStep(1);
-    setPageStep(page_step);
-}
-
-// ---------------------------------------------------------------------------
-
-void Osc_Light::paintEvent(QPaintEvent* e) {
-    if (!Picture().isNull()) {
-        Picture_Check::paintEvent(e);
-        return;
-    }
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QColor lamp;
-    switch (Look_Index()) {
-    case 0:
-        lamp = QColor(0x50, 0x10, 0x10);
-        break;
-    case 2:
-        lamp = QColor(0xFF, 0xA0, 0x20);
-        break; // a drawn shape
-    case 5:
-        lamp = QColor(0xA0, 0xA0, 0xA0);
-        break;
-    default:
-        lamp = QColor(0xFF, 0x30, 0x30);
-        break;
-    }
-    p.setPen(QPen(QColor(0x30, 0x30, 0x30), 1));
-    p.setBrush(lamp);
-    p.drawEllipse(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
-}
-
-// ---------------------------------------------------------------------------
 
 Oscillator::Oscillator() : Mdi_Form("Oscillator") {
     setObjectName("Oscillator");

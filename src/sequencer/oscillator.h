@@ -4,6 +4,7 @@
 #include "app/form.h"
 #include "app/mdi_form.h"
 #include "dialogs/picture_buttons.h"
+#include "sequencer/osc_waves.h"
 #include <QScrollBar>
 #include <array>
 #include <cstdint>
@@ -14,27 +15,6 @@ class QTimer;
 
 // The step that the next tick sends, 0..17.
 extern std::uint8_t Osc_Step_Pos;
-
-constexpr int Osc_Steps = 18;
-
-// Targets beyond the tone parameters: the window's own numbers.
-enum Osc_Target_Number : int {
-    Osc_Notes = 96,      // note-on of the value, velocity 127
-    Osc_Bend_LFO = 97,   // patch parameter 5
-    Osc_Portamento = 98, // patch parameter 1
-    Osc_Mixer_Cross = 99 // mixer DCO1 with the value, DCO2 with its mirror
-};
-
-struct Osc_Target {
-    const char* text;
-    int number; // a JX-8P tone parameter below 90, else one of Osc_Target_Number
-};
-extern const std::array<Osc_Target, 27> Osc_Param_List;
-
-// The base of every step for a preset. Pen is the running level that some
-// presets step from; the random one (9) starts from it and leaves its last draw
-// in it. Index 8 (custom) leaves the bases alone.
-void Osc_Preset_Bases(int index, std::array<int, Osc_Steps>& base, double& pen);
 
 // A straight line inside the drawing area, in its pixels.
 struct Osc_Line {
@@ -144,3 +124,5 @@ class Oscillator : public Mdi_Form, public Form<Oscillator> {
     bool closed_ = false;
     bool skip_click_ = false; // the release that ends a double click is no click
 };
+// Back to the values at program start.
+void Oscillator_Reset();

@@ -15,7 +15,19 @@ std::int16_t Seq_Step = 0;
 std::int16_t Seq_Step_Prev = 0;
 std::int16_t Seq_Step_Base = 0;
 bool ED_Seq_Pics_Enabled = false;
-std::function<double()> Seq_Rnd = [] { return QRandomGenerator::global()->generateDouble(); };
+namespace {
+double global_draw() {
+    return QRandomGenerator::global()->generateDouble();
+}
+} // namespace
+std::function<double()> Seq_Rnd = global_draw;
+
+void Playback_Reset() {
+    Seq_Direction = 0;
+    Seq_Step = Seq_Step_Prev = Seq_Step_Base = 0;
+    ED_Seq_Pics_Enabled = false;
+    Seq_Rnd = global_draw;
+}
 
 namespace {
 int draw(int n) {

@@ -37,3 +37,5 @@ extern bool ED_Seq_Pics_Enabled;
 // start buttons shown up).
 void Editor_Seq_Stop_Click();
 void Editor_Seq_Stop_MouseUp();
+// Back to the values at program start.
+void Playback_Reset();

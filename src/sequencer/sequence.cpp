@@ -26,6 +26,17 @@ QString Seq_Name;
 QString Seq_File;
 std::function<void()> FD_SEQ_Preview_Draw;
 
+void Sequence_Reset() {
+    Seq_Data.fill(0);
+    Seq_BPM = 30;
+    Seq_Base_Note = 48;
+    Seq_Range_Index = 2;
+    Seq_Loaded = 0;
+    Seq_Name.clear();
+    Seq_File.clear();
+    FD_SEQ_Preview_Draw = nullptr;
+}
+
 QString Seq_Caption() {
     return Seq_Name.isEmpty() ? "Sequencer" : "Sequencer - " + Seq_Name.toUpper();
 }

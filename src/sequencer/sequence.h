@@ -39,3 +39,5 @@ QByteArray Seq_File_Image();
 void Seq_Preview_Paint(QPainter& p, const Seq_Grid& grid, const std::array<QPixmap, 4>& pics);
 // Set by the file dialog while it is open: redraws its sequence preview.
 extern std::function<void()> FD_SEQ_Preview_Draw;
+// Back to the values at program start.
+void Sequence_Reset();

@@ -1,0 +1,137 @@
+#include "app/main_module.h"
+#include "dialogs/fd_shared.h"
+#include "dialogs/file_dlg.h"
+#include "dialogs/input_dlg.h"
+#include "editors/editor.h"
+#include "editors/editor_juno.h"
+#include "editors/patch.h"
+#include "instrument/instrument.h"
+#include "midi/midi_port.h"
+#include "midi/routines.h"
+#include "midi/sysex.h"
+#include "platform/msgbox.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+
+using Fd::bad_name;
+
+namespace Fd {
+QString full_name() {
+    File_Dlg& d = File_Dlg::get();
+    QString path = FD_Path.trimmed();
+    if (!path.endsWith('/')) path += '/';
+    return path + d.FD_FileName->text().trimmed();
+}
+
+bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QString&),
+             const std::function<bool()>& saved, int& err) {
+    File_Dlg& d = File_Dlg::get();
+    if (d.FD_FileName->text().compare(wildcard, Qt::CaseInsensitive) == 0) return false;
+    if (d.FD_FileName->text().trimmed().isEmpty()) return false;
+    const QString full = full_name();
+    if (bad_name(d.FD_FileName->text())) {
+        err = Fd_Err::Bad_Name;
+        return false;
+    }
+    // A folder of that name must not be taken for a file to write over.
+    if (QFileInfo(full).isDir()) {
+        err = Fd_Err::Access;
+        return false;
+    }
+    bool write = true;
+    if (File_Exists(full))
+        write = Msg_Box("File exists: " + full + " Overwrite?", Mb::YesNo | Mb::Critical,
+                        "Write TONE file") == Mb::Yes;
+    if (!write) return false;
+    writer(full);
+    // The name is taken only with a written file: a declined or failed
+    // overwrite must not be written later by a plain Save.
+    if (saved()) {
+        file_var = full;
+        FD_Done = 255;
+    }
+    return true;
+}
+} // namespace Fd
+
+QString Parent_Dir(QString& path) {
+    Add_Backslash(path);
+    path.chop(1);
+    const qsizetype i = path.lastIndexOf('/');
+    path = i > 0 ? path.left(i) : QString();
+    return Add_Backslash(path);
+}
+
+void FD_New_Dir() {
+    File_Dlg& d = File_Dlg::get();
+    // Only a folder can hold the new one; after a file click that is the listed folder.
+    const QString where = FD_Selected_Kind == "Dir" ? FD_Selected : d.FD_List_Dirs->Path();
+    auto create = [&](const QString& name) {
+        QString base = where;
+        Add_Backslash(base);
+        return !name.contains('/') && !bad_name(name) && QDir().mkdir(base + name);
+    };
+    QString name = Input_Box("Please enter a name for the new folder in:\r" + where,
+                             "Create new folder", "folder");
+    bool failed = !name.isEmpty() && !create(name);
+    while (failed) {
+        name = Input_Box("A folder or file of the given name already exists!!\n\n"
+                         "Please enter another name:",
+                         "Create new directory", name);
+        failed = !name.isEmpty() && !create(name);
+    }
+    d.FD_List_Dirs->Refresh();
+}
+
+void FD_Delete() {
+    File_Dlg& d = File_Dlg::get();
+    if (FD_Selected_Kind == "File") {
+        // The question names the very file that goes: the name box's, which
+        // may have been typed over since the click.
+        const QString name = d.FD_FileName->text().trimmed();
+        if (name.isEmpty()) return;
+        QString folder = d.FD_List_Dirs->Path().trimmed();
+        Add_Backslash(folder);
+        const QString file = folder + name;
+        if (Msg_Box("Delete " + file + " ?", Mb::YesNo) != Mb::Yes) return;
+        if (!QFileInfo(file).isFile() || !QFile::remove(file))
+            Msg_Box(file + " could not be deleted.");
+        else
+            d.FD_List_Files->Refresh();
+    } else if (FD_Selected_Kind == "Dir") {
+        if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
+        if (FD_Selected == "/" || !QDir().rmdir(FD_Selected)) {
+            Msg_Box(FD_Selected + " could not be removed. The directory is not empty.");
+            return;
+        }
+        // The list may have stood in the folder just removed.
+        QString path = d.FD_List_Dirs->Path();
+        while (!QFileInfo(path).isDir()) Parent_Dir(path);
+        if (d.FD_List_Dirs->Set_Path(path) == 0) d.FD_List_Dirs->Refresh();
+        FD_Selected = d.FD_List_Dirs->Path();
+    }
+}
+
+void Tone_Backup() {
+    if (Synth_Type == "Alpha Juno") {
+        Undo_Juno_Tone = Juno_Tone;
+    } else {
+        Undo_Tone = Tone_Data;
+        Undo_Patch = Patch_Data;
+    }
+}
+
+void Tone_Restore() {
+    if (Synth_Type == "Alpha Juno") {
+        Juno_Tone = Undo_Juno_Tone;
+        Juno_Editor_Redraw();
+    } else {
+        Tone_Data = Undo_Tone;
+        Patch_Data = Undo_Patch;
+        if (Patch_Form_Open == 255) Patch_Redraw();
+        Editor_Redraw();
+    }
+    Tone_Loading = 0;
+    if (AutoSend_On == 1) Tone_Send();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// What the file dialog, its lists and its file operations share.
+#include <QString>
+#include <functional>
+
+namespace Fd {
+// The item data of a folder list entry that holds its full path.
+inline constexpr int Path_Role = Qt::UserRole;
+
+// A name the file system cannot take: a NUL, or a part longer than it allows.
+bool bad_name(const QString& name);
+
+// The folder list's path joined with the name box's text.
+QString full_name();
+// Saves through the writer after the overwrite question; true when it was written.
+bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QString&),
+             const std::function<bool()>& saved, int& err);
+} // namespace Fd
