@@ -90,19 +90,19 @@ TEST_F(JunoTest, ReversedLeversRunTheOtherWayHomeAndEndAndMaxima) {
     Pic_Control* range = jc("DCO_Range");
     focus(range);
     Juno_Tone[6] = 2;
-    key(range, Qt::Key_Up); // towards the top: the value falls
-    EXPECT_EQ(Juno_Tone[6], 1);
-    EXPECT_EQ(range->Top(), 39);
-    key(range, Qt::Key_Home);
-    EXPECT_EQ(Juno_Tone[6], 0);
-    EXPECT_EQ(range->Top(), 29);
-    key(range, Qt::Key_Up); // 0 stays 0
-    EXPECT_EQ(Juno_Tone[6], 0);
-    key(range, Qt::Key_End);
-    EXPECT_EQ(Juno_Tone[6], 3);
-    EXPECT_EQ(range->Top(), 59);
-    pad(range, Qt::Key_Plus); // plus points upwards too
-    EXPECT_EQ(Juno_Tone[6], 2);
+    // Towards the top the value falls, and 0 stays 0; the keypad's plus points upwards too.
+    for (auto [k, byte, top] : {std::tuple{Qt::Key_Up, 1, 39},
+                                {Qt::Key_Home, 0, 29},
+                                {Qt::Key_Up, 0, 29},
+                                {Qt::Key_End, 3, 59},
+                                {Qt::Key_Plus, 2, 49}}) {
+        if (k == Qt::Key_Plus)
+            pad(range, k);
+        else
+            key(range, k);
+        EXPECT_EQ(Juno_Tone[6], byte) << k;
+        EXPECT_EQ(range->Top(), top) << k;
+    }
 
     Pic_Control* pulse = jc("DCO_Pulse");
     focus(pulse);
@@ -113,30 +113,19 @@ TEST_F(JunoTest, ReversedLeversRunTheOtherWayHomeAndEndAndMaxima) {
     key(pulse, Qt::Key_PageUp); // at the maximum
     EXPECT_EQ(Juno_Tone[3], 3);
 
-    // Home gives each lever its maximum, End 0.
-    for (auto [name, max] : {std::pair{"DCO_SawTooth", 5},
-                             {"DCO_Sub", 5},
-                             {"Chorus_OnOff", 1},
-                             {"Bender_Range", 12},
-                             {"VCF_HPF", 3},
-                             {"DCO_NoiseLevel", 3}}) {
-        Pic_Control* c = jc(name);
-        focus(c);
-        const int p = ej().Spec_Of(c).param;
-        key(c, Qt::Key_Home);
-        EXPECT_EQ(Juno_Tone[p], max) << name;
-        key(c, Qt::Key_End);
-        EXPECT_EQ(Juno_Tone[p], 0) << name;
-    }
-    for (const char* name : {"DCO_EnvMode", "VCF_EnvMode", "VCA_EnvMode"}) {
-        Pic_Control* c = jc(name);
-        focus(c);
-        const int p = ej().Spec_Of(c).param;
-        key(c, Qt::Key_End);
-        EXPECT_EQ(Juno_Tone[p], 3) << name;
-        EXPECT_EQ(c->Top(), ej().Spec_Of(c).travel_top + 30) << name;
-        key(c, Qt::Key_Home);
-        EXPECT_EQ(Juno_Tone[p], 0) << name;
+    // Home gives each lever its maximum and End 0, the reversed ones the other way.
+    for (const Cap& c : Caps) {
+        if (c.max == 127) continue;
+        Pic_Control* w = jc(c.name);
+        const bool reversed = c.at_max > c.at_0;
+        focus(w);
+        key(w, Qt::Key_Home);
+        EXPECT_EQ(Juno_Tone[c.byte], reversed ? 0 : c.max) << c.name;
+        key(w, Qt::Key_End);
+        EXPECT_EQ(Juno_Tone[c.byte], reversed ? c.max : 0) << c.name;
+        // Keys place a lever by its travel: for two modes a pixel off the whole-tone redraw.
+        const auto& s = ej().Spec_Of(w);
+        EXPECT_EQ(w->Top(), reversed ? s.travel_top + 30 : s.travel_bottom) << c.name;
     }
     // Other keys change nothing and send nothing.
     midi.take_sent();

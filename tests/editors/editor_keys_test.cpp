@@ -114,34 +114,29 @@ TEST_F(EditorTest, TuneKnobKeysWorkOnSemitonesAndReapplyOnAnyKey) {
     Pic_Control* tune = ctl("DCO1_Tune");
     focus(tune);
     EXPECT_EQ(Focus_Control, ed().DCO1_Tune_Knopf);
-    Tone_Data[13] = 56;
-    key(tune, Qt::Key_Down);
-    EXPECT_EQ(Tone_Data[13], 52);
-    EXPECT_EQ(name_text(), "-1");
-    Tone_Data[13] = Tune_Semi_To_Value(-10);
-    key(tune, Qt::Key_PageDown);
-    EXPECT_EQ(Tone_Data[13], 0);
-    EXPECT_EQ(name_text(), "-12");
-    EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), QPoint(9, 14)); // left and below
-    key(tune, Qt::Key_Home);
-    EXPECT_EQ(Tone_Data[13], 120);
-    EXPECT_EQ(name_text(), "12");
-    EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), QPoint(15, 14)); // right and below
-    key(tune, Qt::Key_0);
-    EXPECT_EQ(Tone_Data[13], 56);
-    EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), QPoint(12, 5)); // straight up
-    Tone_Data[13] = 127;
-    pad(tune, Qt::Key_0);
-    EXPECT_EQ(Tone_Data[13], 56);
-    midi.take_sent();
-    Tone_Data[13] = 60; // inside the 0 band: any key settles it on the band's lowest byte
-    key(tune, Qt::Key_A);
-    EXPECT_EQ(Tone_Data[13], 56);
-    EXPECT_EQ(name_text(), "0");
-    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{param_msg(13, 56)});
-    Tone_Data[13] = 127;
-    key(tune, Qt::Key_Right);
-    EXPECT_EQ(Tone_Data[13], 120); // clamped at +12
+    // The byte before the key (-1: as the row before left it) and what the key leaves.
+    struct Row {
+        int before;
+        Key_Row key;
+        QPoint pointer;
+    };
+    const QPoint any(-1, -1);
+    for (const Row& r : {Row{56, {Qt::Key_Down, false, 52, "-1"}, any},
+                         {Tune_Semi_To_Value(-10), {Qt::Key_PageDown, false, 0, "-12"}, {9, 14}},
+                         {-1, {Qt::Key_Home, false, 120, "12"}, {15, 14}},
+                         {-1, {Qt::Key_0, false, 56, "0"}, {12, 5}},
+                         {127, {Qt::Key_0, true, 56, "0"}, any},
+                         // inside the 0 band: any key settles it on the band's lowest byte
+                         {60, {Qt::Key_A, false, 56, "0"}, any},
+                         {127, {Qt::Key_Right, false, 120, "12"}, any}}) {
+        if (r.before >= 0) Tone_Data[13] = static_cast<std::uint8_t>(r.before);
+        midi.take_sent();
+        key(tune, r.key);
+        EXPECT_EQ(Tone_Data[13], r.key.byte) << r.key.key;
+        EXPECT_EQ(name_text(), r.key.shown) << r.key.key;
+        EXPECT_EQ(midi.take_sent(), std::vector{param_msg(13, r.key.byte)}) << r.key.key;
+        if (r.pointer != any) EXPECT_EQ(ed().DCO1_Tune_Knopf->pos(), r.pointer) << r.key.key;
+    }
 }
 
 TEST_F(EditorTest, FineTuneKnobKeys) {

@@ -19,30 +19,6 @@ namespace {
 using Bytes_ = std::string;
 constexpr std::array<std::uint8_t, 7> No_Patch{};
 
-Bytes_ jx_tone(int channel, std::uint8_t seed) {
-    Bytes_ b{'\xF0', '\x41', '\x35', static_cast<char>(channel - 1), '\x21', '\x20', '\x01'};
-    for (int i = 0; i < 59; ++i) b.push_back(static_cast<char>((seed + i * 3) & 0x7F));
-    b.push_back('\xF7');
-    return b;
-}
-
-Bytes_ jx_patch(int channel, std::uint8_t seed) {
-    Bytes_ b{'\xF0', '\x41', '\x36', static_cast<char>(channel - 1), '\x21', '\x30', '\x01'};
-    for (int i = 0; i <= 6; ++i) {
-        b.push_back(static_cast<char>(i));
-        b.push_back(static_cast<char>((seed + i * 11) & 0x7F));
-    }
-    b.push_back('\xF7');
-    return b;
-}
-
-Bytes_ juno_tone(std::uint8_t seed, const Bytes_& head = Bytes("F0 41 35 00 23 20 01")) {
-    Bytes_ b = head;
-    for (int i = 0; i < 49; ++i) b.push_back(static_cast<char>((seed + i * 5) & 0x3F));
-    b.push_back('\xF7');
-    return b;
-}
-
 JX8P_Tone_Params tone_of(std::uint8_t seed) {
     JX8P_Tone_Params t{};
     for (int i = 0; i < 59; ++i) t[i] = static_cast<std::uint8_t>((seed + i * 3) & 0x7F);
@@ -53,6 +29,26 @@ std::array<std::uint8_t, 7> patch_of(std::uint8_t seed) {
     std::array<std::uint8_t, 7> p{};
     for (int i = 0; i <= 6; ++i) p[i] = static_cast<std::uint8_t>((seed + i * 11) & 0x7F);
     return p;
+}
+
+// The file images of those: the tone's bytes, the patch's as number and value pairs.
+Bytes_ jx_tone(int channel, std::uint8_t seed) {
+    const JX8P_Tone_Params t = tone_of(seed);
+    return Bytes("F0 41 35") + static_cast<char>(channel - 1) + Bytes("21 20 01") +
+           Bytes_(t.begin(), t.begin() + 59) + '\xF7';
+}
+
+Bytes_ jx_patch(int channel, std::uint8_t seed) {
+    Bytes_ b = Bytes("F0 41 36") + static_cast<char>(channel - 1) + Bytes("21 30 01");
+    for (int i = 0; i <= 6; ++i) b += {static_cast<char>(i), static_cast<char>(patch_of(seed)[i])};
+    return b + '\xF7';
+}
+
+Bytes_ juno_tone(std::uint8_t seed, const Bytes_& head = Bytes("F0 41 35 00 23 20 01")) {
+    Bytes_ b = head;
+    for (int i = 0; i < 49; ++i) b.push_back(static_cast<char>((seed + i * 5) & 0x3F));
+    b.push_back('\xF7');
+    return b;
 }
 
 std::array<std::uint8_t, 7> patch_now() {
@@ -145,9 +141,8 @@ TEST_F(ToneFilesTest, SecondToneInFileAsksAndReplacesTheFirst) {
         boxes.answers = {answer};
         Tone_Saved = false;
         Load_SYX(path, "Open");
-        ASSERT_EQ(boxes.calls.size(), 1u);
-        EXPECT_EQ(boxes.calls[0].text, "File contains another TONE. Save old TONE first?");
-        EXPECT_EQ(boxes.calls[0].style, Mb::YesNo | Mb::Question);
+        EXPECT_EQ(boxes.texts(), QStringList{"File contains another TONE. Save old TONE first?"});
+        EXPECT_EQ(boxes.calls.at(0).style, Mb::YesNo | Mb::Question);
         // Either answer loads the second tone; its patch block does not begin the file.
         EXPECT_EQ(Tone_Data, tone_of(20));
         EXPECT_EQ(patch_now(), patch_of(60));
@@ -199,9 +194,8 @@ TEST_F(ToneFilesTest, FileWithoutToneIsRefusedOnOpenOnly) {
     Load_SYX(path, "Soundcheck");
     EXPECT_TRUE(boxes.calls.empty());
     Load_SYX(path, "Open");
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, "Wrong MIDI system exclusive data!");
-    EXPECT_EQ(boxes.calls[0].style, Mb::Critical);
+    EXPECT_EQ(boxes.texts(), QStringList{"Wrong MIDI system exclusive data!"});
+    EXPECT_EQ(boxes.calls.at(0).style, Mb::Critical);
     expect_nothing_loaded("no tone");
 }
 
@@ -229,10 +223,9 @@ TEST_F(ToneFilesTest, AlphaJunoFileIsCheckedForLengthAndEndByte) {
     for (const auto& c : cases) {
         boxes.clear();
         Load_SYX(write_file("bad.syx", c.bytes), "Open");
-        ASSERT_EQ(boxes.calls.size(), 1u) << c.text;
-        EXPECT_EQ(boxes.calls[0].text, c.text);
-        EXPECT_EQ(boxes.calls[0].style, Mb::Critical);
-        EXPECT_EQ(boxes.calls[0].title, "Load Alpha Juno SYX file");
+        EXPECT_EQ(boxes.texts(), QStringList{c.text});
+        EXPECT_EQ(boxes.calls.at(0).style, Mb::Critical);
+        EXPECT_EQ(boxes.calls.at(0).title, "Load Alpha Juno SYX file");
         EXPECT_EQ(Juno_Tone, before);
         EXPECT_EQ(FD_Done, 0);
     }
@@ -384,9 +377,8 @@ TEST_F(ToneFilesTest, FailedSaveKeepsTheOldFileAndTheToneUnsaved) {
         Recent_Tone.fill(QString());
         Tone_File = c.path;
         Save_SYX();
-        ASSERT_EQ(boxes.calls.size(), 1u) << c.text.toStdString();
-        EXPECT_EQ(boxes.calls[0].text, c.text);
-        EXPECT_EQ(boxes.calls[0].style, Mb::Critical);
+        EXPECT_EQ(boxes.texts(), QStringList{c.text});
+        EXPECT_EQ(boxes.calls.at(0).style, Mb::Critical);
         EXPECT_FALSE(Tone_Saved);
         EXPECT_TRUE(Recent_Tone[0].isEmpty());
         EXPECT_EQ(File_Err, 0);
