@@ -10,19 +10,16 @@
 
 namespace {
 int g_fault = 0;
-} // namespace
-
-void File_Io_Reset() {
-    g_fault = 0;
-}
-
-namespace {
 
 int kind_error(mode_t mode) {
     if (S_ISREG(mode)) return 0;
     return S_ISDIR(mode) ? EISDIR : ESPIPE;
 }
 } // namespace
+
+void File_Io_Reset() {
+    g_fault = 0;
+}
 
 void Set_Write_Fault(int error) {
     g_fault = error;

@@ -152,6 +152,8 @@ int Profile::Save() const {
         QByteArray bytes;
     };
     std::vector<Edit> edits;
+    // An unended last line is ended once, by the first line added after it.
+    bool end_unended = !data_.isEmpty() && !data_.endsWith('\n');
     std::vector<QString> new_sections;
     QHash<QByteArray, QByteArray> new_lines; // by folded section
     for (const Pending& p : pending_) {
@@ -167,9 +169,10 @@ int Profile::Save() const {
         if (const auto s = section_index_.constFind(folded); s != section_index_.cend()) {
             const qsizetype at = sections_[*s].end;
             QByteArray bytes = line;
-            // The section's last line ends the file without a line break.
-            if (at == data_.size() && !data_.isEmpty() && !data_.endsWith('\n'))
+            if (at == data_.size() && end_unended) {
                 bytes.prepend(unended_break(data_));
+                end_unended = false;
+            }
             edits.push_back({at, 0, bytes});
             continue;
         }

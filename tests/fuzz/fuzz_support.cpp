@@ -62,7 +62,7 @@ void Fuzz_Setup() {
     Set_MsgBox_Handler(answer);
 }
 
-void Fuzz_Start_Program(const QByteArray& settings) {
+void Fuzz_Start_Program(const QByteArray& more_settings) {
     Reset_Program();
     g_midi = &Install_Fake_Midi();
     // Nobody is there to work a dialog that the program waits on: it is cancelled.
@@ -71,7 +71,8 @@ void Fuzz_Start_Program(const QByteArray& settings) {
     });
     Set_Sound_Hook([](const QString&) {});
     Set_Program_Folder(Fuzz_Folder());
-    Fuzz_Write_File(Fuzz_Path("Quorlen.INI"), settings);
+    Fuzz_Write_File(Fuzz_Path("Quorlen.INI"),
+                    "[MIDI]\r\nOutput=Synth Out\r\nInput=Synth In\r\n" + more_settings);
     Quorlen::get();
     Fuzz_Boxes_Reset();
 }

@@ -14,8 +14,9 @@ class FakeMidiHost;
 
 // Call from LLVMFuzzerInitialize, before anything else of the program.
 void Fuzz_Setup();
-// Runs the main window's start-up over the given settings file.
-void Fuzz_Start_Program(const QByteArray& settings);
+// Runs the main window's start-up with both fake MIDI devices configured;
+// more lines of the settings file may follow them.
+void Fuzz_Start_Program(const QByteArray& more_settings = {});
 FakeMidiHost& Fuzz_Midi();
 
 // Ends an input as the event loop would: windows closed during it are deleted.
@@ -45,7 +46,7 @@ std::string Fuzz_Box_Texts();
         if (!(cond)) Fuzz_Fail(#cond, detail);                                                     \
     } while (0)
 
-// Choices that follow the input without taking bytes from it, so the seeds
-// stay plain files of their formats.
+// Choices that follow the input without taking bytes from it, so the seed
+// files stay ordinary tone, sequence and settings files.
 std::uint32_t Fuzz_Hash(const std::uint8_t* data, std::size_t size);
 std::string Fuzz_Hex(const QByteArray& bytes);

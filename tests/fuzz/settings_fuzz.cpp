@@ -121,7 +121,7 @@ void start_reading() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Setup();
-    Fuzz_Start_Program("[MIDI]\r\nOutput=Synth Out\r\nInput=Synth In\r\n");
+    Fuzz_Start_Program();
     return 0;
 }
 

@@ -153,7 +153,7 @@ void receive(FuzzedDataProvider& in) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Setup();
-    Fuzz_Start_Program("[MIDI]\r\nOutput=Synth Out\r\nInput=Synth In\r\n");
+    Fuzz_Start_Program();
     return 0;
 }
 

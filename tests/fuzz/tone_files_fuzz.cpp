@@ -108,8 +108,7 @@ void check_taken(const char* synth, const char* mode, const std::uint8_t* d, std
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Setup();
-    Fuzz_Start_Program("[MIDI]\r\nOutput=Synth Out\r\nInput=Synth In\r\n[Recent Files]\r\nTones=" +
-                       Fuzz_Folder().toUtf8() + "/\r\n");
+    Fuzz_Start_Program("[Recent Files]\r\nTones=" + Fuzz_Folder().toUtf8() + "/\r\n");
     // The patch window is open, so an opened file redraws it too.
     Quorlen::get().Menu_Tone_Patch_Click();
     return 0;

@@ -95,16 +95,18 @@ TEST(Profile, LinesNotChangedKeepTheirBytesWhateverTheirEncoding) {
     EXPECT_LE(after.size(), blob.size() + 24);
     EXPECT_EQ(Profile_Read("MIDI", "Channel", "x", ini), "9");
 
-    // A file cut after the CR of its last CR LF gets only the LF: the
-    // line keeps its bytes and no empty line appears.
+    // A file cut after the CR of its last CR LF gets only the LF, once: the
+    // line keeps its bytes and no empty line appears between added keys.
     for (const char* last : {"[MIDI]\r\nOutput=Out\r", "[MIDI]\nOutput=Out\r"}) {
         write_bytes(last);
-        ASSERT_TRUE(Profile_Write("MIDI", "Channel", "9", ini));
-        ASSERT_TRUE(Profile_Write("Recent Files", "Tone1", "/a", ini));
+        Profile p(ini);
+        p.Write("MIDI", "Channel", "9");
+        p.Write("MIDI", "Autosend", "1");
+        p.Write("Recent Files", "Tone1", "/a");
+        ASSERT_EQ(p.Save(), 0);
         const QByteArray br = QByteArray(last).contains("\r\n") ? "\r\n" : "\n";
-        EXPECT_EQ(bytes(), last + ("\n"
-                                   "Channel=9" +
-                                   br + br + "[Recent Files]" + br + "Tone1=/a" + br));
+        EXPECT_EQ(bytes(), last + ("\nChannel=9" + br + "Autosend=1" + br + br + "[Recent Files]" +
+                                   br + "Tone1=/a" + br));
     }
 }
 
