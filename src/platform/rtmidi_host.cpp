@@ -97,25 +97,52 @@ void RtMidiHost::open_jack() {
     // quiet about. Without a server JACK is not offered at all: probing it
     // through RtMidi costs start-up time for nothing.
     if (!Jack_Server_Listening()) return;
+    std::unique_ptr<Watch> watch = join(true);
+    if (!watch) return;
+    api_ = RtMidi::UNIX_JACK;
+    watch_ = std::move(watch);
+}
+
+std::unique_ptr<RtMidiHost::Watch> RtMidiHost::join(bool listPorts) {
     auto watch = std::make_unique<Watch>();
     jack_status_t status;
     watch->client = jack_client_open((clientName_ + "-watch").c_str(), JackNoStartServer, &status);
-    if (!watch->client) return;
+    if (!watch->client) return nullptr;
     auto list = [&](unsigned long flags, std::vector<QString>& names) {
         const char** ports = jack_get_ports(watch->client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
         for (size_t i = 0; ports && ports[i]; ++i) names.push_back(QString::fromUtf8(ports[i]));
         jack_free(ports);
     };
-    list(JackPortIsInput, outNames_);
-    list(JackPortIsOutput, inNames_);
+    if (listPorts) {
+        list(JackPortIsInput, outNames_);
+        list(JackPortIsOutput, inNames_);
+    }
     jack_on_shutdown(watch->client, &Watch::shutdown, watch.get());
     jack_set_process_callback(watch->client, &Watch::process, watch.get());
     if (jack_activate(watch->client) != 0) {
         jack_client_close(watch->client);
-        return;
+        return nullptr;
     }
-    api_ = RtMidi::UNIX_JACK;
+    return watch;
+}
+
+// A client whose server went away stays dead, even when a server of that
+// name runs again: only new clients reach it. The device list stays as it
+// was taken at start-up, since the port layer numbers its devices by it; an
+// open finds its port by name.
+bool RtMidiHost::rejoin() {
+    if (!Jack_Server_Listening()) return false;
+    std::unique_ptr<Watch> watch = join(false);
+    if (!watch) return false;
+    // The first client opened after a server died makes libjack close and
+    // free every client of the dead one in this process: ours are let go
+    // untouched, with what their callbacks point to.
+    for (auto& [h, p] : ports_) (void)p->out.release();
+    for (auto& out : spare_) (void)out.release();
+    spare_.clear();
+    (void)watch_.release();
     watch_ = std::move(watch);
+    return true;
 }
 
 RtMidiHost::~RtMidiHost() {
@@ -128,7 +155,11 @@ RtMidiHost::~RtMidiHost() {
     if (api_ == RtMidi::UNIX_JACK)
         for (auto& out : spare_) (void)out.release();
     spare_.clear();
-    if (watch_) jack_client_close(watch_->client);
+    // A dead client may be freed already (see rejoin).
+    if (server_gone())
+        (void)watch_.release();
+    else if (watch_)
+        jack_client_close(watch_->client);
 }
 
 void RtMidiHost::retire(Port& p) {
@@ -172,7 +203,7 @@ RtMidiHost::Port* RtMidiHost::port(MidiHandle handle) {
 
 int RtMidiHost::outOpen(int device, MidiHandle& handle) {
     if (api_ == RtMidi::UNSPECIFIED) return MidiResult::NoDriver;
-    if (server_gone()) return MidiResult::NotEnabled;
+    if (server_gone() && !rejoin()) return MidiResult::NotEnabled;
     if (device < -1 || device >= outCount()) return MidiResult::BadDeviceId;
     auto p = std::make_unique<Port>();
     if (!spare_.empty()) {
@@ -212,7 +243,7 @@ int RtMidiHost::outOpen(int device, MidiHandle& handle) {
 int RtMidiHost::send(MidiHandle handle, const unsigned char* data, size_t size) {
     Port* p = port(handle);
     if (!p) return MidiResult::InvalidHandle;
-    if (server_gone()) return MidiResult::NotEnabled;
+    if (server_gone() || !p->out) return MidiResult::NotEnabled;
     if (size == 0) return MidiResult::InvalidParam;
     if (const int r = reserve(*p, size); r != MidiResult::Ok) return r;
     p->state.failed = false;
@@ -295,7 +326,7 @@ int RtMidiHost::outPrepareHeader(MidiHandle handle, const std::string&) {
     Port* p = port(handle);
     if (!p) return MidiResult::InvalidHandle;
     // The long message's own result goes unread, so trouble is told here.
-    if (server_gone()) return MidiResult::NotEnabled;
+    if (server_gone() || !p->out) return MidiResult::NotEnabled;
     if (watch_ && stalled(*p)) return MidiResult::NotReady;
     return MidiResult::Ok;
 }

@@ -42,11 +42,13 @@ class RtMidiHost : public MidiHost {
     bool drained(Port& p) const;
     void retire(Port& p);
     void open_jack();
+    struct Watch;
+    std::unique_ptr<Watch> join(bool listPorts);
+    bool rejoin();
 
     std::map<MidiHandle, std::unique_ptr<Port>> ports_;
     std::vector<std::unique_ptr<RtMidiOut>> spare_; // closed outputs, kept for the next open
     MidiHandle nextHandle_ = 1;
     // A JACK client of our own that hears the server go away and counts its cycles.
-    struct Watch;
     std::unique_ptr<Watch> watch_;
 };

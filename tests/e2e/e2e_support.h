@@ -36,7 +36,13 @@ struct Synth {
     // client, which a process cycle in between turns into a crash.
     RtMidiOut* out = new RtMidiOut(RtMidi::UNIX_JACK, outClient);
 
-    Synth() {
+    Synth() { Open(); }
+    // The ports of an instrument that comes back under its old names.
+    Synth(std::string inName, std::string outName)
+        : inClient(std::move(inName)), outClient(std::move(outName)) {
+        Open();
+    }
+    void Open() {
         in.ignoreTypes(false, false, false);
         in.openVirtualPort("in");
         out->openVirtualPort("out");

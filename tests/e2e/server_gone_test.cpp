@@ -2,6 +2,11 @@
 // test starts and stops a server of its own, so these run in a program of
 // their own once the other e2e tests' server has stopped.
 #include "e2e_support.h"
+#include "midi/midi_setup.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
 
 namespace {
 // A server of its own, started after the shared one of the other e2e tests
@@ -115,5 +120,65 @@ TEST_F(MidiServerGone, OpeningAfterTheServerStoppedReportsOnce) {
     EXPECT_EQ(boxes.calls[0].text, "MIDI_Out_Open*: (3) The MIDI system is not running.");
     EXPECT_EQ(MIDI_Enabled, 0);
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
+}
+
+// A server killed under the running program, and a server started again:
+// turning MIDI on in the setup dialog reaches the new one without a restart.
+TEST_F(MidiServerGone, ServerStartedAgainIsReachedWithoutARestart) {
+    const QStringList outs = [] {
+        QStringList names;
+        for (const MIDI_Caps& c : MIDI_Out_Caps) names << c.szPname;
+        return names;
+    }();
+    MIDI_SendNote(60, 100);
+    ASSERT_EQ(Receive(synth->in, 1).size(), 1u);
+
+    ASSERT_EQ(kill(server->pid(), SIGKILL), 0);
+    QElapsedTimer t;
+    t.start();
+    while (MIDI_Enabled == 1 && t.elapsed() < 3000) {
+        MIDI_SendNote(60, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(boxes.texts().join("|").toStdString(),
+              "MIDI_SendNote*: (3) The MIDI system is not running.");
+    ASSERT_EQ(MIDI_Enabled, 0);
+
+    // The instrument's ports come back under their names with the server.
+    const std::string in = synth->inClient, out = synth->outClient;
+    synth.reset();
+    ASSERT_TRUE(server->start());
+    synth = std::make_unique<Synth>(in, out);
+    boxes.clear();
+
+    Quorlen::get().Menu_MIDI_Setup_Click();
+    MIDI_Setup& d = MIDI_Setup::get();
+    QStringList listed;
+    for (int i = 0; i < d.Output_Devices->count(); ++i) listed << d.Output_Devices->itemText(i);
+    EXPECT_EQ(listed, outs) << "the list taken at start-up";
+    EXPECT_EQ(d.Output_Devices->currentText().toStdString(), synth->In_Port());
+    d.Enable->click();
+    EXPECT_TRUE(d.Output_Devices->isEnabled());
+    d.Cmd_OK->click();
+    QCoreApplication::processEvents();
+    boxes.clear(); // the reminder about system exclusive
+    ASSERT_EQ(MIDI_Enabled, 1);
+
+    Synth_Type = "JX-8P";
+    Set_Synth();
+    MIDI_SendNote(62, 100);
+    MIDI_SendSysEx(Param_Bytes(28, 127));
+    EXPECT_TRUE(boxes.calls.empty()) << boxes.texts().join(" | ").toStdString();
+    const auto got = Receive(synth->in, 2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(Hex_Of(got[0]), "90 3E 64");
+    EXPECT_EQ(Hex_Of(got[1]), "F0 41 36 00 21 20 01 1C 7F F7");
+
+    // Closed and opened again on the new server: still delivered.
+    MIDI_Out_Close_All();
+    MIDI_SendNote(64, 100);
+    const auto again = Receive(synth->in, 2);
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(Hex_Of(again[1]), "90 40 64");
 }
 } // namespace
