@@ -232,7 +232,7 @@ void MIDI_SendSysEx(const std::string& s) {
     if (MIDI_Enabled != 1) return;
     MIDI_Out_Open();
     // The bytes stay in MIDI_Out_Hdr until the next long message, past the unprepare.
-    MIDI_Out_Hdr.lpData = s;
+    MIDI_Out_Hdr.lpData = Seven_Bit_Data(s);
     MIDI_Out_Hdr.dwBufferLength = MIDI_Out_Hdr.dwBytesRecorded =
         static_cast<std::uint32_t>(s.size());
     MIDI_Out_Hdr.dwUser = MIDI_Out_Hdr.dwFlags = 0;
@@ -243,6 +243,26 @@ void MIDI_SendSysEx(const std::string& s) {
     host.outLongMsg(h, MIDI_Out_Hdr.lpData);
     Do_Events();
     host.outUnprepareHeader(h, MIDI_Out_Hdr.lpData);
+}
+
+std::string Seven_Bit_Data(std::string s) {
+    bool inside = false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const auto b = static_cast<std::uint8_t>(s[i]);
+        if (b < 0x80) continue;
+        if (!inside && b == 0xF0) {
+            inside = true;
+            continue;
+        }
+        // An F7 ends the message only where the buffer or the next message begins.
+        const bool next_starts = i + 1 == s.size() || static_cast<std::uint8_t>(s[i + 1]) == 0xF0;
+        if (inside && b == 0xF7 && next_starts) {
+            inside = false;
+            continue;
+        }
+        s[i] = static_cast<char>(b & 0x7F);
+    }
+    return s;
 }
 
 void MIDI_Out_ShowError(int r, const QString& location) {

@@ -56,6 +56,9 @@ void MIDI_SendNote(int note, int velocity);
 void Seq_SendAllNotesOff();
 void Seq_SendNote(int d1, int d2);
 void MIDI_SendSysEx(const std::string& s);
+// What an instrument may receive of system-exclusive bytes: each message keeps
+// its F0 and F7, every byte between them goes out cleared to seven bits.
+std::string Seven_Bit_Data(std::string s);
 void MIDI_Out_ShowError(int r, const QString& location);
 void MIDI_Out_ShowLongError(int r, const QString& location);
 // Back to the values at program start.

@@ -40,25 +40,35 @@ int hex_digit(char c) {
     return -1;
 }
 
+// A file keeps the tone's bytes as they came; the instrument gets data
+// bytes only: a byte from 128 up would end or break the message there (FF is
+// a system reset), so it goes out cleared to its low seven bits.
+enum class Image { File, Send };
+
+unsigned data_byte(std::uint8_t b, Image image) {
+    return image == Image::Send ? b & 0x7Fu : b;
+}
+
 template <size_t N>
-void append_tokens(std::string& text, const std::array<std::uint8_t, N>& bytes) {
-    for (std::uint8_t b : bytes) text += Hex(b) + " ";
+void append_tokens(std::string& text, const std::array<std::uint8_t, N>& bytes, Image image) {
+    for (std::uint8_t b : bytes) text += Hex(data_byte(b, image)) + " ";
 }
 
-void append_patch_pairs(std::string& text) {
-    for (unsigned i = 0; i <= 6; ++i) text += Hex(i) + " " + Hex(Patch_Data[i]) + " ";
+void append_patch_pairs(std::string& text, Image image) {
+    for (unsigned i = 0; i <= 6; ++i)
+        text += Hex(i) + " " + Hex(data_byte(Patch_Data[i], image)) + " ";
 }
 
-// The send image as text, from the current headers.
-std::string tone_text() {
+// The tone's messages as text, from the current headers.
+std::string tone_text(Image image) {
     std::string text = Hdr_Tone_APR;
     if (Synth_Is(Synth_Type, "Alpha Juno")) {
-        append_tokens(text, Juno_Tone);
+        append_tokens(text, Juno_Tone, image);
         return text + "F7";
     }
-    append_tokens(text, Tone_Data);
+    append_tokens(text, Tone_Data, image);
     text += "F7 " + Hdr_Patch_IPR;
-    append_patch_pairs(text);
+    append_patch_pairs(text, image);
     return text + "F7";
 }
 
@@ -152,21 +162,21 @@ void Set_Synth() {
 
 int Tone_To_SysEx() {
     if (Synth_Is(Synth_Type, "Alpha Juno")) {
-        SysEx_Str = Hex_To_Str(tone_text());
+        SysEx_Str = Hex_To_Str(tone_text(Image::File));
         std::copy_n(SysEx_Str.begin(), std::min<size_t>(57, SysEx_Str.size()), SysEx_Buf.begin());
         return 57;
     }
     // Files always carry the JX-8P format, also in MKS-70 mode.
     Hdr_Tone_APR = header("F0 41 35 ", " 21 20 01 ");
     Hdr_Patch_IPR = Patch_Param_Hdr();
-    SysEx_Str = Hex_To_Str(tone_text());
+    SysEx_Str = Hex_To_Str(tone_text(Image::File));
     std::copy_n(SysEx_Str.begin(), std::min<size_t>(89, SysEx_Str.size()), SysEx_Buf.begin());
     Set_Synth();
     return 89;
 }
 
 void Tone_To_SysEx_Str() {
-    SysEx_Str = Hex_To_Str(tone_text());
+    SysEx_Str = Hex_To_Str(tone_text(Image::Send));
 }
 
 void Tone_Send() {

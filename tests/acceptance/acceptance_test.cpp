@@ -442,6 +442,64 @@ TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
     EXPECT_EQ(p.Ini_Value("Recent Files", "Tones"), p.Path("tones/"));
     EXPECT_EQ(p.Ini_Value("MIDI", "Channel"), "16");
 }
+// A name byte from 128 up, as a file may hold it, goes to the instrument
+// cleared to seven bits, with the tone and with its name; the file keeps it.
+TEST_F(Acceptance, ToneByteAbove127GoesOutAsSevenBitsAndStaysInTheFile) {
+    Program p;
+    Bytes tone = Jx_File_Tone("CAFE", 5);
+    tone[3] = 0xE9;
+    const Bytes patch = {1, 2, 3, 4, 5, 6, 7};
+    // Saved on channel 5: the save back on channel 1 shows in the header only.
+    p.Write("CAFE.SYX", Jx_Image(5, tone, patch));
+    const Bytes image = Jx_Image(1, tone, patch);
+    p.Write("Quorlen.INI",
+            Ini_Midi("JX-8P", 1) + "[Recent Files]\nTone1=" + p.Path("CAFE.SYX") + "\n");
+    const size_t start = Rec().Count();
+    size_t mark = start;
+    p.Start(Server());
+    Expect_Plain_Start(p);
+
+    p.Menu({"alt+f", "t", "1"});
+    Bytes sent = tone;
+    sent[3] = 0x69;
+    Expect_Sent(mark, {Jx_Image(1, sent, Jx_New_Patch()), Jx_Image(1, sent, patch)},
+                "a tone with a byte above 127");
+
+    mark = Rec().Count();
+    p.Menu({"alt+t", "n"});
+    const std::string dialog = p.Wait_Dialog("Tone Name");
+    ASSERT_FALSE(dialog.empty()) << "no name dialog\n" << p.Log();
+    Activate(dialog);
+    Keys({"Return"});
+    Bytes name = {0xF0, 0x41, 0x36, 0x00, 0x21, 0x20, 0x01};
+    for (int i = 0; i < 10; ++i) name.insert(name.end(), {B(i), sent[static_cast<size_t>(i)]});
+    name.push_back(0xF7);
+    Expect_Sent(mark, {name}, "Tone > Name");
+
+    p.Menu({"alt+f", "t", "s"});
+    EXPECT_TRUE(Wait_Until([&] {
+        return p.Read("CAFE.SYX") == std::string(image.begin(), image.end());
+    })) << "the saved file:\n"
+        << Hex(Bytes(p.Read("CAFE.SYX").begin(), p.Read("CAFE.SYX").end()));
+    // Every message: F0, bytes below 128, F7.
+    for (const Midi_Event& e : Rec().Since(start)) {
+        bool inside = false, seven = true;
+        for (unsigned char b : e.bytes) {
+            if (b == 0xF0 && !inside)
+                inside = true;
+            else if (b == 0xF7 && inside)
+                inside = false;
+            else if (b >= 0x80 && e.bytes.front() == 0xF0)
+                seven = false;
+        }
+        EXPECT_TRUE(seven) << Hex(e.bytes);
+    }
+    p.Close();
+    Expect_Exit(p);
+    const std::string file = p.Read("CAFE.SYX");
+    EXPECT_EQ(Bytes(file.begin(), file.end()), image) << Hex(Bytes(file.begin(), file.end()));
+}
+
 // Checks the steps played since a start: 13 notes a tick, steps 0, 1, ...
 // in order; gives the mean time between ticks in milliseconds.
 double Check_Ticks(const std::vector<Midi_Event>& all, size_t ticks, int status, int base,
