@@ -112,7 +112,7 @@ void FD_Delete() {
 }
 
 void Tone_Backup() {
-    if (Synth_Type == "Alpha Juno") {
+    if (Synth_Is(Synth_Type, "Alpha Juno")) {
         Undo_Juno_Tone = Juno_Tone;
     } else {
         Undo_Tone = Tone_Data;
@@ -121,7 +121,7 @@ void Tone_Backup() {
 }
 
 void Tone_Restore() {
-    if (Synth_Type == "Alpha Juno") {
+    if (Synth_Is(Synth_Type, "Alpha Juno")) {
         Juno_Tone = Undo_Juno_Tone;
         Juno_Editor_Redraw();
     } else {

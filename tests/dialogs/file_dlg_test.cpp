@@ -348,6 +348,15 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     Settle();
     EXPECT_FALSE(File_Dlg::loaded());
     EXPECT_EQ(Tone_Data[20], 77);
+
+    // The Alpha Juno's tone comes back, its name in the settings in any case.
+    Synth_Type = "alpha juno";
+    Juno_Tone[3] = 5;
+    File_Dlg& j = Open("SaveAs_SYX");
+    Juno_Tone[3] = 99;
+    boxes.answers = {Mb::No};
+    Type_Ok(j, "a");
+    EXPECT_EQ(Juno_Tone[3], 5);
 }
 
 TEST_F(FileDlgTest, SaveAsWaitsForTheDialogAndCancelLeavesTheToneUnsaved) {
