@@ -494,27 +494,31 @@ TEST_F(FileDlgTest, SavingTheOldToneWhileOpeningAFileOfTwoTones) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray::fromStdString(tone(10) + patch + tone(20)));
     }
-    // Yes to saving the old tone, then the save written, or cancelled.
-    for (const bool write : {true, false}) {
+    // Yes to saving the old tone, then the save written, cancelled, or
+    // failed and then cancelled.
+    for (const int write : {1, 0, -1}) {
         AutoSend_On = 1;
         Undo_Tone.fill(77); // bytes of an earlier Save As: they must not come back
         Undo_Patch.fill(77);
         midi.events.clear();
         boxes.clear();
         boxes.answers = {Mb::Yes};
+        Tone_Saved = true;
         Set_Dlg_Wait_Hook([write] {
             File_Dlg& d = File_Dlg::get();
             EXPECT_EQ(d.windowTitle(), "Save Tone File");
-            if (write)
-                Type_Ok(d, "first");
-            else
-                QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
+            Set_Write_Fault(write < 0 ? ENOSPC : 0);
+            if (write != 0) Type_Ok(d, "first");
+            Set_Write_Fault(0);
+            if (write <= 0) QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
         });
         File_Dlg& d = Open("Open_SYX");
         Type_Ok(d, "two.syx");
         Settle();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(boxes.texts(), QStringList{"File contains another TONE. Save old TONE first?"});
+        QStringList texts{"File contains another TONE. Save old TONE first?"};
+        if (write < 0) texts << "Error 61: Disk full";
+        EXPECT_EQ(boxes.texts(), texts);
         EXPECT_FALSE(File_Dlg::loaded());
         EXPECT_TRUE(Dlg_Open.isEmpty());
         EXPECT_EQ(Tone_File, tree + "/two.syx");
@@ -523,8 +527,8 @@ TEST_F(FileDlgTest, SavingTheOldToneWhileOpeningAFileOfTwoTones) {
         for (const std::string& m : midi.sent())
             if (m.size() > 7) EXPECT_TRUE(m[7] == 10 || m[7] == 20) << Hex_Of(m);
         QFile first(tree + "/first.syx");
-        EXPECT_EQ(first.exists(), write);
-        if (write) {
+        EXPECT_EQ(first.exists(), write > 0);
+        if (write > 0) {
             ASSERT_TRUE(first.open(QIODevice::ReadOnly));
             EXPECT_EQ(first.readAll().toStdString(), tone(10) + patch);
             QFile::remove(tree + "/first.syx");
