@@ -24,8 +24,7 @@ QString full_name() {
     return path + d.FD_FileName->text().trimmed();
 }
 
-bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QString&),
-             const std::function<bool()>& saved, int& err) {
+bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QString&), int& err) {
     File_Dlg& d = File_Dlg::get();
     if (d.FD_FileName->text().compare(wildcard, Qt::CaseInsensitive) == 0) return false;
     if (d.FD_FileName->text().trimmed().isEmpty()) return false;
@@ -44,13 +43,12 @@ bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QStri
         write = Msg_Box("File exists: " + full + " Overwrite?", Mb::YesNo | Mb::Critical,
                         "Write TONE file") == Mb::Yes;
     if (!write) return false;
-    writer(full);
     // The name is taken only with a written file: a declined or failed
-    // overwrite must not be written later by a plain Save.
-    if (saved()) {
-        file_var = full;
-        FD_Done = 255;
-    }
+    // write must not be written later by a plain Save. The saved flag says
+    // nothing here, as it may have been set before.
+    if (!writer(full)) return false;
+    file_var = full;
+    FD_Done = 255;
     return true;
 }
 } // namespace Fd
@@ -114,7 +112,7 @@ void FD_Delete() {
 }
 
 void Tone_Backup() {
-    if (Synth_Type == "Alpha Juno") {
+    if (Synth_Is(Synth_Type, "Alpha Juno")) {
         Undo_Juno_Tone = Juno_Tone;
     } else {
         Undo_Tone = Tone_Data;
@@ -123,7 +121,7 @@ void Tone_Backup() {
 }
 
 void Tone_Restore() {
-    if (Synth_Type == "Alpha Juno") {
+    if (Synth_Is(Synth_Type, "Alpha Juno")) {
         Juno_Tone = Undo_Juno_Tone;
         Juno_Editor_Redraw();
     } else {

@@ -13,6 +13,5 @@ bool bad_name(const QString& name);
 // The folder list's path joined with the name box's text.
 QString full_name();
 // Saves through the writer after the overwrite question; true when it was written.
-bool save_as(QString& file_var, const char* wildcard, void (*writer)(const QString&),
-             const std::function<bool()>& saved, int& err);
+bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QString&), int& err);
 } // namespace Fd

@@ -430,15 +430,12 @@ void File_Dlg::FD_Button_Ok_Click() {
     } else if (FD_Mode == "SaveAs_SYX") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
         if (FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
-            save_as(
-                Tone_File, "*.syx", Save_SYX, [] { return Tone_Saved; }, err);
+            save_as(Tone_File, "*.syx", Save_SYX, err);
             if (err == 0) Tone_Restore();
         }
     } else if (FD_Mode == "SaveAs_SEQ") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
-        save_as(
-            Seq_File, "*.SEQ", [](const QString& f) { Save_SEQ(f); },
-            [] { return Seq_Saved == 255; }, err);
+        save_as(Seq_File, "*.SEQ", Save_SEQ, err);
     }
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {

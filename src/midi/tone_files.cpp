@@ -113,10 +113,7 @@ void scan_jx8p(const QByteArray& data, bool open) {
                 if (open) {
                     Msg_Answer = Msg_Box("File contains another TONE. Save old TONE first?",
                                          Mb::YesNo | Mb::Question);
-                    if (Msg_Answer == Mb::Yes) {
-                        SaveAs_SYX();
-                        if (Tone_Saved) Tone_In_File = 0;
-                    }
+                    if (Msg_Answer == Mb::Yes && SaveAs_SYX()) Tone_In_File = 0;
                 } else {
                     Msg_Answer =
                         Msg_Box("File contains another TONE. Load it?", Mb::YesNo | Mb::Question);
@@ -217,7 +214,7 @@ int write_image(const QString& file, const char* bytes, qint64 n) {
 }
 } // namespace
 
-void Save_SYX(const QString& file) {
+bool Save_SYX(const QString& file) {
     const QString path = file; // the argument may be Tone_File itself
     File_Err = 0;
     Set_Synth();
@@ -232,7 +229,9 @@ void Save_SYX(const QString& file) {
     } else {
         show_file_error(File_Err);
     }
+    const bool written = File_Err == 0;
     File_Err = 0;
+    return written;
 }
 
 int File_Error_Number(int host_errno) {

@@ -15,7 +15,8 @@ inline constexpr qint64 SYX_Max_Read = 32767;
 
 // mode: "Open" (the user opens the file) or "Soundcheck" (the file dialog's preview).
 void Load_SYX(const QString& file, const QString& mode);
-void Save_SYX(const QString& file = Tone_File);
+// false, after its box, when the file could not be written.
+bool Save_SYX(const QString& file = Tone_File);
 
 // The error number and the text of ours for a host error while writing a file.
 int File_Error_Number(int host_errno);

@@ -11,6 +11,7 @@
 #include "sequencer/sequencer.h"
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QScrollBar>
@@ -42,6 +43,17 @@ QString Seq_Caption() {
 }
 
 namespace {
+// How the caption names a file: by its path below the sequences folder, or by
+// its own name when it lies elsewhere.
+QString name_of(const QString& file) {
+    const QString path = QDir::cleanPath(file);
+    if (!Dir_Sequences.trimmed().isEmpty()) {
+        QString folder = QDir::cleanPath(Dir_Sequences.trimmed());
+        Add_Backslash(folder);
+        if (path.startsWith(folder) && path.size() > folder.size()) return path.mid(folder.size());
+    }
+    return QFileInfo(path).fileName();
+}
 
 char upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
@@ -72,7 +84,9 @@ void New_SEQ() {
     if (Seq_Form_Open == 255) Sequencer::get().Seq_Redraw();
     Quorlen::get().Menu_File_Seq_Save->setEnabled(false);
     Seq_Saved = 255;
+    // Save has no file to write now.
     Seq_Name.clear();
+    if (Seq_Form_Open == 255) Sequencer::get().Set_Caption(Seq_Caption());
     Seq_Range_Index = 2;
     Seq_BPM = 30;
     // The tempo that is shown and heard must be the one that is saved.
@@ -85,8 +99,6 @@ void New_SEQ() {
 
 void Load_SEQ(const QString& path, const QString& mode) {
     const bool open = mode.compare("Open", Qt::CaseInsensitive) == 0;
-    QString folder = Dir_Sequences;
-    Seq_Name = path.mid(Add_Backslash(folder).size());
 
     // A folder counts as missing; a pipe or a device is a file that cannot be read.
     if (!File_Exists(path) && (File_Err == 53 || QFileInfo(path).isDir())) {
@@ -119,6 +131,8 @@ void Load_SEQ(const QString& path, const QString& mode) {
         Seq_Base_Note = byte(5);
         Seq_Range_Index = static_cast<std::int16_t>(Seq_Range_Of(Seq_Base_Note));
         Seq_Tmr_Set_Interval();
+        // The caption names the file a Save would write: only an open changes it.
+        if (open) Seq_Name = name_of(path);
         if (open && Seq_Form_Open == 255) {
             Sequencer& w = Sequencer::get();
             w.Seq_Tempo->setValue(Seq_BPM);
@@ -155,8 +169,7 @@ bool Save_SEQ(const QString& file) {
     }
     Seq_File = file;
     Recent_Seq_Add(Seq_File);
-    QString folder = Dir_Sequences;
-    Seq_Name = Seq_File.mid(Add_Backslash(folder).size());
+    Seq_Name = name_of(Seq_File);
     Sequencer::get().Set_Caption(Seq_Caption());
     Quorlen::get().Menu_File_Seq_Save->setEnabled(true);
     Seq_Saved = 255;

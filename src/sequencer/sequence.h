@@ -15,7 +15,7 @@ extern std::int16_t Seq_BPM;         // beats per minute
 extern std::uint8_t Seq_Base_Note;   // note of grid row 12
 extern std::int16_t Seq_Range_Index; // range list index, kept while the window is closed
 extern std::uint8_t Seq_Loaded;      // 255 once a file was read
-extern QString Seq_Name;             // file name below the sequences folder
+extern QString Seq_Name;             // how the caption names Seq_File; "" for none
 extern QString Seq_File;             // full path, "" until opened or saved
 
 inline constexpr int Seq_File_Size = 110;

@@ -402,8 +402,7 @@ void Sequencer::Seq_New_MouseDown() {
     if (Seq_Saved == 0) {
         const int answer = Msg_Box("Save actual SEQUENCE first?", Mb::YesNoCancel | Mb::Question);
         if (answer == Mb::Yes) {
-            SaveAs_SEQ();
-            if (Seq_Saved == 255)
+            if (SaveAs_SEQ())
                 New_SEQ();
             else
                 Msg_Box("Sequence not saved.", Mb::OkOnly | Mb::Exclamation);

@@ -411,6 +411,28 @@ TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
     EXPECT_TRUE(Wait_Until([&] { return Window_Name(p.Main_Window()) == "Quorlen - " + b; }))
         << Window_Name(p.Main_Window());
 
+    // Save As into a pipe cannot write: the dialog stays with the name
+    // selected, so the name typed again fails again; the tone keeps its file.
+    ASSERT_EQ(::mkfifo(p.Path("tones/PIPE.syx").c_str(), 0644), 0);
+    mark = Rec().Count();
+    p.Menu({"alt+f", "t", "a"});
+    const std::string save = p.Wait_Dialog("Save Tone File");
+    ASSERT_FALSE(save.empty()) << "no file dialog\n" << p.Log();
+    for (int i = 0; i < 2; ++i) {
+        Activate(save);
+        acc::Run({"xdotool", "type", "--delay", "20", "PIPE"});
+        Keys({"Return"});
+        p.Expect_Box("Quorlen", "Error 75: Path/File access error", "Return");
+    }
+    Activate(save);
+    Keys({"Escape"});
+    EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(save); })) << "the dialog stayed open";
+    // Each attempt puts the tone back and sends it; closing silences.
+    Expect_Sent(mark,
+                {Jx_Image(16, toneB, patchB), Jx_Image(16, toneB, patchB), {0xBF, 0x7B, 0x00}},
+                "a failed Save As");
+    EXPECT_EQ(Window_Name(p.Main_Window()), "Quorlen - " + b);
+
     // A change, then File > Tone > Save writes the file in place.
     mark = Rec().Count();
     Activate(p.Main_Window());

@@ -1,6 +1,7 @@
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "app/recent.h"
 #include "app/save_as.h"
 #include "app/settings.h"
 #include "dialogs/file_dlg.h"
@@ -11,6 +12,7 @@
 #include "midi/tone_files.h"
 #include "platform/file_io.h"
 #include "sequencer/sequence.h"
+#include "sequencer/sequencer.h"
 #include "support/fixture.h"
 #include <QAction>
 #include <QDir>
@@ -326,19 +328,6 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     EXPECT_EQ(Tone_File, tree + "/my.tone.SYX");
     EXPECT_TRUE(QFileInfo(tree + "/my.tone.SYX").isFile());
 
-    // A write that fails keeps the dialog, the old name and the tone unsaved.
-    File_Dlg& full = Open("SaveAs_SYX");
-    Tone_Saved = false;
-    Set_Write_Fault(ENOSPC);
-    Type_Ok(full, "full");
-    Set_Write_Fault(0);
-    EXPECT_EQ(boxes.texts(), QStringList{"Error 61: Disk full"});
-    EXPECT_EQ(Tone_File, tree + "/my.tone.SYX");
-    EXPECT_FALSE(Tone_Saved);
-    EXPECT_FALSE(QFile::exists(tree + "/full.syx"));
-    EXPECT_TRUE(File_Dlg::loaded());
-    boxes.clear();
-
     // A folder is no file to write.
     File_Dlg& e = Open("SaveAs_SYX");
     e.FD_FileName->setText("sub/");
@@ -359,6 +348,15 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     Settle();
     EXPECT_FALSE(File_Dlg::loaded());
     EXPECT_EQ(Tone_Data[20], 77);
+
+    // The Alpha Juno's tone comes back, its name in the settings in any case.
+    Synth_Type = "alpha juno";
+    Juno_Tone[3] = 5;
+    File_Dlg& j = Open("SaveAs_SYX");
+    Juno_Tone[3] = 99;
+    boxes.answers = {Mb::No};
+    Type_Ok(j, "a");
+    EXPECT_EQ(Juno_Tone[3], 5);
 }
 
 TEST_F(FileDlgTest, SaveAsWaitsForTheDialogAndCancelLeavesTheToneUnsaved) {
@@ -368,7 +366,7 @@ TEST_F(FileDlgTest, SaveAsWaitsForTheDialogAndCancelLeavesTheToneUnsaved) {
         File_Dlg& d = File_Dlg::get();
         QTest::mouseClick(d.FD_Button_Cancel, Qt::LeftButton, {}, QPoint(10, 10));
     });
-    SaveAs_SYX();
+    EXPECT_FALSE(SaveAs_SYX());
     EXPECT_FALSE(File_Dlg::loaded());
     EXPECT_FALSE(Tone_Saved);
     EXPECT_TRUE(Dlg_Open.isEmpty());
@@ -381,11 +379,78 @@ TEST_F(FileDlgTest, SaveAsWaitsForTheDialogAndCancelLeavesTheToneUnsaved) {
         if (File_Dlg::loaded())
             File_Dlg::get().Form_Unload(); // a failed save must not hang the test
     });
-    SaveAs_SYX();
+    EXPECT_TRUE(SaveAs_SYX());
     EXPECT_EQ(Tone_File, tree + "/fresh.syx");
     EXPECT_TRUE(QFile::exists(tree + "/fresh.syx"));
     EXPECT_TRUE(Tone_Saved);
     EXPECT_EQ(FD_Done, 255);
+}
+
+// A write that fails is no save, also when nothing was unsaved before: the
+// dialog stays with the name selected, and the file name, the saved flag,
+// the captions and the recent files stay; a later Save writes the old file.
+TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
+    for (const char* pipe : {"/pipe.syx", "/pipe.seq"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(tree + pipe).constData(), 0644), 0);
+    const struct {
+        bool tone;
+        int fault;         // every write fails with it, or 0
+        const char* where; // the folder listed, below the tree; "gone" vanishes
+        const char* name;
+        QString text;
+    } cases[] = {
+        {true, ENOSPC, "", "new", "Error 61: Disk full"},
+        {true, 0, "gone", "new", "Error 76: Path not found"},
+        {true, 0, "", "pipe", "Error 75: Path/File access error"},
+        {false, ENOSPC, "", "new", tree + "/new.seq : Disk full"},
+        {false, 0, "gone", "new", tree + "/gone/new.seq : Path not found"},
+        {false, 0, "", "pipe", tree + "/pipe.seq : Path/File access error"},
+    };
+    Sequencer& w = Sequencer::get();
+    for (const auto& c : cases) {
+        const QString row = c.text;
+        Tone_File = tree + "/a.syx";
+        Seq_File = tree + "/c.seq";
+        Seq_Name = "c.seq";
+        Tone_Saved = true;
+        Seq_Saved = 255;
+        w.Set_Caption(Seq_Caption());
+        Set_Program_Title("Quorlen - " + Tone_File);
+        const auto recent_tone = Recent_Tone, recent_seq = Recent_Seq;
+        QDir().mkpath(tree + "/gone");
+        boxes.clear();
+        Set_Dlg_Wait_Hook([&] {
+            File_Dlg& d = File_Dlg::get();
+            d.FD_List_Dirs->Set_Path(tree + "/" + c.where);
+            QDir(tree + "/gone").removeRecursively();
+            Set_Write_Fault(c.fault);
+            Type_Ok(d, c.name);
+            Set_Write_Fault(0);
+            Settle();
+            EXPECT_EQ(boxes.texts(), QStringList{c.text});
+            EXPECT_TRUE(File_Dlg::loaded()) << row.toStdString();
+            EXPECT_EQ(d.FD_FileName->selectedText(), d.FD_FileName->text());
+            QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
+        });
+        EXPECT_FALSE(c.tone ? SaveAs_SYX() : SaveAs_SEQ()) << row.toStdString();
+        Set_Dlg_Wait_Hook({});
+        EXPECT_EQ(Tone_File, tree + "/a.syx");
+        EXPECT_EQ(Seq_File, tree + "/c.seq");
+        EXPECT_TRUE(Tone_Saved);
+        EXPECT_EQ(Seq_Saved, 255);
+        EXPECT_EQ(Quorlen::get().windowTitle(), "Quorlen - " + tree + "/a.syx");
+        EXPECT_EQ(w.frame()->windowTitle(), "Sequencer - C.SEQ");
+        EXPECT_EQ(Recent_Tone, recent_tone);
+        EXPECT_EQ(Recent_Seq, recent_seq);
+        EXPECT_FALSE(QFile::exists(tree + "/new.syx") || QFile::exists(tree + "/new.seq"));
+
+        if (c.tone)
+            Quorlen::get().Menu_File_SYX_Save_Click();
+        else
+            Quorlen::get().Menu_File_Seq_Save_Click();
+        EXPECT_EQ(QFileInfo(c.tone ? Tone_File : Seq_File).size(), c.tone ? 89 : 110)
+            << row.toStdString();
+    }
 }
 
 TEST_F(FileDlgTest, SaveSequenceAsksWithItsOwnName) {
@@ -429,27 +494,31 @@ TEST_F(FileDlgTest, SavingTheOldToneWhileOpeningAFileOfTwoTones) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray::fromStdString(tone(10) + patch + tone(20)));
     }
-    // Yes to saving the old tone, then the save written, or cancelled.
-    for (const bool write : {true, false}) {
+    // Yes to saving the old tone, then the save written, cancelled, or
+    // failed and then cancelled.
+    for (const int write : {1, 0, -1}) {
         AutoSend_On = 1;
         Undo_Tone.fill(77); // bytes of an earlier Save As: they must not come back
         Undo_Patch.fill(77);
         midi.events.clear();
         boxes.clear();
         boxes.answers = {Mb::Yes};
+        Tone_Saved = true;
         Set_Dlg_Wait_Hook([write] {
             File_Dlg& d = File_Dlg::get();
             EXPECT_EQ(d.windowTitle(), "Save Tone File");
-            if (write)
-                Type_Ok(d, "first");
-            else
-                QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
+            Set_Write_Fault(write < 0 ? ENOSPC : 0);
+            if (write != 0) Type_Ok(d, "first");
+            Set_Write_Fault(0);
+            if (write <= 0) QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
         });
         File_Dlg& d = Open("Open_SYX");
         Type_Ok(d, "two.syx");
         Settle();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(boxes.texts(), QStringList{"File contains another TONE. Save old TONE first?"});
+        QStringList texts{"File contains another TONE. Save old TONE first?"};
+        if (write < 0) texts << "Error 61: Disk full";
+        EXPECT_EQ(boxes.texts(), texts);
         EXPECT_FALSE(File_Dlg::loaded());
         EXPECT_TRUE(Dlg_Open.isEmpty());
         EXPECT_EQ(Tone_File, tree + "/two.syx");
@@ -458,8 +527,8 @@ TEST_F(FileDlgTest, SavingTheOldToneWhileOpeningAFileOfTwoTones) {
         for (const std::string& m : midi.sent())
             if (m.size() > 7) EXPECT_TRUE(m[7] == 10 || m[7] == 20) << Hex_Of(m);
         QFile first(tree + "/first.syx");
-        EXPECT_EQ(first.exists(), write);
-        if (write) {
+        EXPECT_EQ(first.exists(), write > 0);
+        if (write > 0) {
             ASSERT_TRUE(first.open(QIODevice::ReadOnly));
             EXPECT_EQ(first.readAll().toStdString(), tone(10) + patch);
             QFile::remove(tree + "/first.syx");

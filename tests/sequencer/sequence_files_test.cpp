@@ -67,7 +67,7 @@ TEST_F(SeqFiles, HeaderIsSeqInAnyCaseAndAnyFourthCharacter) {
     EXPECT_EQ(Seq_Data[1], 0);
     EXPECT_EQ(Seq_File, Path("lower.seq"));
     EXPECT_EQ(Seq_Saved, 0);
-    EXPECT_EQ(Seq_Name, "swapped.seq");
+    EXPECT_EQ(Seq_Name, "lower.seq");
 }
 
 TEST_F(SeqFiles, LengthRules) {
@@ -302,6 +302,50 @@ TEST_F(SeqFiles, FailedSaveKeepsTheOldFileAndSaysSo) {
         QStringList left = QDir(disk.Path("")).entryList(QDir::Files);
         left.sort();
         EXPECT_EQ(left, (QStringList{"filler", "keep.seq"}));
+    }
+}
+
+// The caption names the file a Save would write: below the sequences folder
+// by its path there, elsewhere by its own name; "Sequencer" when there is none.
+TEST_F(SeqFiles, CaptionNamesTheFileThatSaveWouldWrite) {
+    Write("kept.seq", Image(30, 48));
+    Write("bad.seq", "SEQ1");
+    Write("p.seq", Image(40, 48));
+    QDir(folder.path()).mkpath("sub/songs");
+    Write("sub/two.seq", Image(30, 48));
+    const QString songs = Path("sub/songs/");
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        QString caption;
+    } cases[] = {
+        {"failed open", [&] { Load_SEQ(Path("bad.seq"), "Open"); }, "Sequencer - KEPT.SEQ"},
+        {"missing file", [&] { Load_SEQ(Path("gone.seq"), "Open"); }, "Sequencer - KEPT.SEQ"},
+        {"preview", [&] { Load_SEQ(Path("p.seq"), "Soundcheck"); }, "Sequencer - KEPT.SEQ"},
+        {"failed save", [&] { Save_SEQ(Path("nowhere/x.seq")); }, "Sequencer - KEPT.SEQ"},
+        {"open below", [&] { Load_SEQ(Path("sub/two.seq"), "Open"); }, "Sequencer - SUB/TWO.SEQ"},
+        {"open elsewhere",
+         [&] {
+             Dir_Sequences = songs;
+             Load_SEQ(Path("sub/two.seq"), "Open");
+         },
+         "Sequencer - TWO.SEQ"},
+        {"saved elsewhere",
+         [&] {
+             Dir_Sequences = songs;
+             Save_SEQ(Path("one.seq"));
+         },
+         "Sequencer - ONE.SEQ"},
+        {"new", [] { New_SEQ(); }, "Sequencer"},
+    };
+    for (const auto& c : cases) {
+        Dir_Sequences = folder.path() + "/";
+        Load_SEQ(Path("kept.seq"), "Open");
+        ASSERT_EQ(Sequencer::get().frame()->windowTitle(), "Sequencer - KEPT.SEQ");
+        c.act();
+        EXPECT_EQ(Sequencer::get().frame()->windowTitle(), c.caption) << c.what;
+        Sequencer::Unload();
+        EXPECT_EQ(Sequencer::get().frame()->windowTitle(), c.caption) << c.what << ", reopened";
     }
 }
 
