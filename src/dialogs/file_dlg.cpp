@@ -430,7 +430,11 @@ void File_Dlg::FD_Button_Ok_Click() {
     } else if (FD_Mode == "SaveAs_SYX") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
         if (FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
-            save_as(Tone_File, "*.syx", Save_SYX, err);
+            // The caption names the file a later Save writes, as after an open.
+            if (save_as(Tone_File, "*.syx", Save_SYX, err)) {
+                Set_Program_Title("Quorlen - " + Tone_File);
+                Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
+            }
             if (err == 0) Tone_Restore();
         }
     } else if (FD_Mode == "SaveAs_SEQ") {

@@ -384,6 +384,9 @@ TEST_F(FileDlgTest, SaveAsWaitsForTheDialogAndCancelLeavesTheToneUnsaved) {
     EXPECT_TRUE(QFile::exists(tree + "/fresh.syx"));
     EXPECT_TRUE(Tone_Saved);
     EXPECT_EQ(FD_Done, 255);
+    // The caption names the file that Save now writes.
+    EXPECT_EQ(Quorlen::get().windowTitle(), "Quorlen - " + Tone_File);
+    EXPECT_TRUE(Quorlen::get().Menu_File_SYX_Save->isEnabled());
 }
 
 // A write that fails is no save, also when nothing was unsaved before: the
