@@ -246,26 +246,32 @@ TEST_F(JunoTest, LeverDragStepsTwentyPixelsAndSendsOnlyStepsOfOne) {
     focus(saw);
     ej().Form_Activate(); // Last_Param = Last_Value = 0
     press(saw);
-    drag_to(saw, 4, -20); // 0 -> 1, but the last drag was on another lever: not sent
-    EXPECT_EQ(Juno_Tone[4], 1);
-    EXPECT_EQ(saw->Top(), 69);
-    EXPECT_TRUE(midi.take_sent().empty());
-    EXPECT_FALSE(Tone_Saved);
-    drag_to(saw, 4, -20); // 1 -> 2: one step on the same lever
-    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(4, 2)});
-    drag_to(saw, 4, -40); // 2 -> 4 in one move: stored and shown, not sent
-    EXPECT_EQ(Juno_Tone[4], 4);
-    EXPECT_EQ(saw->Top(), 39);
-    EXPECT_TRUE(midi.take_sent().empty());
-    drag_to(saw, 4, -20); // 4 -> 5 sends the value reached
-    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{juno_msg(4, 5)});
-    drag_to(saw, 4, -100); // the maximum holds
-    EXPECT_EQ(Juno_Tone[4], 5);
-    EXPECT_TRUE(midi.take_sent().empty());
-    drag_to(saw, 4, 9); // under half a step: no change
-    EXPECT_EQ(Juno_Tone[4], 5);
-    drag_to(saw, 4, 10); // half a step: 4.5 rounds to 4
-    EXPECT_EQ(Juno_Tone[4], 4);
+    // One step a 20 pixels, halves to even; only a step of exactly one on the
+    // same lever is sent. Y, the byte it leaves, and whether it went out.
+    struct Row {
+        double y;
+        int byte;
+        bool sent;
+    };
+    for (Row r : {Row{-20, 1, false}, // the last drag was on another lever
+                  {-20, 2, true},
+                  {-40, 4, false}, // two steps in one move: stored and shown only
+                  {-20, 5, true},
+                  {-100, 5, false}, // the maximum holds
+                  {9, 5, false},    // under half a step
+                  {10, 4, true},    // 4.5 goes to 4: one step down
+                  {40, 2, false},
+                  {9, 2, false}, // no step: not sent, although that message would be new
+                  {-30, 4, false},
+                  {20, 3, true}}) {
+        drag_to(saw, 4, r.y);
+        EXPECT_EQ(Juno_Tone[4], r.byte) << r.y;
+        EXPECT_EQ(saw->Top(), 79 - 10 * r.byte) << r.y;
+        EXPECT_EQ(midi.take_sent(),
+                  r.sent ? std::vector{juno_msg(4, r.byte)} : std::vector<std::string>{})
+            << r.y;
+        EXPECT_FALSE(Tone_Saved);
+    }
     release(saw);
 
     // A reversed lever counts up as the pointer goes down; right after

@@ -143,20 +143,38 @@ TEST_F(EditorTest, FineTuneKnobKeys) {
     Pic_Control* fine = ctl("DCO2_FTune");
     focus(fine);
     EXPECT_EQ(Focus_Control, ed().DCO2_FTune_Knopf);
-    Tone_Data[20] = 10;
-    key(fine, Qt::Key_0);
-    EXPECT_EQ(Tone_Data[20], 63);
-    EXPECT_EQ(name_text(), "0");
-    EXPECT_EQ(ed().DCO2_FTune_Knopf->pos(), QPoint(12, 5));
-    key(fine, Qt::Key_End);
-    key(fine, Qt::Key_Left);
-    EXPECT_EQ(Tone_Data[20], 0);
-    EXPECT_EQ(name_text(), "-50");
-    key(fine, Qt::Key_PageUp);
-    EXPECT_EQ(Tone_Data[20], 10);
-    key(fine, Qt::Key_Home);
-    EXPECT_EQ(name_text(), "50");
-    EXPECT_EQ(ed().DCO2_FTune_Knopf->pos(), QPoint(15, 14));
+    // As the tune knob's table, one value a step; any other key applies the byte again.
+    struct Row {
+        int before;
+        Key_Row key;
+        QPoint pointer;
+    };
+    const QPoint any(-1, -1);
+    for (const Row& r : {Row{10, {Qt::Key_Up, false, 11, "-41"}, any},
+                         {-1, {Qt::Key_Right, false, 12, "-40"}, any},
+                         {-1, {Qt::Key_Down, false, 11, "-41"}, any},
+                         {-1, {Qt::Key_Left, false, 10, "-42"}, any},
+                         {-1, {Qt::Key_Plus, true, 11, "-41"}, any},
+                         {-1, {Qt::Key_Minus, true, 10, "-42"}, any},
+                         {-1, {Qt::Key_PageUp, false, 20, "-34"}, any},
+                         {-1, {Qt::Key_PageDown, false, 10, "-42"}, any},
+                         {-1, {Qt::Key_Plus, false, 10, "-42"}, any}, // the main keyboard's +
+                         {0, {Qt::Key_Left, false, 0, "-50"}, any},
+                         {5, {Qt::Key_PageDown, false, 0, "-50"}, any},
+                         {-1, {Qt::Key_Home, false, 127, "50"}, {15, 14}},
+                         {-1, {Qt::Key_Up, false, 127, "50"}, any},
+                         {-1, {Qt::Key_End, false, 0, "-50"}, {9, 14}},
+                         {10, {Qt::Key_0, false, 63, "0"}, {12, 5}},
+                         {10, {Qt::Key_0, true, 63, "0"}, any},
+                         {40, {Qt::Key_A, false, 40, "-18"}, any}}) {
+        if (r.before >= 0) Tone_Data[20] = static_cast<std::uint8_t>(r.before);
+        midi.take_sent();
+        key(fine, r.key);
+        EXPECT_EQ(Tone_Data[20], r.key.byte) << r.key.key;
+        EXPECT_EQ(name_text(), r.key.shown) << r.key.key;
+        EXPECT_EQ(midi.take_sent(), std::vector{param_msg(20, r.key.byte)}) << r.key.key;
+        if (r.pointer != any) EXPECT_EQ(ed().DCO2_FTune_Knopf->pos(), r.pointer) << r.key.key;
+    }
 }
 
 TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
@@ -168,15 +186,19 @@ TEST_F(EditorTest, ToggleFlipsOnItsKeysAndClicksAndResendsOnOthers) {
     key(mode, Qt::Key_Up);
     EXPECT_EQ(Tone_Data[58], 74);
     EXPECT_EQ(mode->Top(), 152);
-    key(mode, Qt::Key_Q); // sent again, unchanged
-    EXPECT_EQ(Tone_Data[58], 74);
+    for (Qt::Key other : {Qt::Key_Q, Qt::Key_Left, Qt::Key_Right}) { // sent again, unchanged
+        key(mode, other);
+        EXPECT_EQ(Tone_Data[58], 74) << other;
+        EXPECT_EQ(mode->Top(), 152) << other;
+    }
     press(mode);
     release(mode);
     EXPECT_EQ(Tone_Data[58], 10);
     EXPECT_EQ(mode->Top(), 162);
     EXPECT_EQ(name_text(), "X");
-    EXPECT_EQ(midi.take_sent(),
-              (std::vector<std::string>{param_msg(58, 74), param_msg(58, 74), param_msg(58, 10)}));
+    std::vector<std::string> want(4, param_msg(58, 74));
+    want.push_back(param_msg(58, 10));
+    EXPECT_EQ(midi.take_sent(), want);
     // 63 is still off: it turns on at 127, and back.
     Tone_Data[58] = 63;
     key(mode, Qt::Key_Up);
@@ -278,6 +300,12 @@ TEST_F(EditorTest, KnobDragCountsFromTheLastXUntilTheKnobLosesFocus) {
     press(tune, 12, 10);
     drag_to(tune, 12, 10); // X' = 3 from 0
     EXPECT_EQ(Tone_Data[19], Tune_Semi_To_Value(6));
+    // X' = X / 4 rounded, halves to the even neighbour: X and the semitones it leaves.
+    for (auto [x, semitones] :
+         {std::pair{10, 5}, {14, 7}, {6, 5}, {2, 3}, {-2, 3}, {-6, 1}, {-10, 1}, {9, 5}}) {
+        drag_to(tune, x, 10);
+        EXPECT_EQ(Tone_Data[19], Tune_Semi_To_Value(semitones)) << x;
+    }
     release(tune);
 
     Pic_Control* fine = ctl("DCO2_FTune");

@@ -280,10 +280,10 @@ TEST_F(PatchTest, DetuneKnobKeysDragAndPointer) {
     key(knob, Qt::Key_Down);
     EXPECT_EQ(Patch_Data[6], 0);
     EXPECT_EQ(name_text(), "-50");
+    EXPECT_EQ(ptr->pos(), QPoint(9, 14)); // 150 degrees the other way
     key(knob, Qt::Key_Home);
     EXPECT_EQ(name_text(), "50");
-    const QPoint d = Knob_Offset(50, 3); // +50 lies 150 degrees clockwise from the top
-    EXPECT_EQ(ptr->pos(), QPoint(12 - d.x(), 10 - d.y()));
+    EXPECT_EQ(ptr->pos(), QPoint(15, 14)); // +50: 150 degrees clockwise from the top
     key(knob, Qt::Key_0);
     EXPECT_EQ(Patch_Data[6], 63);
     EXPECT_EQ(name_text(), "0");
@@ -347,11 +347,20 @@ TEST_F(PatchTest, NewToneRedrawsTheOpenWindow) {
     EXPECT_EQ(lit_keys(), 5);
     EXPECT_EQ(lit_after(), 3);
     Tone_New();
-    EXPECT_EQ(pw().Pitch_Bend_Range->Top(), 58);
-    EXPECT_EQ(pw().Portamento_Time->Top(), 108);
-    EXPECT_EQ(pw().Portamento_Switch->Top(), 143);
+    // Every control where a new patch puts it: faders at 0, levers down, the
+    // knob centred; a height of 0 is the control's own design size.
+    std::vector<std::pair<Pic_Control*, QRect>> places = {
+        {pw().Pitch_Bend_Range, {117, 58, 16, 16}}, {pw().Portamento_Time, {20, 108, 0, 0}},
+        {pw().Portamento_Switch, {20, 143, 0, 0}},  {pw().Pitch_Bend_LFO, {86, 108, 0, 0}},
+        {pw().UDTune, {161, 133, 28, 26}},          {pw().UDTune_Knopf, {12, 5, 4, 4}}};
+    for (int i = 0; i < 6; ++i) places.push_back({pw().Key_Mode[i], {152, 17 + 15 * i, 14, 14}});
+    for (int i = 0; i < 4; ++i)
+        places.push_back({pw().After_Touch[i], {222, 17 + 15 * (3 - i), 14, 14}});
+    for (const auto& [c, at] : places) {
+        EXPECT_EQ(c->pos(), at.topLeft()) << c->objectName().toStdString();
+        if (at.height() > 0) EXPECT_EQ(c->size(), at.size()) << c->objectName().toStdString();
+    }
     EXPECT_EQ(lit_keys(), 0);
-    EXPECT_EQ(pw().UDTune_Knopf->pos(), QPoint(12, 5)); // 64 is the centre
     EXPECT_TRUE(pw().UDTune_Knopf->isVisible());
 
     // Undo and a random tone redraw it too.

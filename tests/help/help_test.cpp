@@ -126,6 +126,16 @@ TEST_F(HelpTest, HowtoPageBlinksTheLeverAndExplainsEachControl) {
     EXPECT_EQ(h.Info->text(), Howto_Info_Text);
     ed().Timer1_Timer();
     EXPECT_EQ(h.Pos_Sw->Picture().cacheKey(), Quorlen::get().Buttons[Blink_Phase].cacheKey());
+    // At their first values (lever and fader at 0, switch off, knob centred) the
+    // controls stand at their places.
+    std::vector<std::pair<QWidget*, QRect>> places = {{h.Pos_Sw, {13, 35, 18, 18}},
+                                                      {h.Switch, {106, 15, 18, 18}},
+                                                      {h.Slider, {62, 85, 18, 18}},
+                                                      {h.Tune, {8, 68, 28, 26}},
+                                                      {h.Tune_Knopf, {12, 5, 4, 4}}};
+    for (int k = 0; k < 4; ++k) places.push_back({h.LED_SW[k], {108, 40 + 15 * k, 14, 14}});
+    for (const auto& [c, at] : places)
+        EXPECT_EQ(c->geometry(), at) << c->objectName().toStdString();
     focus(h.Tune);
     EXPECT_EQ(Focus_Control.data(), h.Tune_Knopf);
     EXPECT_TRUE(h.Info->text().startsWith("Click and hold down a mouse button and move left"));
@@ -193,6 +203,11 @@ TEST_F(HelpTest, DemonstrationReadouts) {
     EXPECT_EQ(h.Switch->Top(), 5);
     key(h.Switch, Qt::Key_Up);
     EXPECT_EQ(Help_Demo_Bytes[3], 0);
+    for (Qt::Key other : {Qt::Key_Left, Qt::Key_Right}) { // not its keys
+        key(h.Switch, other);
+        EXPECT_EQ(Help_Demo_Bytes[3], 0) << other;
+        EXPECT_EQ(h.Switch->Top(), 15) << other;
+    }
 
     press(h.LED_SW[2]);
     EXPECT_EQ(hname(), "C");

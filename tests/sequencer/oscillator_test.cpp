@@ -93,6 +93,30 @@ void OscTest::Expect_Defaults(Oscillator& o) {
     EXPECT_EQ(o.Osc_Wave[0]->Look_Index(), 3);
     EXPECT_EQ(o.Picture1->HLine.y1, 63);
     EXPECT_EQ(o.Picture1->VLine[16].x1, 119);
+
+    // Places: left, top, width, height (0: not given).
+    std::vector<std::pair<QWidget*, QRect>> places = {{o.Osc_Invert, {234, 52, 14, 14}},
+                                                      {o.Combo1, {233, 25, 147, 0}},
+                                                      {o.Picture1, {98, 5, 130, 130}},
+                                                      {o.VScrollDelta, {9, 22, 15, 100}},
+                                                      {o.VScrollA, {37, 22, 15, 100}},
+                                                      {o.Osc_Time, {66, 22, 15, 100}},
+                                                      {o.Osc_Start, {133, 138, 22, 22}},
+                                                      {o.Osc_Stop, {163, 138, 22, 22}},
+                                                      {o.Osc_Start->Caption(), {3, 3, 14, 14}},
+                                                      {o.Osc_Stop->Caption(), {3, 3, 14, 14}},
+                                                      {o.Label2, {306, 5, 22, 13}}};
+    for (int i = 0; i < 10; ++i)
+        places.push_back({o.Osc_Wave[i], {i % 2 ? 311 : 234, 74 + 16 * (i / 2), 14, 14}});
+    // The centred numbers keep their centres, two pixels wider each side for three digits.
+    for (auto [label, left] : {std::pair{o.Label1, 63}, {o.Label3, 7}, {o.Label4, 35}})
+        places.push_back({label, QRect(left, 128, 19, 13).adjusted(-2, 0, 2, 0)});
+    for (size_t n = 0; n < places.size(); ++n) {
+        const auto& [c, at] = places[n];
+        EXPECT_EQ(c->pos(), at.topLeft()) << n;
+        EXPECT_EQ(c->width(), at.width()) << n;
+        if (at.height() > 0) EXPECT_EQ(c->height(), at.height()) << n;
+    }
 }
 
 TEST_F(OscTest, LoadsWithItsDefaults) {
@@ -335,20 +359,36 @@ TEST_F(OscTest, EachTargetKindSendsItsMessages) {
 TEST_F(OscTest, ChannelAndSynthesizerComeFromTheHeaders) {
     Oscillator& o = Open_Sending();
     MIDI_Channel = 3;
-    Synth_Type = "Alpha Juno";
-    Set_Synth();
-    Pick(o, "Mixer DCO2");
-    o.Osc_Step();
-    // The Alpha Juno has no patch message: those targets send nothing.
-    for (const char* patch_target : {"Portamento Time", "Bend LFO Depth"}) {
-        Pick(o, patch_target);
+    // The synthesizer, the target, the sawtooth's step (values 32, 39, ... 88) and
+    // what goes out. The Alpha Juno has no patch message: those targets send nothing.
+    struct Row {
+        const char* synth;
+        const char* target;
+        int step;
+        std::vector<const char*> sent;
+    };
+    for (const Row& r : {Row{"MKS-70", "VCF Cutoff", 0, {"F0 41 36 02 24 20 01 22 20 F7"}},
+                         {"MKS-70", "DCO2 Fine Tune", 3, {"F0 41 36 02 24 20 01 14 35 F7"}},
+                         {"MKS-70",
+                          "Mixer DCO1 <-> DCO2",
+                          1,
+                          {"F0 41 36 02 24 20 01 1C 27 F7", "F0 41 36 02 24 20 01 1D 58 F7"}},
+                         {"MKS-70", "Portamento Time", 2, {"F0 41 36 02 24 30 01 01 2E F7"}},
+                         {"MKS-70", "Bend LFO Depth", 8, {"F0 41 36 02 24 30 01 05 58 F7"}},
+                         {"MKS-70", "MIDI notes", 2, {"92 2E 7F"}},
+                         {"Alpha Juno", "Mixer DCO2", 0, {"F0 41 36 02 23 20 01 1D 20 F7"}},
+                         {"Alpha Juno", "Portamento Time", 0, {}},
+                         {"Alpha Juno", "Bend LFO Depth", 0, {}},
+                         {"Alpha Juno", "MIDI notes", 2, {"92 2E 7F"}}}) {
+        Synth_Type = r.synth;
+        Set_Synth();
+        Pick(o, r.target);
+        Osc_Step_Pos = static_cast<std::uint8_t>(r.step);
         o.Osc_Step();
+        std::vector<std::string> want;
+        for (const char* m : r.sent) want.push_back(Bytes(m));
+        EXPECT_EQ(midi.take_sent(), want) << r.synth << " " << r.target;
     }
-    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{Bytes("F0 41 36 02 23 20 01 1D 20 F7")});
-    Pick(o, "MIDI notes");
-    Osc_Step_Pos = 2;
-    o.Osc_Step();
-    EXPECT_EQ(midi.take_sent(), std::vector<std::string>{Bytes("92 2E 7F")});
 }
 
 TEST_F(OscTest, StepTimeZeroStandsStill) {

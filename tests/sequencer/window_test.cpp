@@ -47,8 +47,37 @@ TEST_F(SeqWindow, OpeningKeepsRangeAndTempoAndResetsModeAndTransposition) {
     for (int i = 0; i < 13; ++i)
         EXPECT_TRUE(Same(w.Seq_Keys[i]->Picture(), m.Seq_Keys[w.Seq_Keys[i]->Tag == "w" ? 0 : 1]))
             << i;
-    EXPECT_EQ(w.Seq_Keys[12]->y(), 19);
-    EXPECT_EQ(w.Seq_Keys[0]->y(), 19 + 144);
+    // The window's places (a size of 0: not given). The grid holds whole cells of 12
+    // (its design box is a pixel short: 95 x 155), and the range list is two pixels
+    // wider than its 61 so that its entries show whole.
+    std::vector<std::pair<QWidget*, QRect>> places = {{w.Seq_Matrix, {44, 20, 8 * 12, 13 * 12}},
+                                                      {w.Seq_Range, {148, 77, 61 + 2, 0}},
+                                                      {w.Seq_Trans, {213, 77, 51, 0}},
+                                                      {w.Seq_Tempo, {148, 23, 117, 16}},
+                                                      {w.Seq_Tempo_Label, {190, 4, 31, 14}},
+                                                      {w.Seq_New, {2, 4, 38, 12}},
+                                                      {w.Seq_New_Pic, {8, 3, 0, 0}},
+                                                      {w.Seq_Start, {158, 170, 22, 22}},
+                                                      {w.Seq_Start_Pic, {3, 3, 0, 0}},
+                                                      {w.Seq_Stop, {184, 170, 22, 22}},
+                                                      {w.Seq_Stop_Pic, {3, 3, 0, 0}},
+                                                      {w.Seq_Pics[4], {79, 183, 10, 10}},
+                                                      {w.Seq_Pics[5], {111, 183, 10, 10}},
+                                                      {w.Seq_Pics[6], {51, 183, 10, 10}},
+                                                      {w.Seq_Directions[0], {149, 125, 14, 14}},
+                                                      {w.Seq_Directions[1], {190, 125, 14, 14}},
+                                                      {w.Seq_Directions[2], {232, 125, 14, 14}},
+                                                      {w.Seq_Directions[8], {149, 141, 14, 14}},
+                                                      {w.Seq_Directions[9], {190, 141, 14, 14}},
+                                                      {w.Seq_Directions[7], {232, 141, 14, 14}}};
+    for (int i = 0; i < 13; ++i) places.push_back({w.Seq_Keys[12 - i], {2, 19 + 12 * i, 38, 12}});
+    for (int i = 0; i < 8; ++i) places.push_back({w.Seq_Clock[i], {44 + 12 * i, 5, 10, 10}});
+    for (size_t n = 0; n < places.size(); ++n) {
+        const auto& [c, at] = places[n];
+        EXPECT_EQ(c->pos(), at.topLeft()) << n;
+        if (at.width() > 0) EXPECT_EQ(c->width(), at.width()) << n;
+        if (at.height() > 0) EXPECT_EQ(c->height(), at.height()) << n;
+    }
     EXPECT_TRUE(Same(w.Seq_Start_Pic->Picture(), m.Start_Enabled));
     EXPECT_TRUE(Same(w.Seq_Stop->Picture(), m.Button_Up3D));
     EXPECT_TRUE(Same_Image(w.Seq_Pics[5]->Picture(), w.Seq_Pics[2]->Picture()));
