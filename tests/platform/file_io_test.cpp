@@ -1,6 +1,8 @@
 #include "platform/file_io.h"
+#include "support/fixture.h"
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <fcntl.h>
@@ -40,6 +42,7 @@ TEST(FileNames, BytesThatAreNotUtf8ComeBackAsTheyWere) {
 
 TEST(FileNames, FilesOfSuchNamesAreListedReadWrittenAndRemoved) {
     QTemporaryDir dir;
+    const auto remove = qScopeGuard([&dir] { Remove_Tree(dir.path()); });
     const QByteArray root = QFile::encodeName(dir.path());
     ASSERT_EQ(::mkdir(root + "/D\xF6", 0755), 0);
     const QString folder = dir.path() + '/' + Name_From_Bytes("D\xF6");
