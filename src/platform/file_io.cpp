@@ -122,13 +122,10 @@ QString Name_Shown(const QString& name) {
     return out;
 }
 
-Path_Type Path_Kind(const QString& path, int* err) {
+Path_Type Path_Kind(const QString& path) {
     QByteArray name;
     struct stat st {};
-    int e = system_name(path, name);
-    if (e == 0 && ::stat(name.constData(), &st) != 0) e = errno;
-    if (err) *err = e;
-    if (e != 0) return Path_Type::None;
+    if (system_name(path, name) != 0 || ::stat(name.constData(), &st) != 0) return Path_Type::None;
     if (S_ISREG(st.st_mode)) return Path_Type::File;
     return S_ISDIR(st.st_mode) ? Path_Type::Folder : Path_Type::Other;
 }

@@ -18,8 +18,8 @@ QString Name_Shown(const QString& name);
 
 enum class Path_Type { None, File, Folder, Other };
 // What the path names, links followed: a regular file, a folder, something
-// else (pipe, device, socket), or nothing (then err, if given, says why).
-Path_Type Path_Kind(const QString& path, int* err = nullptr);
+// else (pipe, device, socket), or nothing.
+Path_Type Path_Kind(const QString& path);
 // The file can be opened for reading by this process.
 bool Path_Readable(const QString& path);
 // The entries of a folder, sorted without regard to case: its subfolders
