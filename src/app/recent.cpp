@@ -3,6 +3,7 @@
 #include "app/save_as.h"
 #include "midi/routines.h"
 #include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "sequencer/sequence.h"
 #include <QAction>
 
@@ -20,8 +21,10 @@ namespace {
 void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
                 const std::array<QAction*, 4>& items) {
     name = name.trimmed();
-    // A line break in a name would write lines of its own into the settings.
-    if (name.contains('\n') || name.contains('\r')) name.clear();
+    // A line break in a name would write lines of its own into the settings,
+    // and a name no file can have could not be written there as it is.
+    QByteArray bytes;
+    if (name.contains('\n') || name.contains('\r') || !Name_To_Bytes(name, bytes)) name.clear();
     for (QString& entry : e)
         if (!File_Exists(entry)) entry.clear();
     File_Err = 0;
@@ -49,7 +52,7 @@ void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
             continue;
         }
         // An "&" in a path is text, not an access key.
-        QString shown = e[k];
+        QString shown = Name_Shown(e[k]);
         shown.replace("&", "&&");
         items[k]->setText("&" + QString::number(k + 1) + " " + shown);
         items[k]->setVisible(true);

@@ -4,13 +4,11 @@
 #include "app/recent.h"
 #include "midi/midi_port.h"
 #include "midi/routines.h"
+#include "platform/file_io.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include <QAction>
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
@@ -78,12 +76,11 @@ void read_byte(const char* key, const char* def, std::uint8_t& target) {
 
 // The folder, with a trailing separator, when it lists a normal file; else the current directory.
 QString read_folder(const char* key) {
-    const QString current = QDir::currentPath();
+    const QString current = Current_Folder();
     QString folder = read(Recent_Section, key, current);
     if (folder.isEmpty()) folder = current;
     Add_Backslash(folder);
-    QDirIterator it(folder, QDir::Files);
-    if (it.hasNext()) return folder;
+    if (!Folder_Entries(folder, false).isEmpty()) return folder;
     QString fallback = current;
     return Add_Backslash(fallback);
 }

@@ -1,8 +1,9 @@
 #include "dialogs/fd_shared.h"
 #include "dialogs/file_dlg.h"
 #include "midi/routines.h"
+#include "platform/file_io.h"
 #include <QDir>
-#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -21,10 +22,11 @@ QString clean(const QString& path) {
 // The volume of a path that no longer exists: gone when its volume root is gone.
 int folder_error(const QString& path) {
     const QString root = QStorageInfo(path).rootPath();
-    if (!root.isEmpty() && root != "/" && !QFileInfo(root).isDir()) return Fd_Err::Unavailable;
+    if (!root.isEmpty() && root != "/" && Path_Kind(root) != Path_Type::Folder)
+        return Fd_Err::Unavailable;
     // QStorageInfo finds nothing for a missing path: look for the nearest existing parent.
     QString p = clean(path);
-    while (p != "/" && !QFileInfo(p).exists()) p = clean(p + "/..");
+    while (p != "/" && Path_Kind(p) == Path_Type::None) p = clean(p + "/..");
     return Fd_Err::No_Path;
 }
 
@@ -50,8 +52,9 @@ namespace Fd {
 // A name the file system cannot take: a NUL, or a part longer than it allows.
 bool bad_name(const QString& name) {
     if (name.contains(QChar(0))) return true;
+    QByteArray bytes;
     for (const QString& part : name.split('/', Qt::SkipEmptyParts))
-        if (part.toUtf8().size() > 255) return true;
+        if (!Name_To_Bytes(part, bytes) || bytes.size() > 255) return true;
     return false;
 }
 } // namespace Fd
@@ -67,7 +70,8 @@ void Drive_List::Refresh() {
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         const QString r = v.rootPath();
         // Bind mounts of single files are no drives.
-        if (v.isValid() && v.isReady() && QFileInfo(r).isDir() && !roots.contains(r)) roots << r;
+        if (v.isValid() && v.isReady() && Path_Kind(r) == Path_Type::Folder && !roots.contains(r))
+            roots << r;
     }
     std::sort(roots.begin() + 1, roots.end());
     const QString keep = currentText();
@@ -93,12 +97,12 @@ void Drive_List::Set_Drive(const QString& path) {
 Dir_List::Dir_List(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new Depth_Delegate(this));
     setUniformItemSizes(true);
-    path_ = clean(QDir::currentPath());
+    path_ = clean(Current_Folder());
 }
 
 int Dir_List::Set_Path(const QString& path) {
     const QString p = clean(path);
-    if (!QFileInfo(p).isDir()) return folder_error(p);
+    if (Path_Kind(p) != Path_Type::Folder) return folder_error(p);
     const bool changed = p != path_;
     path_ = p;
     Refresh();
@@ -113,7 +117,7 @@ void Dir_List::Refresh() {
     const QIcon closed = st->standardIcon(QStyle::SP_DirClosedIcon);
     QStringList parts = path_.split('/', Qt::SkipEmptyParts);
     auto add = [&](const QString& text, const QString& full, int depth, const QIcon& icon) {
-        auto* item = new QListWidgetItem(icon, text, this);
+        auto* item = new QListWidgetItem(icon, Name_Shown(text), this);
         item->setData(Path_Role, full);
         item->setData(Depth_Role, depth);
     };
@@ -124,10 +128,8 @@ void Dir_List::Refresh() {
         add(parts[i], full, i + 1, open);
     }
     const int current = count() - 1;
-    const QDir dir(path_);
     const QString base = path_ == "/" ? QString() : path_;
-    for (const QString& sub :
-         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+    for (const QString& sub : Folder_Entries(path_, true))
         add(sub, base + '/' + sub, static_cast<int>(parts.size()) + 1, closed);
     setCurrentRow(current);
 }
@@ -141,12 +143,12 @@ QString Dir_List::Entry_At_Index() const {
 
 File_List::File_List(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
-    path_ = clean(QDir::currentPath());
+    path_ = clean(Current_Folder());
 }
 
 int File_List::Set_Path(const QString& path) {
     const QString p = clean(path);
-    if (!QFileInfo(p).isDir()) return folder_error(p);
+    if (Path_Kind(p) != Path_Type::Folder) return folder_error(p);
     path_ = p;
     Refresh();
     return 0;
@@ -180,24 +182,35 @@ int File_List::Set_FileName(const QString& name) {
 
 void File_List::Refresh() {
     clear();
-    QStringList filters;
+    std::vector<QRegularExpression> filters;
     for (const QString& f : pattern_.split(';', Qt::SkipEmptyParts))
-        filters << (f.trimmed() == "*.*" ? QStringLiteral("*") : f.trimmed());
-    QDir dir(path_);
-    dir.setNameFilters(filters);
+        filters.push_back(QRegularExpression::fromWildcard(
+            f.trimmed() == "*.*" ? QStringLiteral("*") : f.trimmed(), Qt::CaseInsensitive));
     // Regular files only: a pipe or a device is no file to open or preview.
-    dir.setFilter(QDir::Files | QDir::Hidden);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    // Names starting with a dot are hidden by custom, but a pattern may ask for them.
-    QStringList names = dir.entryList();
-    if (!pattern_.startsWith('.'))
-        names.erase(std::remove_if(names.begin(), names.end(),
-                                   [](const QString& n) { return n.startsWith('.'); }),
-                    names.end());
-    addItems(names);
+    for (const QString& name : Folder_Entries(path_, false)) {
+        // Names starting with a dot are hidden by custom, but a pattern may ask for them.
+        if (name.startsWith('.') && !pattern_.startsWith('.')) continue;
+        const QString shown = Name_Shown(name);
+        if (std::none_of(filters.begin(), filters.end(), [&shown](const QRegularExpression& f) {
+                return f.match(shown).hasMatch();
+            }))
+            continue;
+        auto* item = new QListWidgetItem(shown, this);
+        item->setData(Path_Role, name);
+    }
 }
 
 QString File_List::Entry_At_Index() const {
     const QListWidgetItem* item = currentItem();
     return item && item->isSelected() ? item->text() : QString();
+}
+
+QString File_List::File_Name(const QString& typed) const {
+    if (!typed.contains(QChar::ReplacementCharacter)) return typed;
+    // Two names may look alike: the highlighted one first.
+    if (const QListWidgetItem* item = currentItem(); item && item->text() == typed)
+        return item->data(Path_Role).toString();
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->text() == typed) return item(i)->data(Path_Role).toString();
+    return typed;
 }

@@ -9,9 +9,8 @@
 #include "midi/midi_port.h"
 #include "midi/routines.h"
 #include "midi/sysex.h"
+#include "platform/file_io.h"
 #include "platform/msgbox.h"
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 
 using Fd::bad_name;
@@ -21,7 +20,7 @@ QString full_name() {
     File_Dlg& d = File_Dlg::get();
     QString path = FD_Path.trimmed();
     if (!path.endsWith('/')) path += '/';
-    return path + d.FD_FileName->text().trimmed();
+    return path + d.FD_List_Files->File_Name(d.FD_FileName->text().trimmed());
 }
 
 bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QString&), int& err) {
@@ -34,14 +33,14 @@ bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QStri
         return false;
     }
     // A folder of that name must not be taken for a file to write over.
-    if (QFileInfo(full).isDir()) {
+    if (Path_Kind(full) == Path_Type::Folder) {
         err = Fd_Err::Access;
         return false;
     }
     bool write = true;
     if (File_Exists(full))
-        write = Msg_Box("File exists: " + full + " Overwrite?", Mb::YesNo | Mb::Critical,
-                        "Write TONE file") == Mb::Yes;
+        write = Msg_Box("File exists: " + Name_Shown(full) + " Overwrite?",
+                        Mb::YesNo | Mb::Critical, "Write TONE file") == Mb::Yes;
     if (!write) return false;
     // The name is taken only with a written file: a declined or failed
     // write must not be written later by a plain Save. The saved flag says
@@ -68,9 +67,9 @@ void FD_New_Dir() {
     auto create = [&](const QString& name) {
         QString base = where;
         Add_Backslash(base);
-        return !name.contains('/') && !bad_name(name) && QDir().mkdir(base + name);
+        return !name.contains('/') && !bad_name(name) && Make_Folder(base + name) == 0;
     };
-    QString name = Input_Box("Please enter a name for the new folder in:\r" + where,
+    QString name = Input_Box("Please enter a name for the new folder in:\r" + Name_Shown(where),
                              "Create new folder", "folder");
     bool failed = !name.isEmpty() && !create(name);
     while (failed) {
@@ -87,25 +86,27 @@ void FD_Delete() {
     if (FD_Selected_Kind == "File") {
         // The question names the very file that goes: the name box's, which
         // may have been typed over since the click.
-        const QString name = d.FD_FileName->text().trimmed();
+        const QString name = d.FD_List_Files->File_Name(d.FD_FileName->text().trimmed());
         if (name.isEmpty()) return;
-        QString folder = d.FD_List_Dirs->Path().trimmed();
+        // The folder of the files shown.
+        QString folder = d.FD_List_Files->Path().trimmed();
         Add_Backslash(folder);
         const QString file = folder + name;
-        if (Msg_Box("Delete " + file + " ?", Mb::YesNo) != Mb::Yes) return;
-        if (!QFileInfo(file).isFile() || !QFile::remove(file))
-            Msg_Box(file + " could not be deleted.");
+        if (Msg_Box("Delete " + Name_Shown(file) + " ?", Mb::YesNo) != Mb::Yes) return;
+        if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0)
+            Msg_Box(Name_Shown(file) + " could not be deleted.");
         else
             d.FD_List_Files->Refresh();
     } else if (FD_Selected_Kind == "Dir") {
-        if (Msg_Box("Delete " + FD_Selected + " ?", Mb::YesNo) != Mb::Yes) return;
-        if (FD_Selected == "/" || !QDir().rmdir(FD_Selected)) {
-            Msg_Box(FD_Selected + " could not be removed. The directory is not empty.");
+        const QString shown = Name_Shown(FD_Selected);
+        if (Msg_Box("Delete " + shown + " ?", Mb::YesNo) != Mb::Yes) return;
+        if (FD_Selected == "/" || Remove_Folder(FD_Selected) != 0) {
+            Msg_Box(shown + " could not be removed. The directory is not empty.");
             return;
         }
         // The list may have stood in the folder just removed.
         QString path = d.FD_List_Dirs->Path();
-        while (!QFileInfo(path).isDir()) Parent_Dir(path);
+        while (Path_Kind(path) != Path_Type::Folder) Parent_Dir(path);
         if (d.FD_List_Dirs->Set_Path(path) == 0) d.FD_List_Dirs->Refresh();
         FD_Selected = d.FD_List_Dirs->Path();
     }

@@ -239,9 +239,10 @@ void File_Dlg::Soundcheck_Poll() {
 }
 
 void File_Dlg::FD_Click_Preview() {
-    QString folder = FD_List_Dirs->Path().trimmed();
+    // The file highlighted in the list, in the folder the list shows.
+    QString folder = FD_List_Files->Path().trimmed();
     if (!folder.endsWith('/')) folder += '/';
-    const QString name = FD_List_Files->Entry_At_Index().trimmed();
+    const QString name = FD_List_Files->File_Name(FD_List_Files->Entry_At_Index().trimmed());
     if (name.isEmpty()) return;
     if (FD_Mode == "Open_SYX") {
         if (AutoSend_On == 1) Seq_SendAllNotesOff();

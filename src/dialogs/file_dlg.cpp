@@ -13,6 +13,7 @@
 #include "midi/midi_port.h"
 #include "midi/routines.h"
 #include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include "sequencer/sequence.h"
@@ -318,7 +319,7 @@ void File_Dlg::Form_Load() {
     FD_Setup();
     FD_Drive = FD_List_Drives->Drive();
     FD_Preview_Setup();
-    if (QString* start = kept_folder(); start && QFileInfo(*start).isDir()) {
+    if (QString* start = kept_folder(); start && Path_Kind(*start) == Path_Type::Folder) {
         // A new folder reaches the file list through the folder list's change;
         // listing it here as well would read a big folder twice.
         FD_List_Dirs->Set_Path(*start);
@@ -420,6 +421,8 @@ void File_Dlg::FD_Button_Ok_Click() {
     const QString full = full_name();
     if (FD_Mode == "Open_SYX") {
         err = FD_List_Files->Set_FileName(FD_FileName->text());
+        // The folder list follows a typed folder: the files shown are the files used.
+        if (err == 0) FD_List_Dirs->Set_Path(FD_List_Files->Path());
         if (err == 0 && File_Exists(full)) Load_SYX(full, "Open");
     } else if (FD_Mode == "Open_SEQ" || FD_Mode == "Open_OSC") {
         err = FD_List_Files->Set_FileName(FD_FileName->text());
@@ -501,7 +504,7 @@ void File_Dlg::FD_List_Filter_Click() {
 
 void File_Dlg::Show_Dir_Label() {
     // The end of a long path says most: it is cut at the front.
-    const QString path = FD_List_Dirs->Path();
+    const QString path = Name_Shown(FD_List_Dirs->Path());
     FD_Dir_Label->setText(
         FD_Dir_Label->fontMetrics().elidedText(path, Qt::ElideLeft, FD_Dir_Label->width()));
     FD_Dir_Label->setToolTip(path);

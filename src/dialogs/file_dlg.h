@@ -82,7 +82,11 @@ class File_List : public QListWidget {
     // the pattern; a plain name is highlighted. 0 or an error number.
     int Set_FileName(const QString& name);
     void Refresh();
+    // The highlighted entry as shown.
     QString Entry_At_Index() const;
+    // The file a shown or typed name stands for: names that are not UTF-8
+    // are shown with a replacement character and used by their own bytes.
+    QString File_Name(const QString& typed) const;
 
   private:
     QString path_, pattern_ = "*.syx";

@@ -1,7 +1,7 @@
 #include "midi/routines.h"
+#include "platform/file_io.h"
 #include "platform/host.h"
 #include <QCoreApplication>
-#include <QFileInfo>
 
 int File_Err = 0;
 
@@ -17,13 +17,13 @@ bool File_Exists(QString path) {
     if (path.endsWith(Path_Separator)) path.chop(1);
     File_Err = 0;
     if (!path.isEmpty()) {
-        const QFileInfo info(path);
-        if (!info.exists()) {
+        const Path_Type kind = Path_Kind(path);
+        if (kind == Path_Type::None) {
             File_Err = 53;
-        } else if (!info.isFile() || !info.isReadable()) {
+        } else if (kind != Path_Type::File || !Path_Readable(path)) {
             // Decided from the file's kind and rights, never by opening it:
             // opening a pipe waits for a writer. Only a regular file is a file.
-            File_Err = info.isDir() || !info.isFile() ? 75 : 70;
+            File_Err = kind != Path_Type::File ? 75 : 70;
         }
     }
     return File_Err == 0;

@@ -13,7 +13,6 @@
 #include "platform/file_io.h"
 #include "platform/msgbox.h"
 #include <QAction>
-#include <QFileInfo>
 #include <cerrno>
 
 QString SYX_Header;
@@ -180,7 +179,7 @@ void Load_SYX(const QString& file, const QString& mode) {
 
     if (open) {
         if (SYX_Tone_Found == 255) {
-            Set_Program_Title("Quorlen - " + file);
+            Set_Program_Title("Quorlen - " + Name_Shown(file));
             Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
             Recent_Tone_Add(file);
             Tone_File = file;
@@ -198,11 +197,12 @@ namespace {
 int save_precheck(const QString& file) {
     if (file.trimmed().isEmpty() || file.contains(QChar(0)) || file.endsWith(Path_Separator))
         return 52;
-    const QFileInfo info(file);
-    if (info.fileName().toLocal8Bit().size() > 255) return 52;
-    if (info.isDir()) return 75;
-    const QFileInfo dir(info.absolutePath());
-    if (!dir.isDir()) return 76;
+    const qsizetype slash = file.lastIndexOf(Path_Separator);
+    QByteArray name;
+    if (!Name_To_Bytes(file.mid(slash + 1), name) || name.size() > 255) return 52;
+    if (Path_Kind(file) == Path_Type::Folder) return 75;
+    const QString folder = slash > 0 ? file.left(slash) : slash == 0 ? "/" : Current_Folder();
+    if (Path_Kind(folder) != Path_Type::Folder) return 76;
     return 0;
 }
 

@@ -1,7 +1,36 @@
 #pragma once
-// Whole-file reads and writes, shared by every file the program keeps.
+// Whole-file reads and writes, shared by every file the program keeps, and
+// the file names the program hands to the system.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+// File names are bytes, and old collections hold names that are not UTF-8.
+// A byte that is not part of valid UTF-8 is kept in a name's text as the
+// code point U+DC00 + byte, so that every name read from a folder goes back
+// to the system as the very bytes it came as.
+QString Name_From_Bytes(const QByteArray& bytes);
+// False when the text holds a code point no file name can carry (a lone
+// surrogate that stands for no byte).
+bool Name_To_Bytes(const QString& name, QByteArray& bytes);
+// The name as the user sees it: each byte that is not UTF-8 as U+FFFD.
+QString Name_Shown(const QString& name);
+
+enum class Path_Type { None, File, Folder, Other };
+// What the path names, links followed: a regular file, a folder, something
+// else (pipe, device, socket), or nothing.
+Path_Type Path_Kind(const QString& path);
+// The file can be opened for reading by this process.
+bool Path_Readable(const QString& path);
+// The entries of a folder, sorted without regard to case: its subfolders
+// (not those whose names start with a dot) or its regular files.
+QStringList Folder_Entries(const QString& folder, bool folders);
+// The current folder of the process.
+QString Current_Folder();
+// 0, or an errno value.
+int Remove_File(const QString& path);
+int Make_Folder(const QString& path);
+int Remove_Folder(const QString& path);
 
 // Reads at most limit bytes of a regular file. 0, or an errno value: EISDIR
 // for a folder, ESPIPE for a pipe, socket or device, which are never opened.

@@ -124,24 +124,28 @@ const Profile::Key_Line* Profile::Find(const QByteArray& section, const QByteArr
 
 QString Profile::Read(const QString& section, const QString& key, const QString& def) const {
     if (const auto p = pending_index_.constFind(slot(section, key)); p != pending_index_.cend())
-        return QString::fromUtf8(pending_[*p].value);
+        return Name_From_Bytes(pending_[*p].value);
     const Key_Line* k = Find(fold(section), fold(key));
     if (!k) return def;
     QByteArray v = data_.mid(k->value_start, k->value_length);
     // A value in quotes keeps its outer blanks.
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.mid(1, v.size() - 2);
-    return QString::fromUtf8(v);
+    // Paths are kept as the bytes of their names, UTF-8 or not.
+    return Name_From_Bytes(v);
 }
 
 bool Profile::Write(const QString& section, const QString& key, const QString& value) {
-    if (breaks_line(section) || breaks_line(key) || breaks_line(value)) return false;
+    QByteArray bytes;
+    if (breaks_line(section) || breaks_line(key) || breaks_line(value) ||
+        !Name_To_Bytes(value, bytes))
+        return false;
     const QByteArray name = slot(section, key);
     if (const auto p = pending_index_.constFind(name); p != pending_index_.cend()) {
-        pending_[*p].value = value.toUtf8();
+        pending_[*p].value = bytes;
         return true;
     }
     pending_index_.insert(name, pending_.size());
-    pending_.push_back({section, key, value.toUtf8()});
+    pending_.push_back({section, key, bytes});
     return true;
 }
 

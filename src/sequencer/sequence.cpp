@@ -39,7 +39,7 @@ void Sequence_Reset() {
 }
 
 QString Seq_Caption() {
-    return Seq_Name.isEmpty() ? "Sequencer" : "Sequencer - " + Seq_Name.toUpper();
+    return Seq_Name.isEmpty() ? "Sequencer" : "Sequencer - " + Name_Shown(Seq_Name).toUpper();
 }
 
 namespace {
@@ -101,9 +101,9 @@ void Load_SEQ(const QString& path, const QString& mode) {
     const bool open = mode.compare("Open", Qt::CaseInsensitive) == 0;
 
     // A folder counts as missing; a pipe or a device is a file that cannot be read.
-    if (!File_Exists(path) && (File_Err == 53 || QFileInfo(path).isDir())) {
+    if (!File_Exists(path) && (File_Err == 53 || Path_Kind(path) == Path_Type::Folder)) {
         File_Err = 0;
-        Msg_Box("File not found: " + path, Mb::OkOnly);
+        Msg_Box("File not found: " + Name_Shown(path), Mb::OkOnly);
         return;
     }
     // The whole image is read and checked before anything changes: a load
@@ -163,7 +163,7 @@ bool Save_SEQ(const QString& file) {
     // the old file whole, and a longer old file keeps no tail.
     if (const int e = Write_File(file, Seq_File_Image())) {
         File_Err = File_Error_Number(e);
-        Msg_Box(file + " : " + File_Error_Text(File_Err), Mb::OkOnly | Mb::Critical);
+        Msg_Box(Name_Shown(file) + " : " + File_Error_Text(File_Err), Mb::OkOnly | Mb::Critical);
         File_Err = 0;
         return false;
     }

@@ -522,6 +522,71 @@ TEST_F(Acceptance, ToneByteAbove127GoesOutAsSevenBitsAndStaysInTheFile) {
     EXPECT_EQ(Bytes(file.begin(), file.end()), image) << Hex(Bytes(file.begin(), file.end()));
 }
 
+TEST_F(Acceptance, FileDialogUsesTheFileClickedWhateverItsName) {
+    Program p;
+    QDir().mkpath(QString::fromStdString(p.Path("tones/sub")));
+    const Bytes toneA = Jx_File_Tone("ALPHA", 3), toneS = Jx_File_Tone("SUB", 21),
+                toneF = Jx_File_Tone("FOREIGN", 40);
+    const Bytes patch = {1, 2, 3, 4, 5, 6, 7};
+    // A tone of the same name in the start folder, and one of a name that is not UTF-8.
+    p.Write("tones/ALPHA.SYX", Jx_Image(16, toneA, patch));
+    p.Write("tones/sub/ALPHA.SYX", Jx_Image(16, toneS, patch));
+    p.Write("tones/\xC4LTER.SYX", Jx_Image(16, toneF, patch));
+    p.Write("Quorlen.INI",
+            Ini_Midi("JX-8P", 16) + "[Recent Files]\nTones=" + p.Path("tones/") + "\n");
+    p.Start(Server());
+    Expect_Plain_Start(p);
+    auto sent_since = [&](size_t mark, const Bytes& want) {
+        return Wait_Until([&] {
+            for (const Midi_Event& e : Rec().Since(mark))
+                if (e.bytes == want) return true;
+            return false;
+        });
+    };
+    // The first file of the list, clicked, then opened with the name box's Return.
+    auto click_and_open = [&](const std::string& dialog, const Bytes& image, const char* what) {
+        size_t mark = Rec().Count();
+        Click(dialog, 40, 60);
+        EXPECT_TRUE(sent_since(mark, image)) << what << ": the preview sent\n"
+                                             << Hex_List(Rec().Since(mark));
+        mark = Rec().Count();
+        Keys({"alt+n", "Return"});
+        EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(dialog); })) << what << ": still open";
+        EXPECT_TRUE(sent_since(mark, image)) << what << ": opening sent\n"
+                                             << Hex_List(Rec().Since(mark));
+    };
+
+    // A typed folder moves both lists: the file clicked there is the one used.
+    p.Menu({"alt+f", "t", "o"});
+    std::string dialog = p.Wait_Dialog("Open Tone File");
+    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
+    Activate(dialog);
+    acc::Run({"xdotool", "type", "--delay", "20", "sub/"});
+    Keys({"Return"});
+    click_and_open(dialog, Jx_Image(16, toneS, patch), "sub/ALPHA.SYX");
+    EXPECT_TRUE(Wait_Until([&] {
+        return Window_Name(p.Main_Window()) == "Quorlen - " + p.Path("tones/sub/ALPHA.SYX");
+    })) << Window_Name(p.Main_Window());
+
+    // A name that is not UTF-8 is listed, shown with a replacement character and opened.
+    p.Menu({"alt+f", "t", "o"});
+    dialog = p.Wait_Dialog("Open Tone File");
+    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
+    Activate(dialog);
+    acc::Run({"xdotool", "type", "--delay", "20", "../*LTER.SYX"});
+    Keys({"Return"});
+    click_and_open(dialog, Jx_Image(16, toneF, patch), "a name that is not UTF-8");
+    EXPECT_TRUE(Wait_Until([&] {
+        return Window_Name(p.Main_Window()) == "Quorlen - " + p.Path("tones/\xEF\xBF\xBDLTER.SYX");
+    })) << Window_Name(p.Main_Window());
+
+    p.Close();
+    Expect_Exit(p);
+    // The recent list keeps the file's own bytes.
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone1"), p.Path("tones/\xC4LTER.SYX"));
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone2"), p.Path("tones/sub/ALPHA.SYX"));
+}
+
 // Checks the steps played since a start: 13 notes a tick, steps 0, 1, ...
 // in order; gives the mean time between ticks in milliseconds.
 double Check_Ticks(const std::vector<Midi_Event>& all, size_t ticks, int status, int base,

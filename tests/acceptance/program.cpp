@@ -47,6 +47,8 @@ Program::~Program() {
         Stop(pid_, 5000);
         ADD_FAILURE() << "the program was still running at the end of the test\n" << Log();
     }
+    // QTemporaryDir cannot remove names that are not UTF-8.
+    Run({"rm", "-rf", dir_});
 }
 
 void Program::Write(const std::string& name, const std::string& bytes) const {

@@ -3,6 +3,7 @@
 #include "app/recent.h"
 #include "instrument/instrument.h"
 #include "midi/tone_files.h"
+#include "platform/file_io.h"
 #include "support/fixture.h"
 #include <QAction>
 #include <QDir>
@@ -83,6 +84,15 @@ TEST_F(RecentTest, AmpersandInAPathIsShownAsText) {
     EXPECT_EQ(Quorlen::get().Menu_File_Seq_N[0]->text(), "&1 " + shown);
     EXPECT_TRUE(Quorlen::get().Menu_File_Seq_Trenn_1->isVisible());
     EXPECT_EQ(Recent_Seq[0], path);
+
+    // Bytes that are not UTF-8 show as a replacement character; a name no file
+    // can have is not kept, since the settings could not hold it as it is.
+    const QString foreign = folder.filePath(Name_From_Bytes("t\xE9.seq"));
+    ASSERT_EQ(Write_File(foreign, "x"), 0);
+    Recent_Seq_Add(foreign);
+    EXPECT_EQ(Quorlen::get().Menu_File_Seq_N[0]->text(), "&1 " + Name_Shown(foreign));
+    Recent_Seq_Add(folder.filePath(QString(QChar(0xD800)) + ".seq"));
+    EXPECT_EQ(Recent_Seq[0], foreign);
 }
 
 TEST_F(RecentTest, ChoosingAnEntryOpensThatTone) {

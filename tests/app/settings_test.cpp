@@ -344,6 +344,13 @@ TEST_F(SettingsTest, SettingsSurviveARoundTrip) {
     Start_Program();
     const QString tone = touch("a.syx");
     Recent_Tone_Add(tone);
+    // Names that are not UTF-8 come back as the same files.
+    const QString odd = folder.filePath(Name_From_Bytes("T\xF6ne"));
+    const QString odd_tone = odd + '/' + Name_From_Bytes("b\xE9.syx");
+    ASSERT_EQ(Make_Folder(odd), 0);
+    ASSERT_EQ(Write_File(odd_tone, "x"), 0);
+    Recent_Tone_Add(odd_tone);
+    Dir_Tones = odd + '/';
     Soundcheck_Note = 72;
     Soundcheck_Velocity = 100;
     Soundcheck_Mode = 1;
@@ -365,6 +372,8 @@ TEST_F(SettingsTest, SettingsSurviveARoundTrip) {
     EXPECT_EQ(Soundcheck_Mode, 1);
     EXPECT_EQ(Synth_Type, "Alpha Juno");
     EXPECT_EQ(Seq_Left, 450);
-    EXPECT_EQ(Recent_Tone[0], tone);
+    EXPECT_EQ(Recent_Tone[0], odd_tone);
+    EXPECT_EQ(Recent_Tone[1], tone);
+    EXPECT_EQ(Dir_Tones, odd + '/');
     EXPECT_EQ(Quorlen::get().pos(), QPoint(33, 44));
 }

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
 
 namespace {
 std::string jx_tone(std::uint8_t seed) {
@@ -284,4 +285,31 @@ TEST_F(PreviewTest, ToneClickInSequenceModePlaysTheSequence) {
     EXPECT_FALSE(d.Soundcheck_Pending());
     EXPECT_EQ(Seq_Running, 255);
     EXPECT_TRUE(d.FD_SYX_Button_Start->Shows_Pressed());
+}
+
+TEST_F(PreviewTest, TheFileClickedIsTheFileLoaded) {
+    // Names of bytes that are not UTF-8 are listed, and their file is the one read;
+    // after a typed folder the click reads the listed folder's file.
+    const QByteArray bytes = QFile::encodeName(tree);
+    for (const auto& [name, seed] :
+         {std::pair{QByteArray("/x\xE9.syx"), 40}, {"/sub/tone.syx", 60}}) {
+        QDir().mkpath(tree + "/sub");
+        QFile f;
+        const int fd = ::open((bytes + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(f.open(fd, QIODevice::WriteOnly, QFile::AutoCloseHandle));
+        f.write(QByteArray::fromStdString(jx_tone(static_cast<std::uint8_t>(seed))));
+    }
+    File_Dlg& d = Open("Open_SYX");
+    midi.events.clear();
+    Click_File(d, "x\uFFFD.syx");
+    EXPECT_EQ(d.FD_FileName->text(), "x\uFFFD.syx");
+    EXPECT_EQ(SYX_Tone_Found, 255);
+    EXPECT_EQ(Tone_Data[0], 40);
+    EXPECT_EQ(midi.count(FakeMidiHost::Event::Long), 1);
+
+    d.FD_FileName->setText("sub/");
+    QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+    Click_File(d, "tone.syx");
+    EXPECT_EQ(Tone_Data[0], 60);
 }

@@ -23,7 +23,9 @@
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -139,6 +141,7 @@ TEST_F(FileDlgTest, OpenModeListsItsTypeAndAllFilesOnRequest) {
     Type_Ok(d, "sub/");
     EXPECT_EQ(d.FD_FileName->text(), "sub/");
     EXPECT_EQ(d.FD_List_Files->Path(), tree + "/sub");
+    EXPECT_EQ(d.FD_List_Dirs->Path(), tree + "/sub"); // the files shown are the files used
 
     QTest::keyClick(d.FD_List_Files, Qt::Key_Escape);
     Settle();
@@ -252,6 +255,15 @@ TEST_F(FileDlgTest, DeleteAsksAndReportsWhatItCouldNotDo) {
     EXPECT_FALSE(QFileInfo(tree + "/Empty").exists());
     EXPECT_FALSE(Items(d.FD_List_Dirs).contains("Empty"));
     EXPECT_EQ(FD_Selected, tree);
+
+    // After a typed folder the file that goes is the one clicked in the list shown.
+    Type_Ok(d, "sub/");
+    Press(d.FD_List_Files, "inner.syx");
+    boxes.clear();
+    boxes.answers = {Mb::Yes};
+    Click(d.FD_Button_Delete);
+    EXPECT_EQ(boxes.texts(), QStringList{"Delete " + tree + "/sub/inner.syx ?"});
+    EXPECT_FALSE(QFile::exists(tree + "/sub/inner.syx"));
     d.Form_Unload();
 }
 
@@ -553,4 +565,75 @@ TEST_F(FileDlgTest, KeptPositionAndAltKeys) {
     d.Form_Unload();
     EXPECT_EQ(FD_Left, 50 * 15);
     EXPECT_EQ(FD_Top, 60 * 15);
+}
+
+TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
+    // Names from older systems: shown with a replacement character, used by their bytes.
+    const QByteArray root = QFile::encodeName(tree);
+    const QByteArray file = root + "/A\xE9.syx", in_folder = root + "/D\xF6/in\xFF.syx";
+    ASSERT_EQ(::mkdir((root + "/D\xF6").constData(), 0755), 0);
+    auto write = [](const QByteArray& path, int seed) {
+        std::string b = Bytes("F0 41 35 00 21 20 01");
+        for (int i = 0; i < 59; ++i) b.push_back(static_cast<char>(seed + i));
+        b += '\xF7';
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, b.data(), b.size()), static_cast<ssize_t>(b.size()));
+        ::close(fd);
+    };
+    auto size_of = [](const QByteArray& path) {
+        struct stat st {};
+        return ::stat(path.constData(), &st) == 0 ? static_cast<int>(st.st_size) : -1;
+    };
+    write(file, 10);
+    write(in_folder, 20);
+    const QString shown = u"A\uFFFD.syx"_qs;
+
+    File_Dlg& d = Open("Open_SYX");
+    EXPECT_EQ(Items(d.FD_List_Files), (QStringList{"a.syx", shown, "B.SYX"}));
+    Press(d.FD_List_Files, shown);
+    EXPECT_EQ(d.FD_FileName->text(), shown);
+    QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+    Settle();
+    EXPECT_FALSE(File_Dlg::loaded());
+    EXPECT_EQ(Tone_Data[0], 10);
+    QByteArray bytes;
+    EXPECT_TRUE(Name_To_Bytes(Tone_File, bytes));
+    EXPECT_EQ(bytes, file);
+    EXPECT_TRUE(boxes.calls.empty()) << boxes.texts().join('|').toStdString();
+
+    // Saved over by its own bytes, after a question that shows the name.
+    Tone_Data[0] = 33;
+    File_Dlg& s = Open("SaveAs_SYX");
+    Press(s.FD_List_Files, shown);
+    boxes.answers = {Mb::Yes};
+    QTest::keyClick(s.FD_FileName, Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(boxes.texts(), QStringList{"File exists: " + tree + "/" + shown + " Overwrite?"});
+    EXPECT_EQ(size_of(file), 89);
+    EXPECT_EQ(Folder_Entries(tree, false).size(), 5) << "no second file";
+
+    // A folder of such a name is opened, and its files used.
+    File_Dlg& o = Open("Open_SYX");
+    Press(o.FD_List_Dirs, u"D\uFFFD"_qs);
+    QTest::keyClick(o.FD_List_Dirs, Qt::Key_Space);
+    EXPECT_EQ(Items(o.FD_List_Files), QStringList{u"in\uFFFD.syx"_qs});
+    Press(o.FD_List_Files, u"in\uFFFD.syx"_qs);
+    EXPECT_EQ(Tone_Data[0], 20);
+    o.FD_Button_Ok_Click();
+    Settle();
+    EXPECT_TRUE(Name_To_Bytes(Tone_File, bytes));
+    EXPECT_EQ(bytes, in_folder);
+
+    // Deleted by its bytes.
+    File_Dlg& x = Open("Open_SYX");
+    x.FD_List_Dirs->Set_Path(tree);
+    Press(x.FD_List_Files, shown);
+    boxes.clear();
+    boxes.answers = {Mb::Yes};
+    Click(x.FD_Button_Delete);
+    EXPECT_EQ(boxes.texts(), QStringList{"Delete " + tree + "/" + shown + " ?"});
+    EXPECT_EQ(size_of(file), -1);
+    EXPECT_EQ(Items(x.FD_List_Files), (QStringList{"a.syx", "B.SYX"}));
+    x.Form_Unload();
 }

@@ -1,3 +1,4 @@
+#include "platform/file_io.h"
 #include "platform/profile.h"
 #include <QFile>
 #include <QFileInfo>
@@ -83,6 +84,13 @@ TEST(Profile, LinesNotChangedKeepTheirBytesWhateverTheirEncoding) {
     EXPECT_EQ(bytes(), QByteArray("; kept\n[Kl\xe4nge]\nName=Gr\xfc\xdf\n\n[MIDI]\nChannel=9\r\n"
                                   "Output=Out\nAutosend=1\n[Other]\nx=\xff\xfe\n\n"
                                   "[Recent Files]\nTone1=/a\n"));
+    // Names that are not UTF-8 are written and read back as their own bytes.
+    const QString foreign = Name_From_Bytes("/t\xe9.syx");
+    ASSERT_TRUE(Profile_Write("Recent Files", "Tone2", foreign, ini));
+    EXPECT_TRUE(bytes().endsWith("Tone2=/t\xe9.syx\n"));
+    EXPECT_EQ(Profile_Read("Recent Files", "Tone2", "", ini), foreign);
+    EXPECT_TRUE(Profile_Write("Other", "x", Profile_Read("Other", "x", "", ini), ini));
+    EXPECT_TRUE(bytes().contains("x=\xff\xfe\n"));
 
     // A binary file gains only the lines written.
     QByteArray blob(200 * 1024, '\0');
@@ -114,7 +122,9 @@ TEST(Profile, LineBreaksAndFilesThatCannotBeReadAreNeverWritten) {
     QTemporaryDir dir;
     const QString ini = dir.filePath("Q.INI");
     write_all(ini, "[Recent Files]\r\nTone1=/a.syx\r\n");
-    for (const QString& value : {QString("x\n[MIDI]\nChannel=9\n.syx"), QString("x\r.syx")})
+    // Nor is a name no file can have: it could not come back as it was.
+    for (const QString& value : {QString("x\n[MIDI]\nChannel=9\n.syx"), QString("x\r.syx"),
+                                 QString(QChar(0xD800)) + ".syx"})
         EXPECT_FALSE(Profile_Write("Recent Files", "Tone1", value, ini));
     EXPECT_FALSE(Profile_Write("MIDI\n", "Channel", "9", ini));
     EXPECT_EQ(read_all(ini), "[Recent Files]\r\nTone1=/a.syx\r\n");

@@ -4,6 +4,8 @@
 #include "dialogs/file_dlg.h"
 #include "platform/host.h"
 #include <QFile>
+#include <cstdio>
+#include <ftw.h>
 
 MsgBoxRecorder::MsgBoxRecorder() {
     Set_MsgBox_Handler([this](const MsgBoxCall& call) {
@@ -47,6 +49,13 @@ std::string Hex_Of(const std::string& bytes) {
     return out;
 }
 
+void Remove_Tree(const QString& path) {
+    ::nftw(
+        QFile::encodeName(path).constData(),
+        [](const char* name, const struct stat*, int, FTW*) { return std::remove(name), 0; }, 16,
+        FTW_DEPTH | FTW_PHYS);
+}
+
 ProgramTest::ProgramTest() : midi(Install_Fake_Midi()) {
     Reset_Program();
     // Nobody is there to answer a dialog someone waits on: it is cancelled,
@@ -63,6 +72,7 @@ ProgramTest::~ProgramTest() {
     Reset_Program();
     Set_Sound_Hook({});
     Set_Program_Folder(QString());
+    Remove_Tree(folder.path());
 }
 
 void ProgramTest::Start_Program() {

@@ -24,6 +24,9 @@ class MsgBoxRecorder {
 // Bytes written as hex text ("F0 41 ..."), for readable expectations.
 std::string Bytes(const char* hex);
 std::string Hex_Of(const std::string& bytes);
+// Removes a folder and all in it by the bytes of the names, which QDir cannot
+// do for names that are not UTF-8.
+void Remove_Tree(const QString& path);
 
 class ProgramTest : public ::testing::Test {
   protected:
