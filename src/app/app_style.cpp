@@ -207,3 +207,56 @@ void Keep_Text_Pixels(QWidget* window) {
 void Install_App_Style() {
     if (!qobject_cast<App_Style*>(QApplication::style())) QApplication::setStyle(new App_Style);
 }
+
+namespace {
+Caption_Log* g_captionLog = nullptr;
+}
+
+Caption_Log::Caption_Log() {
+    g_captionLog = this;
+}
+Caption_Log::~Caption_Log() {
+    g_captionLog = nullptr;
+}
+
+namespace {
+// Where the glyphs of text fall when nothing clips them: painted apart, on a
+// canvas of the device's density.
+QRect ink_of(const QPainter& p, const QRect& room, int flags, const QString& text) {
+    const QFontMetrics m = p.fontMetrics();
+    const int pad = 2 * m.height() + m.horizontalAdvance(text);
+    const QRect canvas = room.adjusted(-pad, -pad, pad, pad);
+    QImage im(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    const int dpm_x = qRound(p.device()->logicalDpiX() / 0.0254);
+    const int dpm_y = qRound(p.device()->logicalDpiY() / 0.0254);
+    im.setDotsPerMeterX(dpm_x);
+    im.setDotsPerMeterY(dpm_y);
+    im.fill(Qt::transparent);
+    QPainter q(&im);
+    q.setRenderHints(p.renderHints());
+    q.setFont(p.font());
+    q.setPen(Qt::black);
+    q.translate(-canvas.topLeft());
+    q.drawText(room, flags | Qt::TextDontClip, text);
+    q.end();
+    QRect ink;
+    for (int y = 0; y < im.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(im.constScanLine(y));
+        for (int x = 0; x < im.width(); ++x)
+            if (qAlpha(line[x])) ink |= QRect(x, y, 1, 1);
+    }
+    return ink.translated(canvas.topLeft());
+}
+} // namespace
+
+void Draw_Caption(QPainter& p, const QRect& room, int flags, const QString& text) {
+    p.drawText(room, flags, text);
+    if (!g_captionLog) return;
+    // drawText clips to the room only text whose lines overflow it.
+    const QRect ink = ink_of(p, room, flags, text);
+    const bool clips = !(flags & Qt::TextDontClip) &&
+                       !room.contains(p.fontMetrics().boundingRect(room, flags, text));
+    const QTransform& t = p.transform();
+    g_captionLog->captions.push_back(
+        {p.device(), t.mapRect(ink), t.mapRect(clips ? ink & room : ink), text});
+}

@@ -6,7 +6,10 @@
 // of the image readers.
 #include <QIcon>
 #include <QProxyStyle>
+#include <QRect>
+#include <QString>
 #include <array>
+#include <vector>
 
 class App_Style : public QProxyStyle {
     Q_OBJECT
@@ -38,3 +41,25 @@ QFont Pixel_Font(double points = 0);
 // Gives the window, and the controls in it that set no font of their own,
 // the application's font at its 96-ppi pixel size.
 void Keep_Text_Pixels(QWidget* window);
+
+// A text the program paints itself, as it lands on its paint device.
+struct Painted_Caption {
+    const QPaintDevice* device;
+    QRect ink;   // where its glyphs fall, in the device's pixels
+    QRect shown; // the part of them that the room does not clip
+    QString text;
+};
+
+// Paints text into room as QPainter::drawText does. Every caption the program
+// paints goes through here, so that a check can list where each one falls.
+void Draw_Caption(QPainter& p, const QRect& room, int flags, const QString& text);
+
+// Lists the captions painted while it lives (one at a time).
+class Caption_Log {
+  public:
+    Caption_Log();
+    ~Caption_Log();
+    Caption_Log(const Caption_Log&) = delete;
+    Caption_Log& operator=(const Caption_Log&) = delete;
+    std::vector<Painted_Caption> captions;
+};

@@ -20,8 +20,18 @@ void Mdi_Form::Form_Show() {
     // A frame made before its window had its size would open as a bare title bar.
     const QSize want = frame_->sizeHint();
     if (frame_->width() < want.width() || frame_->height() < want.height()) frame_->adjustSize();
+    const bool opening = frame_->isHidden();
     frame_->show();
+    if (opening) Keep_In_Sight();
     frame_->raise();
+}
+
+// The document area shows no scroll bars: a window placed beyond its edge,
+// as the area places a new one below the others, could not be reached. It
+// opens at the top left instead, as the windows with no stored place do.
+void Mdi_Form::Keep_In_Sight() {
+    const QWidget* area = frame_->parentWidget();
+    if (area && area->isVisible() && !area->rect().contains(frame_->geometry())) frame_->move(0, 0);
 }
 void Mdi_Form::Form_Hide() {
     frame_->hide();

@@ -26,6 +26,8 @@ class Mdi_Form : public QWidget {
     void Track_Activation();
 
   private:
+    void Keep_In_Sight();
+
     QMdiSubWindow* frame_;
     bool active_ = false;
 };

@@ -307,7 +307,7 @@ void Quorlen::Menu_Windows_Reset_Click() {
         height = 440;
         width = 556;
     }
-    resize(width, height);
+    Set_Outer_Size(width, height);
     move(0, 0); // one twip is less than a pixel
     FD_Left = FD_Top = Patch_Left = Patch_Top = Seq_Left = Seq_Top = 1; // twips
 }

@@ -39,7 +39,7 @@ Quorlen::Quorlen() {
     mdi_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(mdi_);
     mdi_->viewport()->installEventFilter(this);
-    resize(541, 508);
+    Set_Outer_Size(541, 508);
 
     Timer_Display = new QTimer(this);
     Timer_Display->setInterval(2000);
@@ -133,6 +133,35 @@ bool Quorlen::Form_Unload() {
     hide();
     QCoreApplication::quit();
     return true;
+}
+
+QSize Quorlen::Outer_Size() const {
+    return outer_.isEmpty() ? frameGeometry().size() : outer_;
+}
+
+void Quorlen::Set_Outer_Size(int width, int height) {
+    outer_ = QSize(width, height);
+    Fit_Outer_Size();
+}
+
+// The window manager tells the frame's size only once the window is shown.
+void Quorlen::Fit_Outer_Size() {
+    if (outer_.isEmpty()) return;
+    const QSize frame = frameGeometry().size() - size();
+    resize(outer_ - frame);
+    if (!frame.isEmpty()) outer_ = QSize();
+}
+
+bool Quorlen::event(QEvent* event) {
+    if (!outer_.isEmpty()) {
+        const QSize frame = frameGeometry().size() - size();
+        if (event->type() == QEvent::Resize && size() != outer_ - frame)
+            outer_ = QSize(); // another size was asked for since
+        else if ((event->type() == QEvent::Show || event->type() == QEvent::Move) &&
+                 windowState() == Qt::WindowNoState)
+            Fit_Outer_Size();
+    }
+    return QMainWindow::event(event);
 }
 
 void Quorlen::closeEvent(QCloseEvent* event) {

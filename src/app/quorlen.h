@@ -31,6 +31,9 @@ class Quorlen : public QMainWindow, public Form<Quorlen> {
 
     void Form_Load() { MDIForm_Load(); }
     QMdiArea* Mdi_Area() const { return mdi_; }
+    // The window's size with its frame and title bar, as the settings keep it.
+    QSize Outer_Size() const;
+    void Set_Outer_Size(int width, int height);
 
     // Start-up; false when it was refused and the window closed again.
     bool MDIForm_Load();
@@ -106,14 +109,19 @@ class Quorlen : public QMainWindow, public Form<Quorlen> {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Build_Menus();
     void Refuse_Screen();
 
+    void Fit_Outer_Size();
+
     QMdiArea* mdi_;
     bool unloaded_ = false;
+    // The outer size asked for, until the frame it takes in is known.
+    QSize outer_;
 };
 
 // Draws every picture of the stock.

@@ -90,7 +90,7 @@ QString read_folder(const char* key) {
 void load_main_window() {
     Quorlen& m = Quorlen::get();
     const bool old = Win_Version() < 3.95;
-    int left = m.x(), top = m.y(), width = m.width(), height = m.height();
+    int left = m.x(), top = m.y(), width = m.Outer_Size().width(), height = m.Outer_Size().height();
     constexpr int far = 100000;
     if (const auto v = whole_in(read(Main_Section, "Left", "0"), 1.0, -far, far)) left = *v;
     if (const auto v = whole_in(read(Main_Section, "Top", "0"), 1.0, -far, far)) top = *v;
@@ -109,7 +109,7 @@ void load_main_window() {
         if (top > area.bottom() - 40) top = area.top();
     }
     m.move(left, top);
-    m.resize(width, height);
+    m.Set_Outer_Size(width, height);
     if (state) {
         const double s = std::trunc(*state);
         if (s == 1)
@@ -138,8 +138,8 @@ void write_all() {
     write(Main_Section, "Left", m.x());
     write(Main_Section, "Top", m.y());
     if (state == 0) {
-        write(Main_Section, "Width", m.width());
-        write(Main_Section, "Height", m.height());
+        write(Main_Section, "Width", m.Outer_Size().width());
+        write(Main_Section, "Height", m.Outer_Size().height());
     }
     write(Main_Section, "State", state);
 

@@ -1,4 +1,5 @@
 #include "editors/panel_paint.h"
+#include "app/app_style.h"
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
@@ -30,7 +31,7 @@ void Title(QPainter& p, const QRect& bar, const QString& text, const QColor& acc
     p.fillRect(QRect(bar.left(), bar.top() + bar.height(), bar.width(), 1), accent);
     p.setPen(Ink);
     p.setFont(font);
-    p.drawText(bar, Qt::AlignCenter, text);
+    Draw_Caption(p, bar, Qt::AlignCenter, text);
 }
 
 void Label(QPainter& p, int cx, int y, const char* text) {

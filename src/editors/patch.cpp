@@ -1,4 +1,5 @@
 #include "editors/patch.h"
+#include "app/app_style.h"
 #include "app/main_module.h"
 #include "app/picture_store.h"
 #include "app/quorlen.h"
@@ -91,15 +92,12 @@ Patch::Patch() : Mdi_Form("Patch Parameter") {
 
 void Patch::Form_Load() {
     Focus_Pic_Reset();
-    // 4440 by 2940 twips, grown where this system's frame would cut the panel.
-    int w = Round_Even(4440 / Twips_Per_Pixel_X()), h = Round_Even(2940 / Twips_Per_Pixel_Y());
-    Set_Outer_Size(w, h);
+    // 4440 by 2940 twips hold the panel in its frame at 96 ppi; the panel is
+    // fixed in pixels, so on any screen the frame fits it and no more.
+    Set_Outer_Size(Round_Even(4440 / Twips_Per_Pixel_X()), Round_Even(2940 / Twips_Per_Pixel_Y()));
     if (frame()->layout()) frame()->layout()->activate();
-    const QSize client = frame()->contentsRect().size();
-    const QSize border = frame()->size() - client;
-    w = std::max(w, 288 + border.width());
-    h = std::max(h, 169 + border.height());
-    Set_Outer_Size(w, h);
+    const QSize border = frame()->size() - frame()->contentsRect().size();
+    Set_Outer_Size(288 + border.width(), 169 + border.height());
     Patch_Form_Open = 255;
     Led_Reset_Hook = [] {
         if (Patch* w = Patch::peek()) {
@@ -503,15 +501,15 @@ void marks(QPainter& p, int x, const std::vector<std::pair<int, const char*>>& a
     p.setFont(Font(8, false));
     p.setPen(Ink);
     for (auto [y, text] : at) {
-        p.drawText(right ? QRect(x + 2, y - 5, 40, 10) : QRect(x - 42, y - 5, 40, 10),
-                   (right ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, text);
+        Draw_Caption(p, right ? QRect(x + 2, y - 5, 40, 10) : QRect(x - 42, y - 5, 40, 10),
+                     (right ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, text);
     }
 }
 
 void caption(QPainter& p, QRect r, const char* text) {
     p.setPen(Ink);
     p.setFont(Font(8, true));
-    p.drawText(r, Qt::AlignCenter, text);
+    Draw_Caption(p, r, Qt::AlignCenter, text);
 }
 } // namespace
 
@@ -562,7 +560,7 @@ QPixmap Patch_Panel_Picture() {
     p.setFont(Font(7, false));
     p.setPen(Ink_Dim);
     // Clear of the end ticks, as on the tone editor's fine-tune knob.
-    p.drawText(QRectF(145, 155, 18, 9), Qt::AlignRight, "-50");
-    p.drawText(QRectF(187, 155, 18, 9), Qt::AlignLeft, "+50");
+    Draw_Caption(p, QRect(145, 155, 18, 9), Qt::AlignRight, "-50");
+    Draw_Caption(p, QRect(187, 155, 18, 9), Qt::AlignLeft, "+50");
     return pm;
 }

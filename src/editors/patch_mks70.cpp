@@ -1,4 +1,5 @@
 #include "editors/patch_mks70.h"
+#include "app/app_style.h"
 #include "app/main_module.h"
 #include "app/picture_store.h"
 #include "app/quorlen.h"
@@ -122,39 +123,40 @@ QPixmap MKS70_Panel_Picture() {
             p.drawRoundedRect(QRectF(cx - 3, s.top - 8, 6, 32), 3, 3);
         p.setPen(Ink_Dim);
         const QString text = s.label;
-        const int tw = p.fontMetrics().horizontalAdvance(text);
         switch (s.side) {
         case 'r':
-            p.drawText(QRect(s.left + s.width + 4, s.top, 80, s.height), Qt::AlignVCenter, text);
+            Draw_Caption(p, QRect(s.left + s.width + 4, s.top, 80, s.height), Qt::AlignVCenter,
+                         text);
             break;
         case 'l':
-            p.drawText(QRect(s.left - 4 - tw, s.top, tw, s.height), Qt::AlignVCenter, text);
+            Draw_Caption(p, QRect(s.left - 84, s.top, 80, s.height),
+                         Qt::AlignRight | Qt::AlignVCenter, text);
             break;
         case 'a':
-            p.drawText(QRect(cx - 40, s.top - (s.picture == 8 ? 15 : 22), 80, 12), Qt::AlignCenter,
-                       text);
+            Draw_Caption(p, QRect(cx - 40, s.top - (s.picture == 8 ? 15 : 22), 80, 12),
+                         Qt::AlignCenter, text);
             break;
         default: {
             // Clear of a title bar that may follow right below.
             const int below = s.picture == 6   ? s.top + 28
                               : s.picture == 2 ? s.top + 26
                                                : s.top + s.height + 1;
-            p.drawText(QRect(cx - 40, below, 80, 12), Qt::AlignCenter, text);
+            Draw_Caption(p, QRect(cx - 40, below, 80, 12), Qt::AlignCenter, text);
         }
         }
     }
     // The two printed captions of the detune knob and the tone selector.
-    p.drawText(QRect(165 + 14 - 40, 335 - 15, 80, 12), Qt::AlignCenter, "UNISON DET");
-    p.drawText(QRect(124, 30, 60, 10), Qt::AlignLeft, "TONE");
-    p.drawText(QRect(180, 30, 50, 10), Qt::AlignLeft, "NUMBER");
-    p.drawText(QRect(238, 30, 84, 10), Qt::AlignLeft, "SPLIT POINT");
+    Draw_Caption(p, QRect(165 + 14 - 40, 335 - 15, 80, 12), Qt::AlignCenter, "UNISON DET");
+    Draw_Caption(p, QRect(124, 30, 60, 10), Qt::AlignLeft, "TONE");
+    Draw_Caption(p, QRect(180, 30, 50, 10), Qt::AlignLeft, "NUMBER");
+    Draw_Caption(p, QRect(238, 30, 84, 10), Qt::AlignLeft, "SPLIT POINT");
     // The maker's line along the bottom edge.
     p.setPen(Ink);
     p.setFont(Font(10, true));
-    p.drawText(QRect(8, 372, 70, 20), Qt::AlignLeft | Qt::AlignVCenter, "MKS-70");
+    Draw_Caption(p, QRect(8, 372, 70, 20), Qt::AlignLeft | Qt::AlignVCenter, "MKS-70");
     p.setFont(Font(8, false));
     p.setPen(Ink_Dim);
-    p.drawText(QRect(8, 392, 70, 12), Qt::AlignLeft, "SUPER JX");
+    Draw_Caption(p, QRect(8, 392, 70, 12), Qt::AlignLeft, "SUPER JX");
     return pm;
 }
 

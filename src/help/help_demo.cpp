@@ -1,3 +1,4 @@
+#include "app/app_style.h"
 #include "app/quorlen.h"
 #include "editors/editor.h"
 #include "editors/panel_paint.h"
@@ -58,16 +59,16 @@ QPixmap Howto_Background_Picture() {
     p.setFont(f);
     p.setPen(Panel_Paint::Ink_Dim);
     for (int i = 0; i < 4; ++i)
-        p.drawText(QRect(33, 35 - 10 * i, 14, 18), Qt::AlignCenter, QString::number(4 - i));
-    p.drawText(QRect(126, 5, 30, 18), Qt::AlignVCenter, "ON");
-    p.drawText(QRect(126, 15, 30, 18), Qt::AlignVCenter, "OFF");
+        Draw_Caption(p, QRect(33, 35 - 10 * i, 14, 18), Qt::AlignCenter, QString::number(4 - i));
+    Draw_Caption(p, QRect(126, 5, 30, 18), Qt::AlignVCenter, "ON");
+    Draw_Caption(p, QRect(126, 15, 30, 18), Qt::AlignVCenter, "OFF");
     for (int k = 0; k < 4; ++k)
-        p.drawText(QRect(126, 40 + 15 * k, 20, 14), Qt::AlignVCenter, QString(QChar('A' + k)));
+        Draw_Caption(p, QRect(126, 40 + 15 * k, 20, 14), Qt::AlignVCenter, QString(QChar('A' + k)));
     for (int k = 0; k <= 10; ++k) {
         const int y = 85 + 9 - k * 8;
         p.drawLine(56, y, 58 + (k % 5 == 0 ? 2 : 0), y);
     }
-    p.drawText(QRect(0, 96, 44, 14), Qt::AlignCenter, "TUNE");
+    Draw_Caption(p, QRect(0, 96, 44, 14), Qt::AlignCenter, "TUNE");
     return pm;
 }
 

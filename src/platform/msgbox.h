@@ -3,6 +3,9 @@
 // numbers of the classic box: buttons + icon in one value, the answer a code.
 #include <QString>
 #include <functional>
+#include <memory>
+
+class QMessageBox;
 
 namespace Mb {
 enum Style : int {
@@ -30,6 +33,9 @@ struct MsgBoxCall {
 
 // Shows the box and returns the answer (an Mb::Answer).
 int Msg_Box(const QString& text, int style = Mb::OkOnly, const QString& title = Program_Title);
+
+// The box Msg_Box shows for the call, made and not yet shown.
+std::unique_ptr<QMessageBox> Msg_Box_Window(const MsgBoxCall& call);
 
 // Tests put a handler in place of the real box; an empty handler restores it.
 using MsgBoxHandler = std::function<int(const MsgBoxCall&)>;

@@ -1,4 +1,5 @@
 #include "sequencer/oscillator.h"
+#include "app/app_style.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "midi/midi_port.h"
@@ -179,9 +180,9 @@ void Oscillator::paintEvent(QPaintEvent*) {
     const int caption_left[] = {9, 37, 66};
     const char* captions[] = {"Offs", "Ampl", "ms"};
     for (int i = 0; i < 3; ++i)
-        p.drawText(QRect(caption_left[i] - 8, 5, 31, 14), Qt::AlignCenter, captions[i]);
-    p.drawText(QRect(233, 5, 70, 13), Qt::AlignRight | Qt::AlignVCenter, "Value:");
-    p.drawText(QRect(252, 52, 60, 14), Qt::AlignLeft | Qt::AlignVCenter, "Invert");
+        Draw_Caption(p, QRect(caption_left[i] - 8, 5, 31, 14), Qt::AlignCenter, captions[i]);
+    Draw_Caption(p, QRect(233, 5, 70, 13), Qt::AlignRight | Qt::AlignVCenter, "Value:");
+    Draw_Caption(p, QRect(252, 52, 60, 14), Qt::AlignLeft | Qt::AlignVCenter, "Invert");
 
     // Fixed shapes stand for the custom and the random preset.
     static const std::array<int, Osc_Steps> custom = {63, 70, 80, 88, 90, 84, 70, 56, 48,

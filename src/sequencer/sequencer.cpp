@@ -1,4 +1,5 @@
 #include "sequencer/sequencer.h"
+#include "app/app_style.h"
 #include "app/dlg.h"
 #include "app/main_module.h"
 #include "app/quorlen.h"
@@ -473,11 +474,11 @@ void Sequencer::paintEvent(QPaintEvent*) {
     f.setPixelSize(9);
     p.setFont(f);
     p.setPen(Qt::black);
-    p.drawText(QRect(148, 4, 40, 14), Qt::AlignLeft | Qt::AlignVCenter, "Tempo");
-    p.drawText(QRect(148, 62, 61, 14), Qt::AlignLeft | Qt::AlignVCenter, "Range");
-    p.drawText(QRect(213, 62, 51, 14), Qt::AlignLeft | Qt::AlignVCenter, "Transpose");
-    p.drawText(QRect(148, 108, 116, 14), Qt::AlignLeft | Qt::AlignVCenter, "Direction");
-    p.drawText(QRect(63, 181, 16, 14), Qt::AlignLeft | Qt::AlignVCenter, "off");
-    p.drawText(QRect(91, 181, 20, 14), Qt::AlignLeft | Qt::AlignVCenter, "soft");
-    p.drawText(QRect(123, 181, 20, 14), Qt::AlignLeft | Qt::AlignVCenter, "full");
+    Draw_Caption(p, QRect(148, 4, 40, 14), Qt::AlignLeft | Qt::AlignVCenter, "Tempo");
+    Draw_Caption(p, QRect(148, 62, 61, 14), Qt::AlignLeft | Qt::AlignVCenter, "Range");
+    Draw_Caption(p, QRect(213, 62, 51, 14), Qt::AlignLeft | Qt::AlignVCenter, "Transpose");
+    Draw_Caption(p, QRect(148, 108, 116, 14), Qt::AlignLeft | Qt::AlignVCenter, "Direction");
+    Draw_Caption(p, QRect(63, 181, 16, 14), Qt::AlignLeft | Qt::AlignVCenter, "off");
+    Draw_Caption(p, QRect(91, 181, 20, 14), Qt::AlignLeft | Qt::AlignVCenter, "soft");
+    Draw_Caption(p, QRect(123, 181, 20, 14), Qt::AlignLeft | Qt::AlignVCenter, "full");
 }

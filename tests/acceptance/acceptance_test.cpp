@@ -22,10 +22,11 @@ std::string g_recorderError;
 constexpr int Keys_X = 236, Keys_Y = 249;
 constexpr int Seq_Start_X = 173, Seq_Start_Y = 224;
 constexpr int Seq_Stop_X = 199, Seq_Stop_Y = 224;
-// In a main window of 960 x 720 pixels the oscillator window opens beside
-// the editor; its Start and Stop buttons.
-constexpr int Osc_Start_X = 675, Osc_Start_Y = 191;
-constexpr int Osc_Stop_X = 705, Osc_Stop_Y = 191;
+// The oscillator window opens at the top left of a main window of the first
+// size, where the document area has no room beside the editor; its Start and
+// Stop buttons.
+constexpr int Osc_Start_X = 147, Osc_Start_Y = 191;
+constexpr int Osc_Stop_X = 177, Osc_Stop_Y = 191;
 // The OK button of the MIDI setup dialog, inside that dialog.
 constexpr int Setup_Ok_X = 312, Setup_Ok_Y = 237;
 
@@ -180,6 +181,8 @@ TEST_F(Acceptance, StartsWithoutMidiSystem) {
     p.Expect_Box("Quorlen", "No MIDI output device installed. MIDI functions disabled", "Return");
     p.Expect_Box("Quorlen", "No MIDI input device installed. MIDI functions disabled", "Return");
     Expect_Plain_Start(p);
+    // The first size is the window's outer size, its frame and title bar included.
+    EXPECT_EQ(Outer_Size(p.Main_Window()), "541 x 508");
     // Nothing to save: the program ends without a question.
     p.Close();
     Expect_Exit(p);
@@ -624,7 +627,7 @@ TEST_F(Acceptance, PreloadedSequenceAuditionPlaybackAndOscillator) {
     const std::string fast = p.Path("seqs/FAST.SEQ"), slow = p.Path("seqs/SLOW.SEQ");
     p.Write("seqs/FAST.SEQ", Seq_File(120, 48));
     p.Write("seqs/SLOW.SEQ", Seq_File(40, 48));
-    p.Write("Quorlen.INI", "[Main Window]\nWidth=960\nHeight=720\n" + Ini_Midi("JX-8P", 5) +
+    p.Write("Quorlen.INI", Ini_Midi("JX-8P", 5) +
                                "Sequence Preload=1\n[Recent Files]\nSequences=" + p.Path("seqs/") +
                                "\nSequence1=" + fast + "\nSequence2=" + slow + "\n");
     size_t mark = Rec().Count();

@@ -222,6 +222,19 @@ bool Is_Visible(const std::string& id) {
     return Run({"xwininfo", "-id", id}, 5000).out.find("IsViewable") != std::string::npos;
 }
 
+std::string Outer_Size(const std::string& id) {
+    int w = 0, h = 0, left = 0, right = 0, top = 0, bottom = 0;
+    std::istringstream info(Run({"xwininfo", "-id", id}, 5000).out);
+    for (std::string line; std::getline(info, line);) {
+        std::sscanf(line.c_str(), " Width: %d", &w);
+        std::sscanf(line.c_str(), " Height: %d", &h);
+    }
+    const std::string extents = Run({"xprop", "-id", id, "_NET_FRAME_EXTENTS"}, 5000).out;
+    if (const size_t eq = extents.find('='); eq != std::string::npos)
+        std::sscanf(extents.c_str() + eq + 1, " %d, %d, %d, %d", &left, &right, &top, &bottom);
+    return std::to_string(w + left + right) + " x " + std::to_string(h + top + bottom);
+}
+
 void Activate(const std::string& id) {
     // With --sync xdotool may wait for a desktop property openbox lacks.
     Run({"xdotool", "windowactivate", id});

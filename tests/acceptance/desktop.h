@@ -47,6 +47,8 @@ std::vector<std::string> Visible_Windows(pid_t pid);
 std::string Window_Name(const std::string& id);
 bool Is_Dialog(const std::string& id);
 bool Is_Visible(const std::string& id);
+// The window's size with the window manager's frame, "W x H".
+std::string Outer_Size(const std::string& id);
 void Activate(const std::string& id);
 void Keys(const std::vector<std::string>& keys);
 // A left click at a point of the window's inside (pixels from its top left).

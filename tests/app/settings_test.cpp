@@ -53,7 +53,7 @@ TEST_F(SettingsTest, NoFileGivesTheDefaultsAndWritesEveryKeyInOrder) {
     Quorlen& m = Quorlen::get();
     const bool modern = Win_Version() >= 3.95;
     EXPECT_EQ(m.pos(), QPoint(0, 0));
-    EXPECT_EQ(m.size(), modern ? QSize(541, 508) : QSize(536, 502));
+    EXPECT_EQ(m.Outer_Size(), modern ? QSize(541, 508) : QSize(536, 502));
     EXPECT_EQ(m.windowState(), Qt::WindowNoState);
     EXPECT_EQ(AutoPlay_On, 1);
     EXPECT_EQ(AutoSend_On, 1);

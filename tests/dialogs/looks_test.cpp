@@ -1,11 +1,17 @@
+#include "app/app_style.h"
+#include "app/picture_store.h"
 #include "app/quorlen.h"
 #include "dialogs/file_dlg.h"
 #include "dialogs/input_dlg.h"
+#include "editors/editor.h"
+#include "editors/editor_juno.h"
 #include "editors/patch.h"
 #include "editors/patch_mks70.h"
 #include "editors/tname.h"
 #include "help/help.h"
+#include "midi/midi_port.h"
 #include "midi/midi_setup.h"
+#include "midi/sysex.h"
 #include "platform/host.h"
 #include "sequencer/oscillator.h"
 #include "sequencer/sequencer.h"
@@ -15,28 +21,109 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionTitleBar>
+#include <QTest>
+#include <functional>
 
-// Every caption, label, button text and list entry of the windows fits its
-// control whole. The suite runs at the density of its screen: once at 96 ppi
-// and once, with the font density forced, at 120 ppi.
+// Every caption, label, button text, list entry and painted text of the
+// windows fits its room whole, inside its window, where nothing covers it.
+// The suite runs at the density of its screen: once at 96 ppi and once, with
+// the font density forced, at 120 ppi.
 class LooksTest : public ProgramTest {
   protected:
     // One line per text that does not fit: where, what, how wide, how much room.
     QStringList misfits;
 
+    // The window that holds w, by its caption.
+    static QString Window_Of(const QWidget* w) {
+        for (; w; w = w->parentWidget())
+            if (w->isWindow() || qobject_cast<const QMdiSubWindow*>(w)) return w->windowTitle();
+        return "?";
+    }
+
+    void Misfit(const QWidget* w, const QString& text, const QString& why) {
+        misfits << QString("%1/%2 \"%3\": %4").arg(Window_Of(w), w->objectName(), text, why);
+    }
+
     void Need(const QWidget* w, const QString& text, QSize need, QSize room) {
         if (need.width() <= room.width() && need.height() <= room.height()) return;
-        misfits << QString("%1/%2 \"%3\": %4x%5 in %6x%7")
-                       .arg(w->window()->windowTitle(), w->objectName(), text)
-                       .arg(need.width())
-                       .arg(need.height())
-                       .arg(room.width())
-                       .arg(room.height());
+        Misfit(w, text,
+               QString("%1x%2 in %3x%4")
+                   .arg(need.width())
+                   .arg(need.height())
+                   .arg(room.width())
+                   .arg(room.height()));
+    }
+
+    // The text at place (w's pixels) lies inside its window, and no control
+    // stacked above w covers it.
+    void Seen(const QWidget* w, const QString& text, const QRect& place) {
+        const QWidget* top = w;
+        while (!top->isWindow() && !qobject_cast<const QMdiSubWindow*>(top->parentWidget()))
+            top = top->parentWidget();
+        if (!w->isVisibleTo(top) || place.isEmpty()) return;
+        QRect r = place;
+        for (const QWidget* up = w; up != top; up = up->parentWidget()) {
+            if (!up->rect().contains(r)) return Misfit(w, text, "cut by " + up->objectName());
+            r.translate(up->pos());
+        }
+        if (!top->rect().contains(r)) return Misfit(w, text, "outside its window");
+        for (const QWidget* other : top->findChildren<QWidget*>()) {
+            if (other == w || other->isAncestorOf(w) || !other->isVisibleTo(top) ||
+                !Above(other, w))
+                continue;
+            const QRect o(other->mapTo(top, QPoint(0, 0)), other->size());
+            if (o.intersects(r)) return Misfit(w, text, "covered by " + other->objectName());
+        }
+    }
+
+    // a is drawn over b: a lies in b, or after b's branch among their common parent's children.
+    static bool Above(const QWidget* a, const QWidget* b) {
+        if (b->isAncestorOf(a)) return true;
+        const QWidget* pa = a;
+        while (pa->parentWidget() && !pa->parentWidget()->isAncestorOf(b)) pa = pa->parentWidget();
+        const QWidget* parent = pa->parentWidget();
+        if (!parent) return false;
+        const QWidget* pb = b;
+        while (pb->parentWidget() != parent) pb = pb->parentWidget();
+        const QObjectList& kids = parent->children();
+        return kids.indexOf(pa) > kids.indexOf(pb);
+    }
+
+    // A text painted by the program's code, on w at w's pixels.
+    void Check_Caption(const QWidget* w, const Painted_Caption& c) {
+        const QString where = c.text.simplified();
+        if (c.shown != c.ink)
+            Misfit(w, where,
+                   QString("painted %1x%2, shows %3x%4")
+                       .arg(c.ink.width())
+                       .arg(c.ink.height())
+                       .arg(c.shown.width())
+                       .arg(c.shown.height()));
+        Seen(w, where, c.ink);
+    }
+
+    // Paints the window and checks every text painted on it.
+    void Check_Painted(QWidget* window) {
+        Caption_Log log;
+        (void)window->grab();
+        for (const Painted_Caption& c : log.captions)
+            if (const auto* w = dynamic_cast<const QWidget*>(c.device)) Check_Caption(w, c);
+    }
+
+    // The texts of a picture that w shows at its top left.
+    template <class Draw> void Check_Picture(const QWidget* w, Draw draw) {
+        Caption_Log log;
+        (void)draw();
+        for (const Painted_Caption& c : log.captions) Check_Caption(w, c);
     }
 
     static QString Shown(QString text) { return text.remove(QRegularExpression("&(?=[^&])")); }
@@ -54,6 +141,7 @@ class LooksTest : public ProgramTest {
         if (l->wordWrap()) {
             const QRect need = m.boundingRect(room, int(l->alignment()) | Qt::TextWordWrap, text);
             Need(l, text, need.size(), room.size());
+            Seen(l, text, need & room);
             return;
         }
         // What shows is the ink: a centred text may lend its side bearings.
@@ -62,6 +150,9 @@ class LooksTest : public ProgramTest {
                          : l->alignment() & Qt::AlignRight ? m.horizontalAdvance(text) - ink.left()
                                                            : ink.right() + 1;
         Need(l, text, {need, m.height()}, room.size());
+        Seen(l, text,
+             QStyle::alignedRect(l->layoutDirection(), l->alignment(),
+                                 QSize(need, m.height()).boundedTo(room.size()), room));
     }
 
     void Check_Button(QAbstractButton* b) {
@@ -73,7 +164,12 @@ class LooksTest : public ProgramTest {
         const QRect room = b->style()->subElementRect(
             check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &o, b);
         const QFontMetrics& m = b->fontMetrics();
-        Need(b, o.text, {m.horizontalAdvance(Shown(o.text)), m.height()}, room.size());
+        const QSize need(m.horizontalAdvance(Shown(o.text)), m.height());
+        Need(b, o.text, need, room.size());
+        Seen(b, o.text,
+             QStyle::alignedRect(b->layoutDirection(),
+                                 check ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter,
+                                 need.boundedTo(room.size()), room));
     }
 
     void Check_Combo(QComboBox* c) {
@@ -89,6 +185,7 @@ class LooksTest : public ProgramTest {
         const QFontMetrics& m = c->fontMetrics();
         for (int i = 0; i < c->count(); ++i)
             Need(c, c->itemText(i), {m.horizontalAdvance(c->itemText(i)), m.height()}, room.size());
+        Seen(c, c->currentText(), room);
     }
 
     void Check_List(QListWidget* l) {
@@ -106,6 +203,27 @@ class LooksTest : public ProgramTest {
         // The file and folder lists show the user's names; the help lists the program's.
         for (QListWidget* l : window->findChildren<QListWidget*>())
             if (l->objectName() == "Help_KeyList" || l->objectName() == "Credits") Check_List(l);
+        Check_Painted(window);
+    }
+
+    // A box, as the program shows it, is at least as wide as its title.
+    void Check_Box(const MsgBoxCall& call) {
+        const std::unique_ptr<QMessageBox> box = Msg_Box_Window(call);
+        box->show();
+        QStyleOptionTitleBar o;
+        o.initFrom(box.get());
+        o.text = call.title;
+        o.titleBarFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+        o.rect = QRect(0, 0, box->width(), 24);
+        const QRect label = box->style()->subControlRect(QStyle::CC_TitleBar, &o,
+                                                         QStyle::SC_TitleBarLabel, box.get());
+        QFont bold = box->font();
+        bold.setBold(true);
+        Need(box.get(), call.title, {QFontMetrics(bold).horizontalAdvance(call.title), 0},
+             {label.width(), 0});
+        Check_Window(box.get());
+        box->hide();
     }
 };
 
@@ -156,7 +274,25 @@ TEST_F(LooksTest, TextsFitTheirControls) {
     Patch_MKS70& mks = Patch_MKS70::get();
     mks.Form_Show();
     Check_Window(&mks);
+    Check_Picture(&mks, [] { return Draw_Picture(Pic::MKS70_Panel); });
+    Patch& patch = Patch::get();
+    patch.Form_Show();
+    Check_Window(&patch);
+    Check_Picture(&patch, [] { return Draw_Picture(Pic::Patch_Panel); });
+    Check_Picture(h.Pic_Howto_Bk, Howto_Background_Picture);
     Check_Window(&TName::get());
+
+    // The boxes of the commands that only answer with one, and of the closing.
+    boxes.clear();
+    Quorlen& main = Quorlen::get();
+    main.Menu_File_Osc_SaveAs_Click();
+    Synth_Type = "MKS-70";
+    main.Menu_Tone_Patch_Click();
+    Tone_Saved = false;
+    boxes.answers = {Mb::Cancel};
+    main.MDIForm_QueryUnload();
+    ASSERT_GE(boxes.calls.size(), 3u);
+    for (const MsgBoxCall& call : boxes.calls) Check_Box(call);
 
     Set_Input_Box_Hook([&](Input_Dlg& d) {
         Check_Window(&d);
@@ -167,4 +303,72 @@ TEST_F(LooksTest, TextsFitTheirControls) {
     Set_Input_Box_Hook({});
 
     EXPECT_TRUE(misfits.empty()) << misfits.join('\n').toStdString();
+}
+
+// Each window that opens inside the main window of its first size is seen
+// whole there; a window built around a panel of fixed pixels is that panel in
+// its frame.
+TEST_F(LooksTest, WindowsOpenInSight) {
+    Write_Settings("[MIDI]\nOutput=Synth Out\nInput=Synth In\n");
+    Set_Screen_PPI_Override(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
+    Start_Program();
+    Quorlen& main = Quorlen::get();
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    // The first size is the outer size, frame and title bar included.
+    EXPECT_EQ(main.frameGeometry().width(), 541);
+    EXPECT_EQ(main.frameGeometry().height(), 508);
+    const QRect area = main.Mdi_Area()->viewport()->rect();
+    const struct {
+        const char* name;
+        std::function<Mdi_Form*()> open;
+        QSize panel; // empty: no panel of fixed pixels
+    } rows[] = {
+        {"JX-8P editor", [] { return &Editor::get(); }, {528, 456}},
+        {"Alpha Juno editor",
+         [] {
+             Synth_Type = "Alpha Juno";
+             Set_Synth();
+             return &Editor_Juno::get();
+         },
+         {528, 412}},
+        {"patch",
+         [&] {
+             Synth_Type = "JX-8P";
+             Set_Synth();
+             main.Menu_Tone_Patch_Click();
+             return &Patch::get();
+         },
+         {288, 169}},
+        {"MKS-70 patch",
+         [] {
+             Patch_MKS70::get().Form_Show();
+             return &Patch_MKS70::get();
+         },
+         {332, 421}},
+        {"sequencer",
+         [&] {
+             main.Menu_MIDI_Seq_Click();
+             return &Sequencer::get();
+         },
+         {}},
+        {"oscillator",
+         [&] {
+             main.Menu_MIDI_Osc_Click();
+             return &Oscillator::get();
+         },
+         {}},
+    };
+    for (const auto& row : rows) {
+        Mdi_Form* w = row.open();
+        ASSERT_TRUE(w->frame()->isVisible()) << row.name;
+        EXPECT_TRUE(area.contains(w->frame()->geometry()))
+            << row.name << " at " << w->frame()->x() << "," << w->frame()->y() << " "
+            << w->frame()->width() << "x" << w->frame()->height() << " in " << area.width() << "x"
+            << area.height();
+        const auto text = [](QSize s) {
+            return std::to_string(s.width()) + "x" + std::to_string(s.height());
+        };
+        if (!row.panel.isEmpty()) EXPECT_EQ(text(w->size()), text(row.panel)) << row.name;
+    }
 }

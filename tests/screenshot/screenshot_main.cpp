@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 
@@ -67,6 +69,33 @@ int main(int argc, char** argv) {
             ->grab()
             .save(out + "/" + name + ".png");
     };
+    // The screen as the user sees it, window manager's frame included: the
+    // oscillator opened from the menu in the main window of its first size,
+    // and a box with a short text under its title.
+    const auto on_screen = [&](const QWidget* w, const QString& name) {
+        QTest::qWait(300);
+        const QRect r = w->frameGeometry();
+        QGuiApplication::primaryScreen()
+            ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
+            .save(out + "/" + name + ".png");
+    };
+    main.Menu_MIDI_Osc_Click();
+    on_screen(&main, "Screen_Oscillator");
+    for (QMdiSubWindow* w : main.Mdi_Area()->subWindowList())
+        if (w->isVisible())
+            std::fprintf(stderr, "main %dx%d outside, document area %dx%d: %s at %d,%d %dx%d\n",
+                         main.frameGeometry().width(), main.frameGeometry().height(),
+                         main.Mdi_Area()->viewport()->width(),
+                         main.Mdi_Area()->viewport()->height(), qPrintable(w->windowTitle()),
+                         w->x(), w->y(), w->width(), w->height());
+    Oscillator::get().frame()->close();
+    {
+        const std::unique_ptr<QMessageBox> box =
+            Msg_Box_Window({"OSC SaveAs", Mb::OkOnly, Program_Title});
+        box->show();
+        on_screen(box.get(), "Box");
+    }
+
     for (int i = 0; i < 104; i += 5) Seq_Data[i] = i % 2 ? 63 : 127;
     Sequencer& seq = Sequencer::get();
     seq.Form_Show();
