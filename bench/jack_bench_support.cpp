@@ -1,8 +1,10 @@
 #include "jack_bench_support.h"
 #include "jack_server.h"
 #include "platform/rtmidi_host.h"
+#include "verdict.h"
 #include <QEventLoop>
 #include <QFile>
+#include <QThread>
 #include <QTimer>
 #include <RtMidi.h>
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <jack/jack.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -146,6 +149,7 @@ int Stamping_Host::outClose(MidiHandle h) {
 // ---- Program set-up and runs -------------------------------------------------
 
 bool Write_Settings(const QString& folder, const std::string& tag) {
+    QFile::copy(QUORLEN_FOLDER "/JX8P.FNT", folder + "/JX8P.FNT");
     QFile ini(folder + "/Quorlen.INI");
     if (!ini.open(QIODevice::WriteOnly)) return false;
     const QString t = QString::fromStdString(tag);
@@ -175,16 +179,50 @@ void Run_Until(const std::function<bool()>& done, const std::function<void()>& s
     loop.exec();
 }
 
+// ---- Reference timer ---------------------------------------------------------
+
+struct Reference_Timer::Thread : QThread {
+    int interval = 0;
+    bool raised = false;
+    Times ticks;
+    void run() override {
+        if (raised) Raise_Priority();
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] { ticks.push_back(Clock::now()); });
+        timer.start(interval);
+        exec();
+    }
+};
+
+Reference_Timer::Reference_Timer(int interval_ms, bool raised)
+    : thread_(std::make_unique<Thread>()) {
+    thread_->interval = interval_ms;
+    thread_->raised = raised;
+    thread_->ticks.reserve(8192);
+    thread_->start();
+}
+
+Reference_Timer::~Reference_Timer() {
+    Stop();
+}
+
+Times Reference_Timer::Stop() {
+    thread_->quit();
+    thread_->wait();
+    return thread_->ticks;
+}
+
 // ---- Statistics --------------------------------------------------------------
 
-Figures Measure(const Times& times, double step_ms) {
+Figures Measure(const Times& times, double step_ms, bool gaps_lost) {
     Figures f;
     std::vector<double> dev;
     double sum = 0;
     int steps = 0;
     for (size_t i = 1; i < times.size(); ++i) {
         const double d = Ms_Since(times[i - 1], times[i]);
-        if (d > 1.5 * step_ms) {
+        if (gaps_lost && d > 1.5 * step_ms) {
             const int n = static_cast<int>(std::lround(d / step_ms));
             f.lost += n - 1;
             steps += n;
@@ -203,6 +241,60 @@ Figures Measure(const Times& times, double step_ms) {
     f.p99 = dev[std::min(k, dev.size() - 1)];
     f.worst = dev.back();
     return f;
+}
+
+void Step_Verdicts::Side::add(double mean_dev, double p99_dev, bool ok, bool busy) {
+    if (std::abs(mean_dev) > std::abs(mean)) mean = mean_dev;
+    p99 = std::max(p99, p99_dev);
+    if (!ok) ++(busy ? unjudged : missed);
+}
+
+void Step_Verdicts::Add(double step_ms, const Figures& sending, const Figures& arrival,
+                        const Figures& bare_timer, int lost) {
+    const bool busy = bare_timer.p99 > 2.0;
+    const double sm = sending.mean - step_ms, am = arrival.mean - step_ms;
+    sending_.add(sm, sending.p99, std::abs(sm) <= 0.1 && sending.p99 <= 2.0, busy);
+    arrival_.add(am, arrival.p99, std::abs(am) <= 0.5 && arrival.p99 <= 1.5 * period_ && lost == 0,
+                 busy);
+    lost_ += lost;
+    ++runs_;
+}
+
+void Step_Verdicts::print(const std::string& where, const std::string& target, const Side& side,
+                          const std::string& extra) const {
+    const std::string worst = runs_ > 1 ? Fmt(", worst of %d", runs_) : std::string();
+    const std::string outcome =
+        runs_ == 0    ? "NOT met (no run)"
+        : side.missed ? "NOT met"
+        : side.unjudged
+            ? Fmt("not judged (%d of %d runs: the bare Qt timer missed too)", side.unjudged, runs_)
+            : "met";
+    Verdict_Line(
+        what_ + " steps at the " + where, target,
+        Fmt("mean %+.3f, p99 %.2f ms%s%s", side.mean, side.p99, extra.c_str(), worst.c_str()),
+        outcome);
+}
+
+void Step_Verdicts::Print() const {
+    print("program's timer", "mean +-0.10 ms, p99 <= 2.00 ms", sending_, "");
+    print("JACK input", Fmt("mean +-0.50 ms, p99 <= %.2f ms, 0 lost", 1.5 * period_), arrival_,
+          Fmt(", %d lost", lost_));
+}
+
+bool Raise_Priority() {
+    sched_param p{};
+    p.sched_priority = 1;
+    // Threads and programs started from here keep ordinary scheduling.
+    return sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &p) == 0;
+}
+
+namespace {
+void say_nothing(const char*) {}
+} // namespace
+
+void Quiet_Jack_Errors() {
+    jack_set_error_function(say_nothing);
+    jack_set_info_function(say_nothing);
 }
 
 } // namespace bench

@@ -28,11 +28,12 @@ double Ms_Since(Clock::time_point t0, Clock::time_point t);
 
 // A jackd of our own: server "name", dummy backend at 48000 Hz with the given
 // period. JACK_DEFAULT_SERVER is set to the name, so every client of this
-// process (RtMidi included) finds it. Without realtime scheduling by default,
-// as the machines that run this may not grant it. Stopped by the destructor.
+// process (RtMidi included) finds it. Realtime where the system grants it, as
+// a musician's server runs: a plain one on a busy machine is late by more
+// than its period. Stopped by the destructor.
 class Jack_Server {
   public:
-    Jack_Server(const std::string& name, int period, bool realtime = false);
+    Jack_Server(const std::string& name, int period, bool realtime = true);
     ~Jack_Server();
     Jack_Server(const Jack_Server&) = delete;
     Jack_Server& operator=(const Jack_Server&) = delete;
@@ -97,8 +98,27 @@ class Stamping_Host : public MidiHost {
 };
 
 // A program folder whose settings send the program's output to the
-// listener's input and take its input from the listener's source.
+// listener's input and take its input from the listener's source, with the
+// display font of the build beside them.
 bool Write_Settings(const QString& folder, const std::string& tag);
+
+// A bare Qt precise timer at the same interval, ticking in a thread of its
+// own while the program plays: what the machine gives a timer at that very
+// moment, beside what the program's timer got. Raised as the program's
+// thread is when raised is set.
+class Reference_Timer {
+  public:
+    Reference_Timer(int interval_ms, bool raised);
+    ~Reference_Timer();
+    Reference_Timer(const Reference_Timer&) = delete;
+    Reference_Timer& operator=(const Reference_Timer&) = delete;
+    // Stops it; its ticks.
+    Times Stop();
+
+  private:
+    struct Thread;
+    std::unique_ptr<Thread> thread_;
+};
 
 // Runs the event loop for ms milliseconds.
 void Wait_Ms(int ms);
@@ -115,7 +135,47 @@ struct Figures {
     int lost = 0; // messages that never arrived, seen as a gap of two steps or more
 };
 
-// Intervals between consecutive times against the set step time.
-Figures Measure(const Times& times, double step_ms);
+// Intervals between consecutive times against the set step time. With
+// gaps_lost, an interval of two steps or more is a lost message and left out.
+Figures Measure(const Times& times, double step_ms, bool gaps_lost);
+
+// The targets, judged run by run: at the program's timer the mean step within
+// 0.1 ms of the interval and p99 of the deviation at most 2 ms; at the JACK
+// input the mean within 0.5 ms and p99 at most one and a half server periods
+// (the server delivers on period boundaries), none lost. A run in which the
+// bare Qt timer beside the program missed the timer's target judges nothing:
+// the machine, not the program, was late then.
+class Step_Verdicts {
+  public:
+    Step_Verdicts(std::string what, double period_ms)
+        : what_(std::move(what)), period_(period_ms) {}
+    void Add(double step_ms, const Figures& sending, const Figures& arrival,
+             const Figures& bare_timer, int lost);
+    void Print() const;
+
+  private:
+    struct Side {
+        double mean = 0, p99 = 0; // the worst over the runs
+        int missed = 0, unjudged = 0;
+        void add(double mean_dev, double p99_dev, bool ok, bool busy);
+    };
+    void print(const std::string& where, const std::string& target, const Side& side,
+               const std::string& extra) const;
+    std::string what_;
+    double period_;
+    Side sending_, arrival_;
+    int lost_ = 0, runs_ = 0;
+};
+
+// Puts the calling thread above every ordinary process of the machine
+// (realtime, lowest priority, below the JACK server's threads): what is
+// measured is then the program's timer and the work of its ticks, not the
+// other work of a shared machine. Threads made later keep ordinary
+// scheduling. False where the system refuses it.
+bool Raise_Priority();
+
+// Says nothing more about a server that went away: the clients of a
+// benchmark outlive its server at the end.
+void Quiet_Jack_Errors();
 
 } // namespace bench

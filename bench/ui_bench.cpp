@@ -9,12 +9,14 @@
 #include "dialogs/file_dlg.h"
 #include "editors/editor.h"
 #include "instrument/instrument.h"
+#include "median_reporter.h"
 #include "midi/midi_port.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
 #include "platform/host.h"
 #include "platform/midi_host.h"
 #include "platform/msgbox.h"
+#include "verdict.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -282,6 +284,7 @@ void BM_File_Dlg_Click(benchmark::State& state) {
     close_dialog();
 }
 BENCHMARK(BM_File_Dlg_Click)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -312,8 +315,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    bench::Median_Reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    const double save_ms = reporter.Median("BM_Save_Settings/MB:50");
+    bench::Verdict("settings save with a 50 MB file", "<= 0.50 s (median of 3)",
+                   save_ms > 0 ? bench::Fmt("%.3f s", save_ms / 1000)
+                               : "no figure (the run failed)",
+                   save_ms > 0 && save_ms <= 500);
     close_dialog();
     Tone_Saved = true;
     Seq_Saved = 255;
