@@ -174,6 +174,8 @@ int File_List::Set_FileName(const QString& name) {
         Set_Pattern(file);
         return 0;
     }
+    // Of names that look alike the highlighted one stays: it is the one used.
+    if (const QListWidgetItem* item = currentItem(); item && item->text() == file) return 0;
     const QList<QListWidgetItem*> found =
         findItems(file, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     if (!found.isEmpty()) setCurrentItem(found.first());
