@@ -655,5 +655,11 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     Click(t.FD_Button_Delete);
     EXPECT_EQ(size_of(file), 67);
     EXPECT_EQ(size_of(alike), -1);
+    // The name left in the box no longer names a file shown.
+    boxes.clear();
+    boxes.answers = {Mb::Yes};
+    Click(t.FD_Button_Delete);
+    EXPECT_EQ(boxes.texts().last(), tree + "/" + shown + " could not be deleted.");
+    EXPECT_EQ(size_of(file), 67);
     t.Form_Unload();
 }
