@@ -257,6 +257,6 @@ INI_Batch::~INI_Batch() {
     const int error = file_->Save();
     delete file_;
     if (error != 0)
-        Msg_Box("The settings could not be saved to " + INI_File + ".",
+        Msg_Box("The settings could not be saved to " + Name_Shown(INI_File) + ".",
                 Mb::OkOnly | Mb::Exclamation);
 }

@@ -174,6 +174,8 @@ int File_List::Set_FileName(const QString& name) {
         Set_Pattern(file);
         return 0;
     }
+    // Of names that look alike the highlighted one stays: it is the one used.
+    if (const QListWidgetItem* item = currentItem(); item && item->text() == file) return 0;
     const QList<QListWidgetItem*> found =
         findItems(file, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     if (!found.isEmpty()) setCurrentItem(found.first());
@@ -207,10 +209,8 @@ QString File_List::Entry_At_Index() const {
 
 QString File_List::File_Name(const QString& typed) const {
     if (!typed.contains(QChar::ReplacementCharacter)) return typed;
-    // Two names may look alike: the highlighted one first.
+    // Names may look alike: only the highlighted entry says which file is meant.
     if (const QListWidgetItem* item = currentItem(); item && item->text() == typed)
         return item->data(Path_Role).toString();
-    for (int i = 0; i < count(); ++i)
-        if (item(i)->text() == typed) return item(i)->data(Path_Role).toString();
     return typed;
 }

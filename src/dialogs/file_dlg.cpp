@@ -435,7 +435,7 @@ void File_Dlg::FD_Button_Ok_Click() {
         if (FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
             // The caption names the file a later Save writes, as after an open.
             if (save_as(Tone_File, "*.syx", Save_SYX, err)) {
-                Set_Program_Title("Quorlen - " + Tone_File);
+                Set_Program_Title("Quorlen - " + Name_Shown(Tone_File));
                 Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
             }
             if (err == 0) Tone_Restore();

@@ -3,6 +3,7 @@
 #include "editors/editor.h"
 #include "editors/editor_juno.h"
 #include "midi/routines.h"
+#include "platform/file_io.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include <QLabel>
@@ -21,7 +22,8 @@ QString Display_Font_Path() {
 
 void Display_Font_Init() {
     if (Host_Add_Font(Display_Font_Path()) == 0) {
-        Msg_Box("Error: Could not load font " + Display_Font_Path() + "\nUsing default font.",
+        Msg_Box("Error: Could not load font " + Name_Shown(Display_Font_Path()) +
+                    "\nUsing default font.",
                 Mb::OkOnly | Mb::Critical, "Quorlen");
         return;
     }

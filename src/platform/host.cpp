@@ -1,6 +1,6 @@
 #include "platform/host.h"
+#include "platform/file_io.h"
 #include <QApplication>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHash>
 #include <QKeyEvent>
@@ -10,6 +10,7 @@
 #include <fontconfig/fontconfig.h>
 #include <pthread.h>
 #include <sched.h>
+#include <unistd.h>
 
 namespace {
 QString g_folder;
@@ -17,10 +18,20 @@ int g_ppiOverride = 0;
 std::function<void(const QString&)> g_soundHook;
 QHash<QString, int> g_fonts; // path -> font id
 int g_lastError = 0;
+constexpr qint64 Font_Max_Size = 64 << 20;
 } // namespace
 
+QString Executable_Folder() {
+    // Qt gives no path for a folder whose name is not UTF-8.
+    QByteArray exe(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), static_cast<size_t>(exe.size()));
+    const qsizetype slash = n > 0 && n < exe.size() ? exe.left(n).lastIndexOf('/') : -1;
+    if (slash < 0) return QCoreApplication::applicationDirPath();
+    return slash == 0 ? QStringLiteral("/") : Name_From_Bytes(exe.left(slash));
+}
+
 QString Program_Folder() {
-    return g_folder.isEmpty() ? QCoreApplication::applicationDirPath() : g_folder;
+    return g_folder.isEmpty() ? Executable_Folder() : g_folder;
 }
 void Set_Program_Folder(const QString& folder) {
     g_folder = folder;
@@ -101,11 +112,13 @@ void Host_Fonts_Wait() {
 int Host_Add_Font(const QString& path) {
     Host_Fonts_Wait();
     // Only a regular file is handed over: reading a pipe would wait for a writer.
-    if (!QFileInfo(path).isFile()) {
+    QByteArray data;
+    if (Path_Kind(path) != Path_Type::File || Read_File(path, Font_Max_Size, data) != 0) {
         g_lastError = 2; // file not found
         return 0;
     }
-    const int id = QFontDatabase::addApplicationFont(path);
+    // Read here: Qt cannot open a file whose name is not UTF-8.
+    const int id = QFontDatabase::addApplicationFontFromData(data);
     if (id < 0) {
         g_lastError = 11; // bad format
         return 0;

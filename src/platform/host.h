@@ -10,6 +10,8 @@ class QKeyEvent;
 
 // The folder of the program; settings and the display font live there.
 QString Program_Folder();
+// The folder of the executable, by the bytes of its name.
+QString Executable_Folder();
 void Set_Program_Folder(const QString& folder); // tests only
 
 // Vertical pixels per inch of the screen the windows are on.

@@ -1,8 +1,9 @@
 #include "platform/midi_host.h"
+#include "platform/file_io.h"
+#include "platform/host.h"
 #include "platform/midi_system.h"
 #include "platform/msgbox.h"
 #include <QCoreApplication>
-#include <QFile>
 #include <dlfcn.h>
 
 namespace {
@@ -37,8 +38,8 @@ std::unique_ptr<MidiHost> system_host() {
     std::unique_ptr<MidiHost> host = Load_Midi_Module(Midi_Module_Path(), error);
     if (host) return host;
     // A broken installation must not pass for a machine without MIDI devices.
-    Msg_Box("The MIDI module " + Midi_Module_Path() + " could not be loaded:\n" + error +
-                "\n\nMIDI functions are not available.",
+    Msg_Box("The MIDI module " + Name_Shown(Midi_Module_Path()) + " could not be loaded:\n" +
+                error + "\n\nMIDI functions are not available.",
             Mb::Critical);
     return std::make_unique<No_Midi_Host>();
 }
@@ -99,14 +100,16 @@ void Set_Midi_Host(std::unique_ptr<MidiHost> host) {
 
 QString Midi_Module_Path() {
     // Beside the program, else where the build put it.
-    const QString beside = QCoreApplication::applicationDirPath() + "/" + Midi_Module_File;
-    if (QFile::exists(beside)) return beside;
+    const QString beside = Executable_Folder() + "/" + Midi_Module_File;
+    if (Path_Kind(beside) == Path_Type::File) return beside;
     return QStringLiteral(QUORLEN_MODULE_DIR "/") + Midi_Module_File;
 }
 
 std::unique_ptr<MidiHost> Load_Midi_Module(const QString& path, QString& error) {
     dlerror();
-    void* module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    QByteArray name;
+    void* module =
+        Name_To_Bytes(path, name) ? dlopen(name.constData(), RTLD_NOW | RTLD_LOCAL) : nullptr;
     auto* create =
         module ? reinterpret_cast<MidiHost* (*)()>(dlsym(module, Midi_Module_Entry)) : nullptr;
     if (!create) {

@@ -175,64 +175,70 @@ class Acceptance : public ::testing::Test {
 };
 
 TEST_F(Acceptance, StartsWithoutMidiSystem) {
-    Program p;
-    p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
-    p.Start(No_Server());
-    p.Expect_Box("Quorlen", "No MIDI output device installed. MIDI functions disabled", "Return");
-    p.Expect_Box("Quorlen", "No MIDI input device installed. MIDI functions disabled", "Return");
-    Expect_Plain_Start(p);
-    // The first size is the window's outer size, its frame and title bar included.
-    EXPECT_EQ(Outer_Size(p.Main_Window()), "541 x 508");
-    // Nothing to save: the program ends without a question.
-    p.Close();
-    Expect_Exit(p);
-    // Every setting is written at exit; the keys read keep their places.
-    const std::string dir = p.Dir() + "/";
-    const std::vector<std::string> lines = {"[MIDI]",
-                                            "Output=" + Rec().In_Port(),
-                                            "Input=" + Rec().Out_Port(),
-                                            "Channel=3",
-                                            "Synthesizer=JX-8P",
-                                            "Autosend=1",
-                                            "Autoplay=0",
-                                            "Soundcheck=0",
-                                            "Sequence Preload=0",
-                                            "Soundcheck Note=24",
-                                            "Soundcheck Velocity=80",
-                                            "Control Channel=[Not used]",
-                                            "",
-                                            "[Main Window]",
-                                            "Left=0",
-                                            "Top=0",
-                                            "Width=541",
-                                            "Height=508",
-                                            "State=0",
-                                            "",
-                                            "[Windows]",
-                                            "File Dialog Left=0",
-                                            "File Dialog Top=0",
-                                            "Patch Left=0",
-                                            "Patch Top=0",
-                                            "Save Positions=0",
-                                            "Sequencer Left=0",
-                                            "Sequencer Top=0",
-                                            "",
-                                            "[Recent Files]",
-                                            "Tones=" + dir,
-                                            "Sequences=" + dir,
-                                            "Oscillators=" + dir,
-                                            "Tone1=",
-                                            "Tone2=",
-                                            "Tone3=",
-                                            "Tone4=",
-                                            "Sequence1=",
-                                            "Sequence2=",
-                                            "Sequence3=",
-                                            "Sequence4="};
-    // New lines take the line break the file already uses.
-    std::string want;
-    for (const std::string& line : lines) want += line + "\n";
-    EXPECT_EQ(p.Read("Quorlen.INI"), want);
+    // Also from a folder whose name is not UTF-8: its settings and font are used.
+    for (const std::string folder : {"", "d\xE9"}) {
+        SCOPED_TRACE("folder " + folder);
+        Program p(true, folder);
+        p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
+        p.Start(No_Server());
+        p.Expect_Box("Quorlen", "No MIDI output device installed. MIDI functions disabled",
+                     "Return");
+        p.Expect_Box("Quorlen", "No MIDI input device installed. MIDI functions disabled",
+                     "Return");
+        Expect_Plain_Start(p);
+        // The first size is the window's outer size, its frame and title bar included.
+        EXPECT_EQ(Outer_Size(p.Main_Window()), "541 x 508");
+        // Nothing to save: the program ends without a question.
+        p.Close();
+        Expect_Exit(p);
+        // Every setting is written at exit; the keys read keep their places.
+        const std::string dir = p.Dir() + "/";
+        const std::vector<std::string> lines = {"[MIDI]",
+                                                "Output=" + Rec().In_Port(),
+                                                "Input=" + Rec().Out_Port(),
+                                                "Channel=3",
+                                                "Synthesizer=JX-8P",
+                                                "Autosend=1",
+                                                "Autoplay=0",
+                                                "Soundcheck=0",
+                                                "Sequence Preload=0",
+                                                "Soundcheck Note=24",
+                                                "Soundcheck Velocity=80",
+                                                "Control Channel=[Not used]",
+                                                "",
+                                                "[Main Window]",
+                                                "Left=0",
+                                                "Top=0",
+                                                "Width=541",
+                                                "Height=508",
+                                                "State=0",
+                                                "",
+                                                "[Windows]",
+                                                "File Dialog Left=0",
+                                                "File Dialog Top=0",
+                                                "Patch Left=0",
+                                                "Patch Top=0",
+                                                "Save Positions=0",
+                                                "Sequencer Left=0",
+                                                "Sequencer Top=0",
+                                                "",
+                                                "[Recent Files]",
+                                                "Tones=" + dir,
+                                                "Sequences=" + dir,
+                                                "Oscillators=" + dir,
+                                                "Tone1=",
+                                                "Tone2=",
+                                                "Tone3=",
+                                                "Tone4=",
+                                                "Sequence1=",
+                                                "Sequence2=",
+                                                "Sequence3=",
+                                                "Sequence4="};
+        // New lines take the line break the file already uses.
+        std::string want;
+        for (const std::string& line : lines) want += line + "\n";
+        EXPECT_EQ(p.Read("Quorlen.INI"), want);
+    }
 }
 
 TEST_F(Acceptance, BrokenModuleIsNamedAndStartUpGoesOn) {

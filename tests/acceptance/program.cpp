@@ -31,7 +31,7 @@ std::string Shown(std::string s) {
 }
 } // namespace
 
-Program::Program(bool module) {
+Program::Program(bool module, const std::string& folder) {
     dir_ = QFileInfo(temp_.path()).canonicalFilePath().toStdString();
     const QString dir = QString::fromStdString(dir_);
     Copy(QUORLEN_PROGRAM, dir + "/quorlen");
@@ -40,6 +40,11 @@ Program::Program(bool module) {
         Copy(QUORLEN_MODULE, dir + "/libquorlen_rtmidi.so");
     else
         Write("libquorlen_rtmidi.so", std::string("This file is not a program module.\n"));
+    if (folder.empty()) return;
+    const std::string to = Path(folder);
+    Run({"mkdir", to});
+    Run({"mv", Path("quorlen"), Path("JX8P.FNT"), Path("libquorlen_rtmidi.so"), to});
+    dir_ = to;
 }
 
 Program::~Program() {

@@ -16,7 +16,8 @@ using Bytes = std::vector<unsigned char>;
 class Program {
   public:
     // With module false a file of that name that is no module stands there.
-    explicit Program(bool module = true);
+    // A folder name puts the program in a folder of that name (any bytes).
+    explicit Program(bool module = true, const std::string& folder = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

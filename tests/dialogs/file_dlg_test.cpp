@@ -612,6 +612,7 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     EXPECT_EQ(boxes.texts(), QStringList{"File exists: " + tree + "/" + shown + " Overwrite?"});
     EXPECT_EQ(size_of(file), 89);
     EXPECT_EQ(Folder_Entries(tree, false).size(), 5) << "no second file";
+    EXPECT_EQ(Quorlen::get().windowTitle(), "Quorlen - " + tree + "/" + shown);
 
     // A folder of such a name is opened, and its files used.
     File_Dlg& o = Open("Open_SYX");
@@ -636,4 +637,29 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     EXPECT_EQ(size_of(file), -1);
     EXPECT_EQ(Items(x.FD_List_Files), (QStringList{"a.syx", "B.SYX"}));
     x.Form_Unload();
+
+    // Of two names that look alike, the one highlighted is opened, stays
+    // highlighted when it is no tone file, and is deleted.
+    const QByteArray alike = root + "/A\xEA.syx"; // listed after the first
+    write(file, 10);
+    ASSERT_EQ(::close(::open(alike.constData(), O_WRONLY | O_CREAT, 0644)), 0);
+    File_Dlg& t = Open("Open_SYX");
+    ASSERT_EQ(Items(t.FD_List_Files), (QStringList{"a.syx", shown, shown, "B.SYX"}));
+    QTest::mouseClick(t.FD_List_Files->viewport(), Qt::LeftButton, {},
+                      t.FD_List_Files->visualItemRect(t.FD_List_Files->item(2)).center());
+    boxes.clear();
+    QTest::keyClick(t.FD_FileName, Qt::Key_Return);
+    EXPECT_EQ(boxes.texts(), QStringList{"Wrong MIDI system exclusive data!"});
+    EXPECT_EQ(t.FD_List_Files->currentRow(), 2);
+    boxes.answers = {Mb::Yes};
+    Click(t.FD_Button_Delete);
+    EXPECT_EQ(size_of(file), 67);
+    EXPECT_EQ(size_of(alike), -1);
+    // The name left in the box no longer names a file shown.
+    boxes.clear();
+    boxes.answers = {Mb::Yes};
+    Click(t.FD_Button_Delete);
+    EXPECT_EQ(boxes.texts().last(), tree + "/" + shown + " could not be deleted.");
+    EXPECT_EQ(size_of(file), 67);
+    t.Form_Unload();
 }
