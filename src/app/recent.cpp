@@ -19,11 +19,13 @@ namespace {
 // names that differ in case are different files.
 void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
                 const std::array<QAction*, 4>& items) {
+    // A line break in a name would write lines of its own into the settings;
+    // one may also come from the file itself, a lone CR inside a line.
+    auto breaks_line = [](const QString& s) { return s.contains('\n') || s.contains('\r'); };
     name = name.trimmed();
-    // A line break in a name would write lines of its own into the settings.
-    if (name.contains('\n') || name.contains('\r')) name.clear();
+    if (breaks_line(name)) name.clear();
     for (QString& entry : e)
-        if (!File_Exists(entry)) entry.clear();
+        if (breaks_line(entry) || !File_Exists(entry)) entry.clear();
     File_Err = 0;
     if (!name.isEmpty()) {
         if (name == e[2]) {
