@@ -20,13 +20,15 @@ namespace {
 // names that differ in case are different files.
 void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
                 const std::array<QAction*, 4>& items) {
+    // A line break in a name would write lines of its own into the settings;
+    // one may also come from the file itself, a lone CR inside a line.
+    auto breaks_line = [](const QString& s) { return s.contains('\n') || s.contains('\r'); };
     name = name.trimmed();
-    // A line break in a name would write lines of its own into the settings,
-    // and a name no file can have could not be written there as it is.
+    // A name no file can have could not be written there as it is.
     QByteArray bytes;
-    if (name.contains('\n') || name.contains('\r') || !Name_To_Bytes(name, bytes)) name.clear();
+    if (breaks_line(name) || !Name_To_Bytes(name, bytes)) name.clear();
     for (QString& entry : e)
-        if (!File_Exists(entry)) entry.clear();
+        if (breaks_line(entry) || !File_Exists(entry)) entry.clear();
     File_Err = 0;
     if (!name.isEmpty()) {
         if (name == e[2]) {

@@ -68,12 +68,14 @@ Profile::Profile(const QString& file) : file_(file) {
 void Profile::Parse() {
     const char* d = data_.constData();
     const qsizetype n = data_.size();
+    // Editors that save UTF-8 may begin the file with a byte-order mark.
+    if (data_.startsWith("\xEF\xBB\xBF")) text_start_ = 3;
     const char* nl = static_cast<const char*>(memchr(d, '\n', size_t(n)));
     if (nl) line_break_ = nl > d && nl[-1] == '\r' ? "\r\n" : "\n";
     constexpr size_t none = ~size_t{0};
     size_t current = none; // the section of the line, by index
     bool first_body = false;
-    for (qsizetype start = 0; start < n;) {
+    for (qsizetype start = text_start_; start < n;) {
         const Line l = line_at(data_, start, n);
         if (l.b - l.a >= 2 && d[l.a] == '[' && d[l.b - 1] == ']') {
             if (current != none) sections_[current].bodies.back().second = start;
@@ -157,7 +159,7 @@ int Profile::Save() const {
     };
     std::vector<Edit> edits;
     // An unended last line is ended once, by the first line added after it.
-    bool end_unended = !data_.isEmpty() && !data_.endsWith('\n');
+    bool end_unended = data_.size() > text_start_ && !data_.endsWith('\n');
     std::vector<QString> new_sections;
     QHash<QByteArray, QByteArray> new_lines; // by folded section
     for (const Pending& p : pending_) {
@@ -202,10 +204,10 @@ int Profile::Save() const {
     }
     out.append(data_.constData() + from, data_.size() - from);
     for (const QString& s : new_sections) {
-        if (!out.isEmpty()) {
+        if (out.size() > text_start_) {
             if (!out.endsWith('\n')) out += unended_break(out);
             // A blank line before a new section, unless the file ends in one.
-            const qsizetype last = out.lastIndexOf('\n', out.size() - 2) + 1;
+            const qsizetype last = std::max(out.lastIndexOf('\n', out.size() - 2) + 1, text_start_);
             if (!out.mid(last).trimmed().isEmpty()) out += line_break_;
         }
         out += '[' + s.toUtf8() + ']' + line_break_ + new_lines.value(fold(s));

@@ -53,6 +53,7 @@ class Profile {
     QString file_;
     State state_ = State::Missing;
     QByteArray data_;
+    qsizetype text_start_ = 0; // past a UTF-8 byte-order mark, which is kept
     QByteArray line_break_ = "\r\n";
     mutable std::vector<Section> sections_;
     QHash<QByteArray, size_t> section_index_; // by folded name

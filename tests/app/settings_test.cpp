@@ -96,6 +96,7 @@ TEST_F(SettingsTest, NoFileGivesTheDefaultsAndWritesEveryKeyInOrder) {
 TEST_F(SettingsTest, FileOfTheOldSystemLoadsInAnyLetterCase) {
     const QString tone = touch("Tones/Bass One.syx"); // case kept
     const QString seq = touch("seqs/a.seq");
+    const QString cr = touch("cr\r.syx");             // never kept
     const QString pipe = folder.filePath("pipe.syx"); // never waited on
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
     Write_Settings("[main window]\r\nLEFT=82.26667\r\ntop=-40\r\nWidth=600.4\r\nHEIGHT=450\r\n"
@@ -106,9 +107,9 @@ TEST_F(SettingsTest, FileOfTheOldSystemLoadsInAnyLetterCase) {
                    "autoplay=0\r\nAutosend=1\r\nSEQUENCE PRELOAD=1\r\nsoundcheck=1\r\n"
                    "Soundcheck Note=60\r\nSoundcheck Velocity=127\r\n"
                    "[recent files]\r\ntone1=" +
-                   tone + "\r\nTONE2=" + folder.filePath("gone.syx") + "\r\nTone4=" + pipe +
-                   "\r\nsequence3=" + seq + "\r\nTONES=" + folder.filePath("Tones") +
-                   "\r\nsequences=" + folder.filePath("seqs/") + "\r\n");
+                   tone + "\r\nTONE2=" + folder.filePath("gone.syx") + "\r\nTone3=" + cr +
+                   "\r\nTone4=" + pipe + "\r\nsequence3=" + seq + "\r\nTONES=" +
+                   folder.filePath("Tones") + "\r\nsequences=" + folder.filePath("seqs/") + "\r\n");
     Start_Program();
     EXPECT_TRUE(boxes.texts().filter("MIDI").isEmpty()); // the device keys were found
     Quorlen& m = Quorlen::get();
@@ -128,6 +129,7 @@ TEST_F(SettingsTest, FileOfTheOldSystemLoadsInAnyLetterCase) {
     // A vanished file leaves its place empty; the menu shows what exists.
     EXPECT_EQ(Recent_Tone[0], tone);
     EXPECT_TRUE(Recent_Tone[1].isEmpty());
+    EXPECT_TRUE(Recent_Tone[2].isEmpty());
     EXPECT_TRUE(Recent_Tone[3].isEmpty());
     EXPECT_EQ(Recent_Seq[2], seq);
     EXPECT_EQ(m.Menu_File_SYX_N[0]->text(), "&1 " + tone);
@@ -236,25 +238,34 @@ TEST_F(SettingsTest, FolderWithoutFilesFallsBackToTheCurrentDirectory) {
 }
 
 TEST_F(SettingsTest, UnreadableFileGivesDefaultsAndAFailedSaveIsToldOnce) {
-    // A folder, and a pipe that start-up must not wait on, in the file's place.
-    for (const bool pipe : {false, true}) {
+    // A folder, a pipe that start-up must not wait on, and a file too large
+    // to read, in the file's place: none is replaced.
+    enum Kind { Folder, Pipe, Huge };
+    for (const Kind kind : {Folder, Pipe, Huge}) {
         Reset_Program();
         Set_Program_Folder(folder.path());
         QFile::remove(ini());
         QDir(folder.path()).rmdir("Quorlen.INI");
-        if (pipe)
+        if (kind == Pipe) {
             ASSERT_EQ(::mkfifo(QFile::encodeName(ini()).constData(), 0644), 0);
-        else
+        } else if (kind == Huge) {
+            QFile f(ini());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            ASSERT_TRUE(f.resize(Profile_Max_Size + 1)); // sparse: takes no room
+        } else {
             QDir(folder.path()).mkdir("Quorlen.INI");
+        }
         Start_Program();
         EXPECT_EQ(Soundcheck_Note, 24);
         EXPECT_EQ(Synth_Type, "JX-8P");
         boxes.clear();
         Save_Settings();
-        ASSERT_EQ(boxes.calls.size(), 1u);
+        ASSERT_EQ(boxes.calls.size(), 1u) << kind;
         EXPECT_TRUE(boxes.calls[0].text.contains("settings could not be saved"));
-        EXPECT_FALSE(QFileInfo(ini()).isFile());
+        EXPECT_EQ(QFileInfo(ini()).isFile(), kind == Huge);
+        if (kind == Huge) EXPECT_EQ(QFileInfo(ini()).size(), Profile_Max_Size + 1);
     }
+    QFile::remove(ini());
 }
 
 TEST_F(SettingsTest, FailedWriteAtExitKeepsTheOldFileAndSaysSo) {
@@ -299,27 +310,33 @@ TEST_F(SettingsTest, ForeignBytesStayAndLineBreaksNeverReachTheFile) {
     using namespace std::string_view_literals;
     constexpr std::string_view raw = "[Kl\xe4nge]\r\nName=Gr\xfc\xdf \x80\x00\xff\r\n\r\n"sv;
     const QByteArray foreign(raw.data(), static_cast<qsizetype>(raw.size()));
+    // A byte-order mark hides no section and stays.
+    const QByteArray start = "\xEF\xBB\xBF" + Midi_Ok.toUtf8();
     {
         QFile f(ini());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(foreign + Midi_Ok.toUtf8());
+        f.write(start + foreign);
     }
     Start_Program();
+    EXPECT_TRUE(boxes.texts().filter("MIDI").isEmpty());
     // A file whose name holds a line break is opened and saved, but not kept.
-    const QString odd = folder.filePath("x\n[MIDI]\nChannel=9\n.syx");
-    Tone_File = odd;
-    Save_SYX();
-    EXPECT_TRUE(Tone_Saved);
-    EXPECT_TRUE(QFileInfo(odd).isFile());
-    EXPECT_TRUE(Recent_Tone[0].isEmpty());
-    Recent_Seq_Add(odd);
-    EXPECT_TRUE(Recent_Seq[0].isEmpty());
+    for (const char* name : {"x\n[MIDI]\nChannel=9\n.syx", "x\r.syx"}) {
+        const QString odd = folder.filePath(name);
+        Tone_File = odd;
+        Save_SYX();
+        EXPECT_TRUE(Tone_Saved);
+        EXPECT_TRUE(QFileInfo(odd).isFile());
+        EXPECT_TRUE(Recent_Tone[0].isEmpty()) << name;
+        Recent_Seq_Add(odd);
+        EXPECT_TRUE(Recent_Seq[0].isEmpty()) << name;
+    }
     Dir_Tones = folder.filePath("a\r\nb/");
     for (int run = 0; run < 2; ++run) Save_Settings();
     QFile f(ini());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray after = f.readAll();
-    EXPECT_TRUE(after.startsWith(foreign));
+    EXPECT_TRUE(after.startsWith(start));
+    EXPECT_TRUE(after.contains(foreign));
     EXPECT_EQ(after.count("[MIDI]"), 1);
     EXPECT_FALSE(after.contains("Channel=9"));
     EXPECT_EQ(value("Recent Files", "Tones"), "<none>");

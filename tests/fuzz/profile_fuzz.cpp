@@ -1,6 +1,7 @@
 // The settings file's key reader and writer: each input is a file; keys of
 // its own and of the program are written into it. A written key reads
-// back, and every other line of the file stays as it was, byte for byte.
+// back, and every other line of the file stays as it was, byte for byte;
+// a leading byte-order mark changes nothing else.
 #include "fuzz_support.h"
 #include "platform/profile.h"
 #include <QList>
@@ -95,9 +96,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArray file(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QString path = Fuzz_Path("Quorlen.INI");
+    // The file, and beside it the same file after a byte-order mark, which
+    // must change nothing read or written and stay where it is.
+    const QByteArray bom = "\xEF\xBB\xBF";
+    QByteArray file(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    while (file.startsWith(bom)) file.remove(0, bom.size());
+    const QString path = Fuzz_Path("Quorlen.INI"), marked = Fuzz_Path("Marked.INI");
     Fuzz_Write_File(path, file);
+    Fuzz_Write_File(marked, bom + file);
     const std::uint32_t h = Fuzz_Hash(data, size);
 
     // The file's own sections and keys, as the program would name them.
@@ -118,7 +124,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QString section = sections[static_cast<qsizetype>(r % sections.size())];
         const QString key = keys[static_cast<qsizetype>((r >> 8) % keys.size())];
         const qsizetype from = text.isEmpty() ? 0 : static_cast<qsizetype>((r >> 4) % text.size());
-        check_write(path, section, key, usable_value(text.mid(from, (r >> 20) % 48)));
+        const QString value = usable_value(text.mid(from, (r >> 20) % 48));
+        const QString before = Profile_Read(section, key, "\x01none", path);
+        FUZZ_CHECK(Profile_Read(section, key, "\x01none", marked) == before,
+                   "[" + section.toStdString() + "] " + key.toStdString() + " after a mark");
+        check_write(path, section, key, value);
+        FUZZ_CHECK(Profile_Write(section, key, value, marked) &&
+                       Fuzz_Read_File(marked) == bom + Fuzz_Read_File(path),
+                   "[" + section.toStdString() + "] " + key.toStdString() + "=" +
+                       value.toStdString() + " after a mark: " + Fuzz_Hex(Fuzz_Read_File(marked)));
     }
     return 0;
 }

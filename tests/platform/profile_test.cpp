@@ -11,11 +11,19 @@ QString read_all(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
-void write_all(const QString& path, const QString& text) {
+void put_bytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text.toUtf8());
+    f.write(bytes);
 }
+void write_all(const QString& path, const QString& text) {
+    put_bytes(path, text.toUtf8());
+}
+QByteArray bytes_of(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+const QByteArray Bom = "\xEF\xBB\xBF";
 } // namespace
 
 TEST(Profile, ReadsSectionsAndKeysWithoutRegardToCase) {
@@ -33,6 +41,21 @@ TEST(Profile, ReadsSectionsAndKeysWithoutRegardToCase) {
     const QString longValue(300, 'x');
     write_all(ini, "[A]\nk=" + longValue + "\n");
     EXPECT_EQ(Profile_Read("A", "k", "", ini), longValue) << "values are read whole";
+
+    const struct {
+        QByteArray file;
+        QString expected; // the value of k in section A
+    } rows[] = {
+        {"[A]\r\nx=1\r\n[B]\r\nk=2\r\n", "dflt"}, // not from a later section
+        {"[A]\r\nk=\"\"\r\n", ""},
+        {"[A]\nk=1\nK = 2\n[a]\nk=3\n", "1"}, // the first of a key given twice
+        {Bom + "[A]\r\nk=1\r\n", "1"},        // past a byte-order mark
+        {"[A]\r\nk=" + Bom + "1\r\n", QChar(0xFEFF) + QString("1")}, // a value keeps its own
+    };
+    for (const auto& r : rows) {
+        put_bytes(ini, r.file);
+        EXPECT_EQ(Profile_Read("a", "K", "dflt", ini), r.expected) << r.file.toStdString();
+    }
 }
 
 TEST(Profile, WritingKeepsEverythingElse) {
@@ -46,6 +69,22 @@ TEST(Profile, WritingKeepsEverythingElse) {
         read_all(ini),
         "; kept\r\n[MIDI]\r\nINPUT=In\r\nOUTPUT=New Out\r\nChannel=16\r\n\r\n[Other]\r\nx=1\r\n"
         "\r\n[Recent Files]\r\nTone1=/a/b.syx\r\n");
+
+    const struct {
+        QByteArray before, value, after; // k written into section A
+    } rows[] = {
+        {"[A]\r\nx=1\r\n[B]\r\nk=2\r\n", "3", "[A]\r\nx=1\r\nk=3\r\n[B]\r\nk=2\r\n"},
+        {"[A]\nk=1\nK = 2\n", "3", "[A]\nk=3\nK = 2\n"},
+        {"[A]\r\nk = 1\r\n", "1", "[A]\r\nk = 1\r\n"}, // unchanged, blanks and all
+        {Bom + "[A]\r\nk=1\r\n", "2", Bom + "[A]\r\nk=2\r\n"},
+        {Bom, "1", Bom + "[A]\r\nk=1\r\n"},
+        {Bom + "\r\n", "1", Bom + "\r\n[A]\r\nk=1\r\n"},
+    };
+    for (const auto& r : rows) {
+        put_bytes(ini, r.before);
+        ASSERT_TRUE(Profile_Write("A", "k", r.value, ini));
+        EXPECT_EQ(bytes_of(ini), r.after) << r.before.toStdString();
+    }
 }
 
 TEST(Profile, CreatesTheFileAndRefusesAnUnwritablePlace) {
@@ -59,15 +98,8 @@ TEST(Profile, CreatesTheFileAndRefusesAnUnwritablePlace) {
 TEST(Profile, LinesNotChangedKeepTheirBytesWhateverTheirEncoding) {
     QTemporaryDir dir;
     const QString ini = dir.filePath("Q.INI");
-    const auto write_bytes = [&ini](const QByteArray& bytes) {
-        QFile f(ini);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    };
-    const auto bytes = [&ini] {
-        QFile f(ini);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
+    const auto write_bytes = [&ini](const QByteArray& bytes) { put_bytes(ini, bytes); };
+    const auto bytes = [&ini] { return bytes_of(ini); };
     // Latin-1 in a section not ours, mixed line breaks, no break at the end.
     write_bytes("; kept\n[Kl\xe4nge]\nName=Gr\xfc\xdf\n\n[MIDI]\nChannel = 1\r\nOutput=Out\n"
                 "[Other]\nx=\xff\xfe");
@@ -142,6 +174,9 @@ TEST(Profile, LineBreaksAndFilesThatCannotBeReadAreNeverWritten) {
         EXPECT_EQ(Profile(file).state(), Profile::State::Unreadable);
         EXPECT_EQ(Profile_Read("MIDI", "Channel", "dflt", file), "dflt");
         EXPECT_FALSE(Profile_Write("MIDI", "Channel", "9", file));
+        Profile p(file);
+        EXPECT_TRUE(p.Write("MIDI", "Channel", "9"));
+        EXPECT_NE(p.Save(), 0);
     }
     EXPECT_FALSE(QFileInfo(pipe).isFile());
     EXPECT_EQ(QFileInfo(huge).size(), Profile_Max_Size + 1);
