@@ -4,6 +4,7 @@
 #include "midi/routines.h"
 #include "midi/tone_files.h"
 #include "platform/file_io.h"
+#include "platform/profile.h"
 #include "sequencer/sequence.h"
 #include <QAction>
 
@@ -20,15 +21,13 @@ namespace {
 // names that differ in case are different files.
 void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
                 const std::array<QAction*, 4>& items) {
-    // A line break in a name would write lines of its own into the settings;
-    // one may also come from the file itself, a lone CR inside a line.
-    auto breaks_line = [](const QString& s) { return s.contains('\n') || s.contains('\r'); };
+    // Only names the settings can keep as they are: a line break would write
+    // lines of its own there, and one may come from the file itself, a lone
+    // CR inside a line.
     name = name.trimmed();
-    // A name no file can have could not be written there as it is.
-    QByteArray bytes;
-    if (breaks_line(name) || !Name_To_Bytes(name, bytes)) name.clear();
+    if (!Profile_Keeps(name)) name.clear();
     for (QString& entry : e)
-        if (breaks_line(entry) || !File_Exists(entry)) entry.clear();
+        if (!Profile_Keeps(entry) || !File_Exists(entry)) entry.clear();
     File_Err = 0;
     if (!name.isEmpty()) {
         if (name == e[2]) {

@@ -136,6 +136,11 @@ QString Profile::Read(const QString& section, const QString& key, const QString&
     return Name_From_Bytes(v);
 }
 
+bool Profile_Keeps(const QString& value) {
+    QByteArray bytes;
+    return !breaks_line(value) && Name_To_Bytes(value, bytes);
+}
+
 bool Profile::Write(const QString& section, const QString& key, const QString& value) {
     QByteArray bytes;
     if (breaks_line(section) || breaks_line(key) || breaks_line(value) ||

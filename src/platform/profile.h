@@ -1,7 +1,8 @@
 #pragma once
 // An INI file kept as its bytes: every line the program does not change is
-// written back byte for byte, whatever its encoding; only the values read are
-// decoded (as UTF-8). Sections and keys match without regard to case.
+// written back byte for byte, whatever its encoding; values are the bytes of
+// their text, names that are not UTF-8 included. Sections and keys match
+// without regard to case.
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -60,6 +61,9 @@ class Profile {
     std::vector<Pending> pending_;
     QHash<QByteArray, size_t> pending_index_;
 };
+
+// The value can be written as it is: no line break, and a text that is bytes.
+bool Profile_Keeps(const QString& value);
 
 // One key read from, or written to, the file.
 QString Profile_Read(const QString& section, const QString& key, const QString& def,

@@ -46,7 +46,7 @@ std::string Fuzz_Box_Texts();
         if (!(cond)) Fuzz_Fail(#cond, detail);                                                     \
     } while (0)
 
-// Choices that follow the input without taking bytes from it, so the seed
-// files stay ordinary tone, sequence and settings files.
+// A hash of the input decides what the target does, without taking bytes
+// from it, so the seed files stay ordinary tone, sequence and settings files.
 std::uint32_t Fuzz_Hash(const std::uint8_t* data, std::size_t size);
 std::string Fuzz_Hex(const QByteArray& bytes);
