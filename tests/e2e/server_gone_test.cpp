@@ -122,6 +122,53 @@ TEST_F(MidiServerGone, OpeningAfterTheServerStoppedReportsOnce) {
     EXPECT_EQ(MIDI_Out_Port.Handle, -1);
 }
 
+// An output left open across the server's death stays on the dead server,
+// also once a new one runs: each system-exclusive send reports and MIDI stays
+// on, until the port is closed; the close itself reports and turns MIDI off.
+TEST_F(MidiServerGone, PortOpenAcrossTheDeathReportsEachLongSendUntilClosed) {
+    Synth_Type = "JX-8P";
+    Set_Synth();
+    MIDI_SendNote(60, 100);
+    ASSERT_EQ(Receive(synth->in, 1).size(), 1u);
+    const std::string in = synth->inClient, out = synth->outClient;
+    synth.reset();
+    server->stop();
+    const QString dead = "OutPreparerHeader\r\nThe MIDI system is not running.";
+    QElapsedTimer t;
+    t.start();
+    while (boxes.calls.empty() && t.elapsed() < 3000) {
+        MIDI_SendSysEx(Param_Bytes(28, 1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(boxes.texts(), QStringList{dead});
+
+    ASSERT_TRUE(server->start());
+    synth = std::make_unique<Synth>(in, out);
+    for (int round = 0; round < 2; ++round) {
+        boxes.clear();
+        MIDI_SendSysEx(Param_Bytes(28, 2));
+        EXPECT_EQ(boxes.texts(), QStringList{dead}) << "round " << round;
+        EXPECT_EQ(MIDI_Enabled, 1);
+        EXPECT_NE(MIDI_Out_Port.Handle, -1);
+    }
+    EXPECT_TRUE(Receive(synth->in, 1, 300).empty());
+
+    boxes.clear();
+    Quorlen::get().Menu_MIDI_CloseOutput_Click();
+    EXPECT_EQ(boxes.texts(), QStringList{"MIDI_Put*: (3) The MIDI system is not running."});
+    EXPECT_EQ(MIDI_Enabled, 0);
+    EXPECT_EQ(MIDI_Out_Port.Handle, -1);
+
+    // Turned on again, the output joins the server that runs now.
+    MIDI_Enabled = 1;
+    boxes.clear();
+    MIDI_SendSysEx(Param_Bytes(28, 3));
+    EXPECT_TRUE(boxes.calls.empty()) << boxes.texts().join(" | ").toStdString();
+    const auto got = Receive(synth->in, 1);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(Hex_Of(got[0]), "F0 41 36 00 21 20 01 1C 03 F7");
+}
+
 // A server killed under the running program, and a server started again:
 // turning MIDI on in the setup dialog reaches the new one without a restart.
 TEST_F(MidiServerGone, ServerStartedAgainIsReachedWithoutARestart) {
