@@ -32,6 +32,7 @@
 #include <QStyleOptionTitleBar>
 #include <QTest>
 #include <functional>
+#include <optional>
 
 // Every caption, label, button text, list entry and painted text of the
 // windows fits its room whole, inside its window, where nothing covers it.
@@ -111,19 +112,76 @@ class LooksTest : public ProgramTest {
         Seen(w, where, c.ink);
     }
 
+    // Paints the picture, and checks every text painted on it: where it lies,
+    // and that its glyphs land where its room and alignment put them. place()
+    // gives the control a caption shows on and where its device lies in the
+    // picture; none for a caption that is not part of it.
+    template <class Render, class Place>
+    std::vector<Painted_Caption> Check_Drawn(Render render, Place place) {
+        Caption_Log log;
+        (void)render(); // what is painted once and kept is not painted again
+        log.captions.clear();
+        const QImage all = render();
+        const std::vector<Painted_Caption> captions = log.captions;
+        for (std::size_t i = 0; i < captions.size(); ++i) {
+            const Painted_Caption& c = captions[i];
+            const std::optional<std::pair<const QWidget*, QPoint>> at = place(c);
+            if (!at) continue;
+            const auto [w, offset] = *at;
+            Check_Caption(w, c);
+            // Its pixels: those that differ from the picture painted without it.
+            log.captions.clear();
+            log.leave_out = static_cast<int>(i);
+            const QImage without = render();
+            log.leave_out = -1;
+            if (log.captions.size() != captions.size()) {
+                Misfit(w, c.text, "painted otherwise the second time");
+                continue;
+            }
+            const QRect look = (c.room | c.shown).adjusted(-2, -2, 2, 2).translated(offset);
+            QRect drawn;
+            for (int y = std::max(look.top(), 0); y <= std::min(look.bottom(), all.height() - 1);
+                 ++y)
+                for (int x = std::max(look.left(), 0); x <= std::min(look.right(), all.width() - 1);
+                     ++x)
+                    if (all.pixel(x, y) != without.pixel(x, y)) drawn |= QRect(x, y, 1, 1);
+            drawn.translate(-offset);
+            // A glyph's faintest edge may vanish in the colours below it.
+            const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+            if (!near(drawn.left(), c.shown.left()) || !near(drawn.right(), c.shown.right()) ||
+                !near(drawn.top(), c.shown.top()) || !near(drawn.bottom(), c.shown.bottom()))
+                Misfit(w, c.text.simplified(),
+                       QString("drawn at %1,%2 %3x%4, its room and alignment say %5,%6 %7x%8")
+                           .arg(drawn.x())
+                           .arg(drawn.y())
+                           .arg(drawn.width())
+                           .arg(drawn.height())
+                           .arg(c.shown.x())
+                           .arg(c.shown.y())
+                           .arg(c.shown.width())
+                           .arg(c.shown.height()));
+        }
+        return captions;
+    }
+
     // Paints the window and checks every text painted on it.
     void Check_Painted(QWidget* window) {
-        Caption_Log log;
-        (void)window->grab();
-        for (const Painted_Caption& c : log.captions)
-            if (const auto* w = dynamic_cast<const QWidget*>(c.device)) Check_Caption(w, c);
+        Check_Drawn(
+            [window] { return window->grab().toImage(); },
+            [window](const Painted_Caption& c) -> std::optional<std::pair<const QWidget*, QPoint>> {
+                const auto* w = dynamic_cast<const QWidget*>(c.device);
+                if (!w || (w != window && !window->isAncestorOf(w))) return std::nullopt;
+                return std::pair{w, w->mapTo(window, QPoint(0, 0))};
+            });
     }
 
     // The texts of a picture that w shows at its top left.
-    template <class Draw> void Check_Picture(const QWidget* w, Draw draw) {
-        Caption_Log log;
-        (void)draw();
-        for (const Painted_Caption& c : log.captions) Check_Caption(w, c);
+    template <class Draw> std::vector<Painted_Caption> Check_Picture(const QWidget* w, Draw draw) {
+        return Check_Drawn(
+            [&] { return draw().toImage(); },
+            [w](const Painted_Caption&) {
+                return std::optional<std::pair<const QWidget*, QPoint>>{std::pair{w, QPoint(0, 0)}};
+            });
     }
 
     static QString Shown(QString text) { return text.remove(QRegularExpression("&(?=[^&])")); }
