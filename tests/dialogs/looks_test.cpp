@@ -31,6 +31,7 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionTitleBar>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -332,7 +333,39 @@ TEST_F(LooksTest, TextsFitTheirControls) {
     Patch_MKS70& mks = Patch_MKS70::get();
     mks.Form_Show();
     Check_Window(&mks);
-    Check_Picture(&mks, [] { return Draw_Picture(Pic::MKS70_Panel); });
+    const std::vector<Painted_Caption> panel =
+        Check_Picture(&mks, [] { return Draw_Picture(Pic::MKS70_Panel); });
+    // Each control's printed name stands beside it, on its side: the panel
+    // lists them in its own order.
+    auto caption = panel.begin();
+    for (const MKS70_Panel_Spec& s : MKS70_Panel_Controls) {
+        caption = std::find_if(caption, panel.end(),
+                               [&](const Painted_Caption& c) { return c.text == s.label; });
+        ASSERT_NE(caption, panel.end()) << s.name;
+        const QRect control(s.left, s.top, s.width, s.height), ink = caption->ink;
+        // Twice the centres, to stay in whole pixels.
+        const int across = (ink.left() + ink.right()) - (control.left() + control.right());
+        const int up_down = (ink.top() + ink.bottom()) - (control.top() + control.bottom());
+        const int gap = s.side == 'l'   ? control.left() - ink.right() - 1
+                        : s.side == 'r' ? ink.left() - control.right() - 1
+                        : s.side == 'a' ? control.top() - ink.bottom() - 1
+                                        : ink.top() - control.bottom() - 1;
+        const bool beside = s.side == 'l' || s.side == 'r';
+        if (gap < 1 || (beside && gap > 6) || std::abs(beside ? up_down : across) > 2)
+            Misfit(&mks, s.label,
+                   QString("drawn at %1,%2 %3x%4 for its control %5 at %6,%7 %8x%9 (side %10)")
+                       .arg(ink.x())
+                       .arg(ink.y())
+                       .arg(ink.width())
+                       .arg(ink.height())
+                       .arg(s.name)
+                       .arg(s.left)
+                       .arg(s.top)
+                       .arg(s.width)
+                       .arg(s.height)
+                       .arg(s.side));
+        ++caption;
+    }
     Patch& patch = Patch::get();
     patch.Form_Show();
     Check_Window(&patch);
