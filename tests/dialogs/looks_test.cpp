@@ -18,6 +18,7 @@
 #include "support/fixture.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -265,6 +266,20 @@ class LooksTest : public ProgramTest {
         Check_Painted(window);
     }
 
+    // The small type, 8 points as drawn at 96 ppi (10.67 pixels), is drawn at
+    // the whole pixel size nearest to it on either screen.
+    void Check_Small_Type(const QWidget* window, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            const auto* w = window->findChild<const QWidget*>(name);
+            if (!w) {
+                misfits << QString("%1/%2: missing").arg(window->windowTitle(), name);
+                continue;
+            }
+            const int px = QFontInfo(w->font()).pixelSize();
+            if (px != 11) Misfit(w, name, QString("small type drawn at %1 pixels, not 11").arg(px));
+        }
+    }
+
     // A box, as the program shows it, is at least as wide as its title.
     void Check_Box(const MsgBoxCall& call) {
         const std::unique_ptr<QMessageBox> box = Msg_Box_Window(call);
@@ -300,6 +315,7 @@ TEST_F(LooksTest, TextsFitTheirControls) {
         File_Dlg& f = File_Dlg::get();
         f.Form_Show();
         Check_Window(&f);
+        Check_Small_Type(&f, {"FD_List_Filter"});
         f.Form_Unload();
     }
 
@@ -327,12 +343,14 @@ TEST_F(LooksTest, TextsFitTheirControls) {
     o.Label1->setText("999");
     o.Label2->setText("127");
     Check_Window(&o);
+    Check_Small_Type(&o, {"Combo1", "Label1", "Label2", "Label3", "Label4"});
     Sequencer& s = Sequencer::get();
     s.Form_Show();
     Check_Window(&s);
     Patch_MKS70& mks = Patch_MKS70::get();
     mks.Form_Show();
     Check_Window(&mks);
+    Check_Small_Type(&mks, {"Patch_Name", "Tone_Number", "Split_Point"});
     const std::vector<Painted_Caption> panel =
         Check_Picture(&mks, [] { return Draw_Picture(Pic::MKS70_Panel); });
     // Each control's printed name stands beside it, on its side: the panel
