@@ -250,7 +250,8 @@ QRect ink_of(const QPainter& p, const QRect& room, int flags, const QString& tex
 } // namespace
 
 void Draw_Caption(QPainter& p, const QRect& room, int flags, const QString& text) {
-    p.drawText(room, flags, text);
+    if (!g_captionLog || g_captionLog->leave_out != static_cast<int>(g_captionLog->captions.size()))
+        p.drawText(room, flags, text);
     if (!g_captionLog) return;
     // drawText clips to the room only text whose lines overflow it.
     const QRect ink = ink_of(p, room, flags, text);
@@ -258,5 +259,5 @@ void Draw_Caption(QPainter& p, const QRect& room, int flags, const QString& text
                        !room.contains(p.fontMetrics().boundingRect(room, flags, text));
     const QTransform& t = p.transform();
     g_captionLog->captions.push_back(
-        {p.device(), t.mapRect(ink), t.mapRect(clips ? ink & room : ink), text});
+        {p.device(), t.mapRect(ink), t.mapRect(clips ? ink & room : ink), text, t.mapRect(room)});
 }

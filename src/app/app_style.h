@@ -48,6 +48,7 @@ struct Painted_Caption {
     QRect ink;   // where its glyphs fall, in the device's pixels
     QRect shown; // the part of them that the room does not clip
     QString text;
+    QRect room; // the room it was given, in the device's pixels
 };
 
 // Paints text into room as QPainter::drawText does. Every caption the program
@@ -62,4 +63,7 @@ class Caption_Log {
     Caption_Log(const Caption_Log&) = delete;
     Caption_Log& operator=(const Caption_Log&) = delete;
     std::vector<Painted_Caption> captions;
+    // The caption of this place in the list is listed but not painted: the
+    // pixels that differ from the picture with it are the ones it paints.
+    int leave_out = -1;
 };

@@ -258,6 +258,9 @@ TEST_F(MenusTest, ReceiveAsksYesNoAndChangesNothingElse) {
 
 TEST_F(MenusTest, ResetSettingsAsksAndPutsTheWindowsInTheCorner) {
     Quorlen& main = m();
+    // Sizes are outer sizes: the shown window has its frame.
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
     main.resize(700, 600);
     main.move(40, 50);
     Seq_Left = FD_Top = Patch_Left = 3000;
@@ -270,7 +273,7 @@ TEST_F(MenusTest, ResetSettingsAsksAndPutsTheWindowsInTheCorner) {
     boxes.answers = {Mb::Yes};
     main.Menu_Windows_Reset_Click();
     const bool old = Win_Version() < 3.95;
-    EXPECT_EQ(main.size(), old ? QSize(536, 502) : QSize(540, 506));
+    EXPECT_EQ(main.frameGeometry().size(), old ? QSize(536, 502) : QSize(540, 506));
     EXPECT_EQ(main.pos(), QPoint(0, 0));
     for (int v : {FD_Left, FD_Top, Patch_Left, Patch_Top, Seq_Left, Seq_Top}) EXPECT_EQ(v, 1);
 
@@ -279,6 +282,6 @@ TEST_F(MenusTest, ResetSettingsAsksAndPutsTheWindowsInTheCorner) {
     Screen_PPI = 120;
     boxes.answers = {Mb::Yes};
     main.Menu_Windows_Reset_Click();
-    EXPECT_EQ(main.size(), QSize(540, 516));
+    EXPECT_EQ(main.frameGeometry().size(), QSize(540, 516));
     EXPECT_EQ(main.pos(), QPoint(0, 0));
 }

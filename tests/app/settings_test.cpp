@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTest>
 #include <cerrno>
 #include <string_view>
 #include <sys/stat.h>
@@ -357,8 +358,14 @@ TEST_F(SettingsTest, RefusedStartUpLeavesTheFileAlone) {
 }
 
 TEST_F(SettingsTest, SettingsSurviveARoundTrip) {
-    Write_Settings(Midi_Ok);
+    Write_Settings(Midi_Ok + "[Main Window]\r\nWidth=700\r\nHeight=560\r\n");
     Start_Program();
+    // The stored size is the outer one, frame included, also once the frame is known.
+    Quorlen& main = Quorlen::get();
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    ASSERT_NE(main.frameGeometry().size(), main.size()); // the screen gives windows a frame
+    EXPECT_EQ(main.frameGeometry().size(), QSize(700, 560));
     const QString tone = touch("a.syx");
     Recent_Tone_Add(tone);
     // Names that are not UTF-8 come back as the same files.
@@ -380,6 +387,8 @@ TEST_F(SettingsTest, SettingsSurviveARoundTrip) {
     QStringList left = QDir(folder.path()).entryList(QDir::Files);
     left.sort();
     EXPECT_EQ(left, (QStringList{"Quorlen.INI", "a.syx"}));
+    EXPECT_EQ(value("Main Window", "Width"), "700");
+    EXPECT_EQ(value("Main Window", "Height"), "560");
 
     Reset_Program();
     Set_Program_Folder(folder.path());

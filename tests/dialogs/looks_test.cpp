@@ -18,6 +18,7 @@
 #include "support/fixture.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -31,7 +32,9 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionTitleBar>
 #include <QTest>
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 // Every caption, label, button text, list entry and painted text of the
 // windows fits its room whole, inside its window, where nothing covers it.
@@ -111,19 +114,76 @@ class LooksTest : public ProgramTest {
         Seen(w, where, c.ink);
     }
 
+    // Paints the picture, and checks every text painted on it: where it lies,
+    // and that its glyphs land where its room and alignment put them. place()
+    // gives the control a caption shows on and where its device lies in the
+    // picture; none for a caption that is not part of it.
+    template <class Render, class Place>
+    std::vector<Painted_Caption> Check_Drawn(Render render, Place place) {
+        Caption_Log log;
+        (void)render(); // what is painted once and kept is not painted again
+        log.captions.clear();
+        const QImage all = render();
+        const std::vector<Painted_Caption> captions = log.captions;
+        for (std::size_t i = 0; i < captions.size(); ++i) {
+            const Painted_Caption& c = captions[i];
+            const std::optional<std::pair<const QWidget*, QPoint>> at = place(c);
+            if (!at) continue;
+            const auto [w, offset] = *at;
+            Check_Caption(w, c);
+            // Its pixels: those that differ from the picture painted without it.
+            log.captions.clear();
+            log.leave_out = static_cast<int>(i);
+            const QImage without = render();
+            log.leave_out = -1;
+            if (log.captions.size() != captions.size()) {
+                Misfit(w, c.text, "painted otherwise the second time");
+                continue;
+            }
+            const QRect look = (c.room | c.shown).adjusted(-2, -2, 2, 2).translated(offset);
+            QRect drawn;
+            for (int y = std::max(look.top(), 0); y <= std::min(look.bottom(), all.height() - 1);
+                 ++y)
+                for (int x = std::max(look.left(), 0); x <= std::min(look.right(), all.width() - 1);
+                     ++x)
+                    if (all.pixel(x, y) != without.pixel(x, y)) drawn |= QRect(x, y, 1, 1);
+            drawn.translate(-offset);
+            // A glyph's faintest edge may vanish in the colours below it.
+            const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+            if (!near(drawn.left(), c.shown.left()) || !near(drawn.right(), c.shown.right()) ||
+                !near(drawn.top(), c.shown.top()) || !near(drawn.bottom(), c.shown.bottom()))
+                Misfit(w, c.text.simplified(),
+                       QString("drawn at %1,%2 %3x%4, its room and alignment say %5,%6 %7x%8")
+                           .arg(drawn.x())
+                           .arg(drawn.y())
+                           .arg(drawn.width())
+                           .arg(drawn.height())
+                           .arg(c.shown.x())
+                           .arg(c.shown.y())
+                           .arg(c.shown.width())
+                           .arg(c.shown.height()));
+        }
+        return captions;
+    }
+
     // Paints the window and checks every text painted on it.
     void Check_Painted(QWidget* window) {
-        Caption_Log log;
-        (void)window->grab();
-        for (const Painted_Caption& c : log.captions)
-            if (const auto* w = dynamic_cast<const QWidget*>(c.device)) Check_Caption(w, c);
+        Check_Drawn(
+            [window] { return window->grab().toImage(); },
+            [window](const Painted_Caption& c) -> std::optional<std::pair<const QWidget*, QPoint>> {
+                const auto* w = dynamic_cast<const QWidget*>(c.device);
+                if (!w || (w != window && !window->isAncestorOf(w))) return std::nullopt;
+                return std::pair{w, w->mapTo(window, QPoint(0, 0))};
+            });
     }
 
     // The texts of a picture that w shows at its top left.
-    template <class Draw> void Check_Picture(const QWidget* w, Draw draw) {
-        Caption_Log log;
-        (void)draw();
-        for (const Painted_Caption& c : log.captions) Check_Caption(w, c);
+    template <class Draw> std::vector<Painted_Caption> Check_Picture(const QWidget* w, Draw draw) {
+        return Check_Drawn(
+            [&] { return draw().toImage(); },
+            [w](const Painted_Caption&) {
+                return std::optional<std::pair<const QWidget*, QPoint>>{std::pair{w, QPoint(0, 0)}};
+            });
     }
 
     static QString Shown(QString text) { return text.remove(QRegularExpression("&(?=[^&])")); }
@@ -206,6 +266,20 @@ class LooksTest : public ProgramTest {
         Check_Painted(window);
     }
 
+    // The small type, 8 points as drawn at 96 ppi (10.67 pixels), is drawn at
+    // the whole pixel size nearest to it on either screen.
+    void Check_Small_Type(const QWidget* window, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            const auto* w = window->findChild<const QWidget*>(name);
+            if (!w) {
+                misfits << QString("%1/%2: missing").arg(window->windowTitle(), name);
+                continue;
+            }
+            const int px = QFontInfo(w->font()).pixelSize();
+            if (px != 11) Misfit(w, name, QString("small type drawn at %1 pixels, not 11").arg(px));
+        }
+    }
+
     // A box, as the program shows it, is at least as wide as its title.
     void Check_Box(const MsgBoxCall& call) {
         const std::unique_ptr<QMessageBox> box = Msg_Box_Window(call);
@@ -241,6 +315,7 @@ TEST_F(LooksTest, TextsFitTheirControls) {
         File_Dlg& f = File_Dlg::get();
         f.Form_Show();
         Check_Window(&f);
+        Check_Small_Type(&f, {"FD_List_Filter"});
         f.Form_Unload();
     }
 
@@ -268,13 +343,47 @@ TEST_F(LooksTest, TextsFitTheirControls) {
     o.Label1->setText("999");
     o.Label2->setText("127");
     Check_Window(&o);
+    Check_Small_Type(&o, {"Combo1", "Label1", "Label2", "Label3", "Label4"});
     Sequencer& s = Sequencer::get();
     s.Form_Show();
     Check_Window(&s);
     Patch_MKS70& mks = Patch_MKS70::get();
     mks.Form_Show();
     Check_Window(&mks);
-    Check_Picture(&mks, [] { return Draw_Picture(Pic::MKS70_Panel); });
+    Check_Small_Type(&mks, {"Patch_Name", "Tone_Number", "Split_Point"});
+    const std::vector<Painted_Caption> panel =
+        Check_Picture(&mks, [] { return Draw_Picture(Pic::MKS70_Panel); });
+    // Each control's printed name stands beside it, on its side: the panel
+    // lists them in its own order.
+    auto caption = panel.begin();
+    for (const MKS70_Panel_Spec& s : MKS70_Panel_Controls) {
+        caption = std::find_if(caption, panel.end(),
+                               [&](const Painted_Caption& c) { return c.text == s.label; });
+        ASSERT_NE(caption, panel.end()) << s.name;
+        const QRect control(s.left, s.top, s.width, s.height), ink = caption->ink;
+        // Twice the centres, to stay in whole pixels.
+        const int across = (ink.left() + ink.right()) - (control.left() + control.right());
+        const int up_down = (ink.top() + ink.bottom()) - (control.top() + control.bottom());
+        const int gap = s.side == 'l'   ? control.left() - ink.right() - 1
+                        : s.side == 'r' ? ink.left() - control.right() - 1
+                        : s.side == 'a' ? control.top() - ink.bottom() - 1
+                                        : ink.top() - control.bottom() - 1;
+        const bool beside = s.side == 'l' || s.side == 'r';
+        if (gap < 1 || (beside && gap > 6) || std::abs(beside ? up_down : across) > 2)
+            Misfit(&mks, s.label,
+                   QString("drawn at %1,%2 %3x%4 for its control %5 at %6,%7 %8x%9 (side %10)")
+                       .arg(ink.x())
+                       .arg(ink.y())
+                       .arg(ink.width())
+                       .arg(ink.height())
+                       .arg(s.name)
+                       .arg(s.left)
+                       .arg(s.top)
+                       .arg(s.width)
+                       .arg(s.height)
+                       .arg(s.side));
+        ++caption;
+    }
     Patch& patch = Patch::get();
     patch.Form_Show();
     Check_Window(&patch);
