@@ -36,13 +36,20 @@ int Remove_Folder(const QString& path);
 // for a folder, ESPIPE for a pipe, socket or device, which are never opened.
 int Read_File(const QString& path, qint64 limit, QByteArray& data);
 
-// Replaces the file with data in one step: the bytes go to a temporary file
-// beside it, which is renamed over it only when every byte was written.
-// 0, or an errno value; after a failure the old file is as it was.
+// Replaces the file with data: 0, or an errno value; after a failure the old
+// file is as it was. The bytes go to a temporary file beside it, which is
+// renamed over it only when every byte is on the disk. Links are followed to
+// the file they name, which is made when it does not exist. Where the new
+// file could not keep the old one's owner, group or other names, the old
+// bytes are copied to the temporary file and the new ones written in place.
+// A file that allows no writing is refused with EACCES; a pipe, a device or
+// a folder is never replaced.
 int Write_File(const QString& path, const QByteArray& data);
 
-// Tests: every write fails with this errno after its temporary file was
-// made; 0 ends it.
-void Set_Write_Fault(int error);
+// Tests: every write fails with this errno at the stage named: once its
+// temporary file is taken, halfway through writing the new bytes, or when
+// syncing them. 0 ends it.
+enum class Write_Stage { Start, Write, Sync };
+void Set_Write_Fault(int error, Write_Stage stage = Write_Stage::Start);
 // Back to the values at program start.
 void File_Io_Reset();

@@ -61,11 +61,14 @@ TEST_F(RecentTest, NamesDifferingInCaseAreDifferentFiles) {
 }
 
 TEST_F(RecentTest, VanishedFilesLeaveGapsUntilTheListShiftsOverThem) {
-    Recent_Tone = {files[0], files[1], files[2], files[3]};
+    // A file reached through a link is there as long as the file is.
+    const QString link = folder.filePath("link.syx");
+    ASSERT_TRUE(QFile::link(files[3], link));
+    Recent_Tone = {files[0], files[1], files[2], link};
     QFile::remove(files[1]);
     Recent_Tone_Add("");
-    EXPECT_EQ(list(), (QStringList{files[0], "", files[2], files[3]}));
-    EXPECT_EQ(captions(), (QStringList{"&1 " + files[0], "-", "&3 " + files[2], "&4 " + files[3]}));
+    EXPECT_EQ(list(), (QStringList{files[0], "", files[2], link}));
+    EXPECT_EQ(captions(), (QStringList{"&1 " + files[0], "-", "&3 " + files[2], "&4 " + link}));
     Recent_Tone_Add(files[4]);
     EXPECT_EQ(list(), (QStringList{files[4], files[0], "", files[2]}));
 

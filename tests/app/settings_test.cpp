@@ -274,14 +274,33 @@ TEST_F(SettingsTest, FailedWriteAtExitKeepsTheOldFileAndSaysSo) {
     Write_Settings(text);
     Start_Program();
     Soundcheck_Note = 60;
-    for (const int error : {ENOSPC, EROFS, EIO}) {
+    const struct {
+        int error;
+        Write_Stage stage;
+    } faults[] = {{ENOSPC, Write_Stage::Start},
+                  {EROFS, Write_Stage::Start},
+                  {EIO, Write_Stage::Start},
+                  {EIO, Write_Stage::Write},
+                  {EIO, Write_Stage::Sync}};
+    for (const auto& f : faults) {
         boxes.clear();
-        Set_Write_Fault(error);
+        Set_Write_Fault(f.error, f.stage);
         Save_Settings();
         Set_Write_Fault(0);
         EXPECT_EQ(boxes.texts(), QStringList{"The settings could not be saved to " + ini() + "."});
         EXPECT_EQ(Settings_Text(), text);
     }
+    // A file that allows no writing is left as it is, also by root.
+    const QByteArray name = QFile::encodeName(ini());
+    ASSERT_EQ(::chmod(name, 0444), 0);
+    boxes.clear();
+    Save_Settings();
+    EXPECT_EQ(boxes.texts(), QStringList{"The settings could not be saved to " + ini() + "."});
+    EXPECT_EQ(Settings_Text(), text);
+    struct stat st {};
+    ASSERT_EQ(::stat(name, &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    ASSERT_EQ(::chmod(name, 0644), 0);
 
     // A real full disk, then a read-only one.
     Small_Disk disk(folder.filePath("disk"));
@@ -382,6 +401,11 @@ TEST_F(SettingsTest, SettingsSurviveARoundTrip) {
     Quorlen::get().Menu_Windows_SavePos->setChecked(true);
     Seq_Left = 450;
     Quorlen::get().move(33, 44);
+    // What an exit cut short left beside the file goes with the next save.
+    QFile stale(folder.filePath("Quorlen.INI.quorlen-tmp"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("[MIDI]\r\nSoundcheck Note=1\r\n");
+    stale.close();
     Save_Settings();
     // Settings are written once, in one piece: nothing but the file is left beside it.
     QStringList left = QDir(folder.path()).entryList(QDir::Files);

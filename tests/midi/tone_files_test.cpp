@@ -362,10 +362,14 @@ TEST_F(ToneFilesTest, BytesBeyondTheReadPositionAreNeverLookedAt) {
 TEST_F(ToneFilesTest, FailedSaveKeepsTheOldFileAndTheToneUnsaved) {
     const QString old = write_file("old.syx", Bytes("01 02 03"));
     QDir(folder.path()).mkdir("sub.syx");
+    // A file that allows no writing is refused, whoever runs the program.
+    const QString read_only = write_file("ro.syx", Bytes("01 02 03"));
+    ASSERT_TRUE(QFile::setPermissions(read_only, QFile::ReadOwner | QFile::ReadGroup));
     const struct {
         QString path;
         QString text;
     } cases[] = {
+        {read_only, "Error 70: Permission denied"},
         {folder.filePath("no/such/folder/t.syx"), "Error 76: Path not found"},
         {folder.filePath("sub.syx"), "Error 75: Path/File access error"},
         {QString(), "Wrong filename!"},
@@ -384,6 +388,10 @@ TEST_F(ToneFilesTest, FailedSaveKeepsTheOldFileAndTheToneUnsaved) {
         EXPECT_EQ(File_Err, 0);
     }
     EXPECT_EQ(file_bytes(old), Bytes("01 02 03"));
+    EXPECT_EQ(file_bytes(read_only), Bytes("01 02 03"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(read_only).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0440u);
     EXPECT_TRUE(QFileInfo(folder.filePath("sub.syx")).isDir());
 
     // Writes that fail half-way, on any disk, and a pipe in the file's place.
@@ -412,7 +420,7 @@ TEST_F(ToneFilesTest, FailedSaveKeepsTheOldFileAndTheToneUnsaved) {
     EXPECT_FALSE(QFileInfo(folder.filePath("pipe.syx")).isFile());
     QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::System);
     left.removeAll("Quorlen.INI");
-    EXPECT_EQ(left, (QStringList{"old.syx", "pipe.syx"})) << "no temporary file is left";
+    EXPECT_EQ(left, (QStringList{"old.syx", "pipe.syx", "ro.syx"})) << "no temporary file is left";
 }
 
 TEST_F(ToneFilesTest, FullOrReadOnlyDiskKeepsTheOldFileAndTheToneUnsaved) {
