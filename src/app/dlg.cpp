@@ -9,6 +9,7 @@
 #include "sequencer/sequencer.h"
 #include <QAction>
 #include <QCoreApplication>
+#include <QMdiArea>
 #include <QTimer>
 
 QPointer<QWidget> Dlg_Saved_Focus;
@@ -70,6 +71,11 @@ void Dlg_End() {
         Sequencer& s = Sequencer::get();
         s.setEnabled(true);
         s.Form_Show();
+        // With the keyboard: the main window, active again once the dialog
+        // has gone, gives the focus back to where it last was, and that
+        // window would come over this one.
+        Quorlen::get().Mdi_Area()->setActiveSubWindow(s.frame());
+        s.setFocus();
     }
     Do_Events();
     Dlg_Open.clear();

@@ -194,9 +194,10 @@ void Quorlen::Menu_File_SYX_SaveAs_Click() {
 }
 void Quorlen::Menu_File_Seq_New_Click() {
     const int answer = seq_save_prompt();
-    if (answer == Mb::Yes) {
-        SaveAs_SEQ();
-        if (Seq_Saved != 255) Msg_Box("Sequence not saved.", Mb::OkOnly | Mb::Exclamation);
+    // Only a written file counts: the saved flag may be left from an earlier open.
+    if (answer == Mb::Yes && !SaveAs_SEQ()) {
+        Msg_Box("Sequence not saved.", Mb::OkOnly | Mb::Exclamation);
+        return;
     }
     if (answer != Mb::Cancel && Seq_Saved == 255) New_SEQ();
 }

@@ -49,6 +49,13 @@ bool is_wild(const QString& name) {
 } // namespace
 
 namespace Fd {
+QString trim(const QString& typed) {
+    qsizetype from = 0, to = typed.size();
+    while (from < to && typed[from] == ' ') ++from;
+    while (to > from && typed[to - 1] == ' ') --to;
+    return typed.mid(from, to - from);
+}
+
 // A name the file system cannot take: a NUL, or a part longer than it allows.
 bool bad_name(const QString& name) {
     if (name.contains(QChar(0))) return true;
@@ -161,7 +168,7 @@ void File_List::Set_Pattern(const QString& pattern) {
 
 int File_List::Set_FileName(const QString& name) {
     if (bad_name(name)) return Fd_Err::Bad_Name;
-    QString file = name.trimmed();
+    QString file = Fd::trim(name);
     const qsizetype slash = file.lastIndexOf('/');
     if (slash >= 0) {
         const QString folder = file.left(slash + 1);
@@ -174,15 +181,18 @@ int File_List::Set_FileName(const QString& name) {
         Set_Pattern(file);
         return 0;
     }
-    // Of names that look alike the highlighted one stays: it is the one used.
-    if (const QListWidgetItem* item = currentItem(); item && item->text() == file) return 0;
-    const QList<QListWidgetItem*> found =
-        findItems(file, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    if (!found.isEmpty()) setCurrentItem(found.first());
+    // The entry of the very name typed, not one that only looks alike.
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->data(Path_Role).toString() == file) {
+            setCurrentItem(item(i));
+            break;
+        }
     return 0;
 }
 
 void File_List::Refresh() {
+    // The entries are new: none of them was chosen.
+    Unpick();
     clear();
     std::vector<QRegularExpression> filters;
     for (const QString& f : pattern_.split(';', Qt::SkipEmptyParts))
@@ -207,10 +217,26 @@ QString File_List::Entry_At_Index() const {
     return item && item->isSelected() ? item->text() : QString();
 }
 
-QString File_List::File_Name(const QString& typed) const {
-    if (!typed.contains(QChar::ReplacementCharacter)) return typed;
-    // Names may look alike: only the highlighted entry says which file is meant.
-    if (const QListWidgetItem* item = currentItem(); item && item->text() == typed)
-        return item->data(Path_Role).toString();
-    return typed;
+QString File_List::Pick_Highlighted() {
+    const QListWidgetItem* item = currentItem();
+    if (!item || !item->isSelected()) {
+        Unpick();
+        return {};
+    }
+    picked_shown_ = item->text();
+    picked_name_ = item->data(Path_Role).toString();
+    return picked_shown_;
+}
+
+void File_List::Unpick() {
+    picked_shown_.clear();
+    picked_name_.clear();
+}
+
+bool File_List::Picked(const QString& box) const {
+    return !picked_name_.isEmpty() && box == picked_shown_;
+}
+
+QString File_List::File_Name(const QString& box) const {
+    return Picked(box) ? picked_name_ : Fd::trim(box);
 }

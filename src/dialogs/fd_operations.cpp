@@ -16,19 +16,28 @@
 using Fd::bad_name;
 
 namespace Fd {
-QString full_name() {
-    File_Dlg& d = File_Dlg::get();
-    QString path = FD_Path.trimmed();
-    if (!path.endsWith('/')) path += '/';
-    return path + d.FD_List_Files->File_Name(d.FD_FileName->text().trimmed());
+QString& add_slash(QString& folder) {
+    if (!folder.endsWith('/')) folder += '/';
+    return folder;
 }
 
-bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QString&), int& err) {
+QString full_name() {
     File_Dlg& d = File_Dlg::get();
-    if (d.FD_FileName->text().compare(wildcard, Qt::CaseInsensitive) == 0) return false;
-    if (d.FD_FileName->text().trimmed().isEmpty()) return false;
+    // The folder list's own path, never typed: blanks in it are part of it.
+    QString path = FD_Path;
+    add_slash(path);
+    return path + d.FD_List_Files->File_Name(d.FD_FileName->text());
+}
+
+bool save_as(QString& file_var, const char* wildcard, Writer writer, int& err) {
+    File_Dlg& d = File_Dlg::get();
+    const QString box = d.FD_FileName->text();
+    const bool picked = d.FD_List_Files->Picked(box);
+    if (!picked && box.compare(wildcard, Qt::CaseInsensitive) == 0) return false;
+    const QString name = d.FD_List_Files->File_Name(box);
+    if (name.isEmpty()) return false;
     const QString full = full_name();
-    if (bad_name(d.FD_FileName->text())) {
+    if (bad_name(name)) {
         err = Fd_Err::Bad_Name;
         return false;
     }
@@ -45,7 +54,11 @@ bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QStri
     // The name is taken only with a written file: a declined or failed
     // write must not be written later by a plain Save. The saved flag says
     // nothing here, as it may have been set before.
-    if (!writer(full)) return false;
+    int failed = 0;
+    if (!writer(full, &failed)) {
+        err = failed;
+        return false;
+    }
     file_var = full;
     FD_Done = 255;
     return true;
@@ -53,11 +66,11 @@ bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QStri
 } // namespace Fd
 
 QString Parent_Dir(QString& path) {
-    Add_Backslash(path);
+    Fd::add_slash(path);
     path.chop(1);
     const qsizetype i = path.lastIndexOf('/');
     path = i > 0 ? path.left(i) : QString();
-    return Add_Backslash(path);
+    return Fd::add_slash(path);
 }
 
 void FD_New_Dir() {
@@ -66,7 +79,7 @@ void FD_New_Dir() {
     const QString where = FD_Selected_Kind == "Dir" ? FD_Selected : d.FD_List_Dirs->Path();
     auto create = [&](const QString& name) {
         QString base = where;
-        Add_Backslash(base);
+        Fd::add_slash(base);
         return !name.contains('/') && !bad_name(name) && Make_Folder(base + name) == 0;
     };
     QString name = Input_Box("Please enter a name for the new folder in:\r" + Name_Shown(where),
@@ -86,11 +99,11 @@ void FD_Delete() {
     if (FD_Selected_Kind == "File") {
         // The question names the very file that goes: the name box's, which
         // may have been typed over since the click.
-        const QString name = d.FD_List_Files->File_Name(d.FD_FileName->text().trimmed());
+        const QString name = d.FD_List_Files->File_Name(d.FD_FileName->text());
         if (name.isEmpty()) return;
-        // The folder of the files shown.
-        QString folder = d.FD_List_Files->Path().trimmed();
-        Add_Backslash(folder);
+        // The folder of the files shown, blanks and all.
+        QString folder = d.FD_List_Files->Path();
+        Fd::add_slash(folder);
         const QString file = folder + name;
         if (Msg_Box("Delete " + Name_Shown(file) + " ?", Mb::YesNo) != Mb::Yes) return;
         if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0)

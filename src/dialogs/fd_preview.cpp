@@ -2,6 +2,7 @@
 // sounded, a clicked sequence is loaded, drawn and played.
 #include "app/main_module.h"
 #include "app/quorlen.h"
+#include "dialogs/fd_shared.h"
 #include "dialogs/file_dlg.h"
 #include "dialogs/picture_buttons.h"
 #include "editors/knob_model.h"
@@ -240,9 +241,9 @@ void File_Dlg::Soundcheck_Poll() {
 
 void File_Dlg::FD_Click_Preview() {
     // The file highlighted in the list, in the folder the list shows.
-    QString folder = FD_List_Files->Path().trimmed();
-    if (!folder.endsWith('/')) folder += '/';
-    const QString name = FD_List_Files->File_Name(FD_List_Files->Entry_At_Index().trimmed());
+    QString folder = FD_List_Files->Path();
+    Fd::add_slash(folder);
+    const QString name = FD_List_Files->Picked_Name();
     if (name.isEmpty()) return;
     if (FD_Mode == "Open_SYX") {
         if (AutoSend_On == 1) Seq_SendAllNotesOff();

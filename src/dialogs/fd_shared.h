@@ -10,8 +10,18 @@ inline constexpr int Path_Role = Qt::UserRole;
 // A name the file system cannot take: a NUL, or a part longer than it allows.
 bool bad_name(const QString& name);
 
-// The folder list's path joined with the name box's text.
+// The folder with a "/" at its end; the list's folders are kept whole,
+// blanks at their ends included.
+QString& add_slash(QString& folder);
+
+// A typed name without the blanks at its ends; other white space is part of it.
+QString trim(const QString& typed);
+
+// The folder list's path joined with the file the name box stands for.
 QString full_name();
+// Writes a file; false when it was not written, with the error number for
+// the dialog to report in err, or 0 when the writer has reported it itself.
+using Writer = bool (*)(const QString& file, int* err);
 // Saves through the writer after the overwrite question; true when it was written.
-bool save_as(QString& file_var, const char* wildcard, bool (*writer)(const QString&), int& err);
+bool save_as(QString& file_var, const char* wildcard, Writer writer, int& err);
 } // namespace Fd

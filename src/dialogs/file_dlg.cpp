@@ -60,6 +60,10 @@ QString FD_Error_Text(int err) {
         return "Path/File access error";
     case Fd_Err::No_Path:
         return "Path not found";
+    case Fd_Err::Io:
+        return "Device I/O error";
+    case Fd_Err::Disk_Full:
+        return "Disk full";
     default:
         return "Error " + QString::number(err);
     }
@@ -163,6 +167,7 @@ File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
         connect(b, &Picture_Box::Mouse_Up, this, [b] { Btn_Up(*b); });
 
     connect(FD_List_Files, &QListWidget::itemPressed, this, &File_Dlg::File_Pressed);
+    connect(FD_FileName, &QLineEdit::textEdited, FD_List_Files, &File_List::Unpick);
     connect(FD_List_Files, &QListWidget::itemDoubleClicked, this,
             &File_Dlg::FD_List_Files_DblClick);
     connect(FD_List_Dirs, &QListWidget::itemPressed, this, [this] {
@@ -349,7 +354,7 @@ void File_Dlg::Form_QueryUnload() {
     FD_Preview_Store();
     if (QString* keep = kept_folder()) {
         *keep = FD_List_Files->Path();
-        Add_Backslash(*keep);
+        Fd::add_slash(*keep);
     }
     Menus_Enable();
     if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
@@ -402,14 +407,19 @@ void File_Dlg::Nested_Save(const QString& mode) {
 }
 
 void File_Dlg::Error_Box(int err) {
-    Msg_Box(FD_FileName->text().trimmed() + " : " + FD_Error_Text(err),
+    Msg_Box(Fd::trim(FD_FileName->text()) + " : " + FD_Error_Text(err),
             Mb::OkOnly | Mb::Exclamation);
+}
+
+bool File_Dlg::Box_Picked() const {
+    return FD_List_Files->Picked(FD_FileName->text());
 }
 
 void File_Dlg::Extension_Completion() {
     const QString name = FD_FileName->text();
     // An empty name stays empty: it would otherwise become a hidden file ".syx".
-    if (name.trimmed().isEmpty()) return;
+    // A file chosen in the list is used as it is named.
+    if (Fd::trim(name).isEmpty() || Box_Picked()) return;
     if (!name.right(4).contains('.') && !name.endsWith('/')) FD_FileName->setText(name + FD_Ext);
 }
 
@@ -418,23 +428,30 @@ void File_Dlg::FD_Button_Ok_Click() {
     int err = 0;
     FD_Path = FD_List_Dirs->Path();
     Extension_Completion();
+    const bool picked = Box_Picked();
     const QString full = full_name();
+    // A typed name may move the list or set its pattern; a chosen entry is
+    // in the list already.
+    auto to_list = [&] { return picked ? 0 : FD_List_Files->Set_FileName(FD_FileName->text()); };
     if (FD_Mode == "Open_SYX") {
-        err = FD_List_Files->Set_FileName(FD_FileName->text());
+        err = to_list();
         // The folder list follows a typed folder: the files shown are the files used.
         if (err == 0) FD_List_Dirs->Set_Path(FD_List_Files->Path());
         if (err == 0 && File_Exists(full)) Load_SYX(full, "Open");
     } else if (FD_Mode == "Open_SEQ" || FD_Mode == "Open_OSC") {
-        err = FD_List_Files->Set_FileName(FD_FileName->text());
+        err = to_list();
         if (err == 0) {
             FD_List_Dirs->Set_Path(FD_List_Files->Path());
             if (File_Exists(full) && FD_Mode == "Open_SEQ") Load_SEQ(full, "Open");
         }
     } else if (FD_Mode == "SaveAs_SYX") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
-        if (FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
+        if (picked || FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
             // The caption names the file a later Save writes, as after an open.
-            if (save_as(Tone_File, "*.syx", Save_SYX, err)) {
+            // The tone writer reports its own failures.
+            if (save_as(
+                    Tone_File, "*.syx", [](const QString& file, int*) { return Save_SYX(file); },
+                    err)) {
                 Set_Program_Title("Quorlen - " + Name_Shown(Tone_File));
                 Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
             }
@@ -442,7 +459,9 @@ void File_Dlg::FD_Button_Ok_Click() {
         }
     } else if (FD_Mode == "SaveAs_SEQ") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
-        save_as(Seq_File, "*.SEQ", Save_SEQ, err);
+        // The sequence writer leaves its failure to the dialog's report.
+        save_as(
+            Seq_File, "*.SEQ", [](const QString& file, int* e) { return Save_SEQ(file, e); }, err);
     }
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {
@@ -454,7 +473,7 @@ void File_Dlg::FD_Button_Ok_Click() {
 }
 
 void File_Dlg::File_Pressed() {
-    const QString name = FD_List_Files->Entry_At_Index();
+    const QString name = FD_List_Files->Pick_Highlighted();
     FD_FileName->setText(name);
     FD_Selected = name;
     FD_Selected_Kind = "File";
@@ -473,7 +492,7 @@ void File_Dlg::FD_List_Files_DblClick() {
     int err = 0;
     if (FD_Mode == "Open_SYX" || FD_Mode == "Open_SEQ") {
         const QString full = full_name();
-        err = FD_List_Files->Set_FileName(FD_FileName->text());
+        err = Box_Picked() ? 0 : FD_List_Files->Set_FileName(FD_FileName->text());
         if (err == 0) {
             FD_List_Dirs->Set_Path(FD_List_Files->Path());
             if (File_Exists(full)) {

@@ -30,6 +30,8 @@ namespace Fd_Err {
 enum : int {
     Bad_Name = 52,
     Not_Found = 53,
+    Io = 57,
+    Disk_Full = 61,
     Unavailable = 68,
     Denied = 70,
     Access = 75,
@@ -84,12 +86,22 @@ class File_List : public QListWidget {
     void Refresh();
     // The highlighted entry as shown.
     QString Entry_At_Index() const;
-    // The file a shown or typed name stands for: names that are not UTF-8
-    // are shown with a replacement character and used by their own bytes.
-    QString File_Name(const QString& typed) const;
+    // The user's choice of the highlighted entry, whose text goes into the
+    // name box; its shown text.
+    QString Pick_Highlighted();
+    // A name typed over the picked one, or a refresh, ends the pick.
+    void Unpick();
+    // The name box still holds the picked entry's text.
+    bool Picked(const QString& box) const;
+    QString Picked_Name() const { return picked_name_; }
+    // The file the name box stands for: the picked entry by its own name,
+    // blanks and bytes that are not UTF-8 included; a typed name without
+    // the blanks at its ends.
+    QString File_Name(const QString& box) const;
 
   private:
     QString path_, pattern_ = "*.syx";
+    QString picked_shown_, picked_name_;
 };
 
 class File_Dlg : public QWidget, public Form<File_Dlg> {
@@ -168,6 +180,8 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     void Show_Dir_Label();
     void Error_Box(int err);
     void File_Pressed();
+    // The dialog asked for the file the name box stands for.
+    bool Box_Picked() const;
 };
 
 void FD_Setup();

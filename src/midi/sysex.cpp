@@ -145,7 +145,7 @@ void Set_Synth() {
         main.Menu_Tone_Patch->setEnabled(false);
         Editor::get().Form_Hide();
         Editor_Layout_Hide();
-        Editor_Juno::get().Form_Show();
+        if (Editor_Juno::get().frame()->isHidden()) Editor_Juno::get().Form_Show();
     } else {
         Editor_Juno::get().Form_Hide();
         main.Menu_Tone_Patch->setEnabled(true);
@@ -156,7 +156,9 @@ void Set_Synth() {
             Editor_Layout_Show();
             Editor_Controls_Redraw();
         }
-        Editor::get().Form_Show();
+        // Shown when it was not; one in sight stays where it is among the
+        // windows, below a sequencer or oscillator over it.
+        if (Editor::get().frame()->isHidden()) Editor::get().Form_Show();
     }
 }
 

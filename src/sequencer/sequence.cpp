@@ -157,13 +157,17 @@ void Load_SEQ(const QString& path, const QString& mode) {
     }
 }
 
-bool Save_SEQ(const QString& file) {
+bool Save_SEQ(const QString& file, int* err) {
     File_Err = 0;
     // Written beside the old file and renamed over it: a failed save leaves
     // the old file whole, and a longer old file keeps no tail.
     if (const int e = Write_File(file, Seq_File_Image())) {
         File_Err = File_Error_Number(e);
-        Msg_Box(Name_Shown(file) + " : " + File_Error_Text(File_Err), Mb::OkOnly | Mb::Critical);
+        if (err)
+            *err = File_Err;
+        else
+            Msg_Box(Name_Shown(file) + " : " + File_Error_Text(File_Err),
+                    Mb::OkOnly | Mb::Critical);
         File_Err = 0;
         return false;
     }

@@ -23,9 +23,11 @@ inline constexpr int Seq_File_Size = 110;
 void New_SEQ();
 // mode "Open" (any letter case) is a real open; anything else a preview.
 void Load_SEQ(const QString& path, const QString& mode);
-// Writes the sequence to file (the current Seq_File); false, after its box,
-// when the file could not be written. The old file is then left as it was.
-bool Save_SEQ(const QString& file);
+// Writes the sequence to file (the current Seq_File); false when the file
+// could not be written, and the old file is then left as it was. A caller
+// that reports the failure itself gets its error number in err; without
+// err the failure is shown in a box here.
+bool Save_SEQ(const QString& file, int* err = nullptr);
 
 // "Sequencer", or "Sequencer - " and the file name in upper case.
 QString Seq_Caption();

@@ -15,6 +15,8 @@
 #include "sequencer/sequencer.h"
 #include "support/fixture.h"
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -137,6 +139,22 @@ TEST_F(MenusTest, NewSequenceWithEachAnswer) {
     EXPECT_EQ(Seq_Data[7], 127);
     EXPECT_EQ(Seq_Saved, 0);
 
+    // After a successful open, a cancelled Save As is no save either.
+    {
+        QFile f(folder.filePath("open.seq"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("SEQ1\x1E\x30") + QByteArray(104, '\0'));
+    }
+    Load_SEQ(folder.filePath("open.seq"), "Open");
+    ASSERT_EQ(FD_Done, 255);
+    Seq_Data[7] = 127;
+    Seq_Saved = 0;
+    boxes.clear();
+    boxes.answers = {Mb::Yes};
+    m().Menu_File_Seq_New_Click();
+    EXPECT_EQ(boxes.texts().last(), "Sequence not saved.");
+    EXPECT_EQ(Seq_Data[7], 127);
+
     boxes.answers = {Mb::No};
     m().Menu_File_Seq_New_Click();
     boxes.clear();
@@ -148,6 +166,16 @@ TEST_F(MenusTest, NewSequenceWithEachAnswer) {
     m().Menu_File_Seq_New_Click();
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(Seq_Data[7], 0);
+
+    // Enter in the real boxes gives their first answer.
+    Set_MsgBox_Handler({});
+    for (const int style : {Mb::YesNo | Mb::Question, Mb::YesNoCancel | Mb::Question}) {
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+        EXPECT_EQ(Msg_Box("Save actual TONE first?", style), Mb::Yes) << style;
+    }
+    // Nothing after this may block on a real box.
+    Set_MsgBox_Handler([](const MsgBoxCall&) { return int(Mb::Cancel); });
 }
 
 TEST_F(MenusTest, OpenSequenceAsksAndOpensTheDialog) {

@@ -4,6 +4,7 @@
 #include "app/recent.h"
 #include "app/save_as.h"
 #include "app/settings.h"
+#include "dialogs/fd_shared.h"
 #include "dialogs/file_dlg.h"
 #include "dialogs/input_dlg.h"
 #include "dialogs/picture_buttons.h"
@@ -417,9 +418,12 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         {true, ENOSPC, "", "new", "Error 61: Disk full"},
         {true, 0, "gone", "new", "Error 76: Path not found"},
         {true, 0, "", "pipe", "Error 75: Path/File access error"},
-        {false, ENOSPC, "", "new", tree + "/new.seq : Disk full"},
-        {false, 0, "gone", "new", tree + "/gone/new.seq : Path not found"},
-        {false, 0, "", "pipe", tree + "/pipe.seq : Path/File access error"},
+        // The sequence writer's failure is the dialog's, named as typed.
+        {false, ENOSPC, "", "new", "new.seq : Disk full"},
+        {false, ENOSPC, "", "gone/x", "gone/x.seq : Disk full"},
+        {false, 0, "gone", "new", "new.seq : Path not found"},
+        {false, 0, "", "gone/x", "gone/x.seq : Path not found"},
+        {false, 0, "", "pipe", "pipe.seq : Path/File access error"},
     };
     Sequencer& w = Sequencer::get();
     for (const auto& c : cases) {
@@ -437,12 +441,15 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         Set_Dlg_Wait_Hook([&] {
             File_Dlg& d = File_Dlg::get();
             d.FD_List_Dirs->Set_Path(tree + "/" + c.where);
-            QDir(tree + "/gone").removeRecursively();
+            if (c.fault == 0) QDir(tree + "/gone").removeRecursively();
             Set_Write_Fault(c.fault);
             Type_Ok(d, c.name);
             Set_Write_Fault(0);
             Settle();
             EXPECT_EQ(boxes.texts(), QStringList{c.text});
+            if (!boxes.calls.empty())
+                EXPECT_EQ(boxes.calls[0].style,
+                          Mb::OkOnly | (c.tone ? Mb::Critical : Mb::Exclamation));
             EXPECT_TRUE(File_Dlg::loaded()) << row.toStdString();
             EXPECT_EQ(d.FD_FileName->selectedText(), d.FD_FileName->text());
             QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
@@ -655,11 +662,139 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     Click(t.FD_Button_Delete);
     EXPECT_EQ(size_of(file), 67);
     EXPECT_EQ(size_of(alike), -1);
-    // The name left in the box no longer names a file shown.
+    // The name left in the box no longer names a file shown, whatever row
+    // the list makes current after its refresh.
+    t.FD_List_Files->setCurrentRow(1);
     boxes.clear();
     boxes.answers = {Mb::Yes};
     Click(t.FD_Button_Delete);
     EXPECT_EQ(boxes.texts().last(), tree + "/" + shown + " could not be deleted.");
     EXPECT_EQ(size_of(file), 67);
     t.Form_Unload();
+}
+
+// Of two names that differ only in blanks at their ends, a no-break space
+// or a folder's trailing blank, the entry highlighted is the file used.
+TEST_F(FileDlgTest, LookAlikeNamesEachMeanTheirOwnFile) {
+    auto tone = [](int seed) {
+        std::string b = Bytes("F0 41 35 00 21 20 01");
+        for (int i = 0; i < 59; ++i) b.push_back(static_cast<char>(seed + i));
+        return QByteArray::fromStdString(b + '\xF7');
+    };
+    auto put = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    auto first_byte = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? static_cast<int>(f.readAll().at(7)) : -1;
+    };
+    const struct {
+        const char* folder; // the chosen file's folder; its twin's is the same trimmed
+        QString chosen, twin;
+    } pairs[] = {
+        {"tones", " B.SYX", "B.SYX"},
+        {"tones", u"A.SYX\u00A0"_qs, "A.SYX"},
+        {"sp ", "B.SYX", "B.SYX"},
+    };
+    enum Act { Preview, Ok, Save_As, Delete };
+    for (const auto& p : pairs)
+        for (const Act act : {Preview, Ok, Save_As, Delete}) {
+            const QString dir = tree + "/" + p.folder;
+            const QString chosen = dir + "/" + p.chosen;
+            const QString twin = QString(tree + "/" + p.folder).trimmed() + "/" + p.twin;
+            const std::string row = (chosen + " act " + QString::number(act)).toStdString();
+            put(chosen, tone(10));
+            put(twin, tone(20));
+            Dir_Tones = dir;
+            Tone_Data[0] = 0;
+            Tone_File.clear();
+            boxes.clear();
+            boxes.answers = {Mb::Yes};
+            if (act == Save_As) Tone_Data[0] = 33;
+            File_Dlg& d = Open(act == Save_As ? "SaveAs_SYX" : "Open_SYX");
+            d.FD_List_Filter->setCurrentIndex(1); // all files: ".SYX" and a blank
+            emit d.FD_List_Filter->activated(1);
+            Press(d.FD_List_Files, p.chosen);
+            if (act == Preview) EXPECT_EQ(Tone_Data[0], 10) << row;
+            if (act == Ok || act == Save_As) QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+            if (act == Ok) {
+                EXPECT_EQ(Tone_File, chosen) << row;
+                EXPECT_EQ(Tone_Data[0], 10) << row;
+            }
+            if (act == Save_As) {
+                EXPECT_EQ(boxes.texts(), QStringList{"File exists: " + chosen + " Overwrite?"});
+                EXPECT_EQ(first_byte(chosen), 33) << row;
+            }
+            if (act == Delete) {
+                Click(d.FD_Button_Delete);
+                EXPECT_EQ(boxes.texts(), QStringList{"Delete " + chosen + " ?"});
+                EXPECT_FALSE(QFile::exists(chosen)) << row;
+            }
+            EXPECT_EQ(first_byte(twin), 20) << row;
+            if (File_Dlg::loaded()) d.Form_Unload();
+            EXPECT_EQ(Dir_Tones, dir + "/") << row; // the folder shown is the one kept
+            Settle();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+
+    // A typed name loses its blanks: " B.SYX" typed means B.SYX.
+    Dir_Tones = tree + "/tones";
+    File_Dlg& d = Open("Open_SYX");
+    Type_Ok(d, " B.SYX");
+    Settle();
+    EXPECT_EQ(Tone_File, tree + "/tones/B.SYX");
+    EXPECT_EQ(Tone_Data[0], 20);
+}
+
+// Typed names: a pattern for hidden files, a replacement character that is
+// no highlighted file's, and the longest name part the system takes.
+TEST_F(FileDlgTest, TypedNamesMeanWhatIsTyped) {
+    Touch(".hidden.syx");
+    File_Dlg& d = Open("Open_SYX");
+    EXPECT_FALSE(Items(d.FD_List_Files).contains(".hidden.syx"));
+    Type_Ok(d, ".*");
+    EXPECT_EQ(Items(d.FD_List_Files), QStringList{".hidden.syx"});
+    d.Form_Unload();
+    Settle();
+
+    const QByteArray odd = QFile::encodeName(tree) + "/dup\xE9.syx";
+    ASSERT_EQ(::close(::open(odd.constData(), O_WRONLY | O_CREAT, 0644)), 0);
+    File_Dlg& t = Open("Open_SYX");
+    Press(t.FD_List_Files, u"dup\uFFFD.syx"_qs);
+    for (const QString& typed : {u"dup\uFFFD.syx"_qs, u"dup\uFFFD.SYX"_qs}) {
+        t.FD_FileName->clear();
+        QTest::keyClicks(t.FD_FileName, "dup");
+        QTest::sendKeyEvent(QTest::Click, t.FD_FileName, Qt::Key_unknown, QString(QChar(0xFFFD)),
+                            Qt::NoModifier);
+        QTest::keyClicks(t.FD_FileName, typed.mid(4));
+        ASSERT_EQ(t.FD_FileName->text(), typed);
+        boxes.clear();
+        boxes.answers = {Mb::Yes};
+        Click(t.FD_Button_Delete);
+        EXPECT_EQ(boxes.texts().last(), tree + "/" + typed + " could not be deleted.");
+        Tone_File.clear();
+        t.FD_Button_Ok_Click();
+        EXPECT_TRUE(Tone_File.isEmpty());
+    }
+    EXPECT_EQ(::access(odd.constData(), F_OK), 0);
+    t.Form_Unload();
+    Settle();
+
+    // 255 bytes are the most a name part may have.
+    EXPECT_FALSE(Fd::bad_name(QString(255, 'a')));
+    EXPECT_TRUE(Fd::bad_name(QString(256, 'a')));
+    EXPECT_FALSE(Fd::bad_name("sub/" + QString(255, 'a')));
+    for (const int length : {255, 256}) {
+        File_Dlg& s = Open("SaveAs_SYX");
+        boxes.clear();
+        Type_Ok(s, QString(length - 4, 'b') + ".syx");
+        Settle();
+        EXPECT_EQ(File_Dlg::loaded(), length == 256);
+        EXPECT_EQ(boxes.calls.size(), length == 256 ? 1u : 0u);
+        if (File_Dlg::loaded()) s.Form_Unload();
+        Settle();
+    }
 }

@@ -1,7 +1,15 @@
 #include "app/dlg.h"
+#include "dialogs/file_dlg.h"
+#include "editors/editor.h"
 #include "help/help.h"
+#include "midi/midi_setup.h"
+#include "midi/sysex.h"
 #include "seq_support.h"
+#include "sequencer/oscillator.h"
 #include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 class SeqWindow : public SeqTest {
@@ -338,4 +346,104 @@ TEST_F(SeqWindow, ClosingStopsPlayingAndKeepsRangeAndPosition) {
     Sequencer::get();
     Sequencer::Unload();
     EXPECT_EQ(Seq_Form_Open, 0);
+}
+
+// Closing a dialog leaves the sequencer (or the oscillator) in front of the
+// editor in which the user worked before.
+TEST_F(SeqWindow, DialogsLeaveTheSequencerOrOscillatorInFront) {
+    Write("s.seq", Image(30, 48));
+    Quorlen& m = Quorlen::get();
+    m.show();
+    Set_Synth();
+    auto open_seq = [] {
+        Quorlen::get().Menu_File_Seq_Open_Click();
+        return &File_Dlg::get();
+    };
+    const struct {
+        const char* name;
+        bool osc; // the oscillator open instead of the sequencer
+        std::function<void()> run;
+    } rows[] = {
+        {"sequence Open, Enter", false,
+         [&] {
+             File_Dlg* d = open_seq();
+             d->FD_FileName->setText("s.seq");
+             QTest::keyClick(d->FD_FileName, Qt::Key_Return);
+         }},
+        {"sequence Open, double click", false,
+         [&] {
+             File_Dlg* d = open_seq();
+             QListWidgetItem* item = d->FD_List_Files->findItems("s.seq", Qt::MatchExactly).at(0);
+             d->FD_List_Files->setCurrentItem(item);
+             emit d->FD_List_Files->itemPressed(item);
+             emit d->FD_List_Files->itemDoubleClicked(item);
+         }},
+        {"sequence Open, OK", false,
+         [&] {
+             File_Dlg* d = open_seq();
+             d->FD_FileName->setText("s.seq");
+             QTest::mouseClick(d->FD_Button_Ok, Qt::LeftButton, {}, QPoint(5, 5));
+         }},
+        {"tone Open, Escape", false,
+         [&] {
+             m.Menu_File_SYX_Open_Click();
+             QTest::keyClick(File_Dlg::get().FD_FileName, Qt::Key_Escape);
+         }},
+        {"sequence Save As, Cancel", false,
+         [&] {
+             Set_Dlg_Wait_Hook([] {
+                 QTest::mouseClick(File_Dlg::get().FD_Button_Cancel, Qt::LeftButton, {},
+                                   QPoint(5, 5));
+             });
+             m.Menu_File_Seq_SaveAs_Click();
+             Set_Dlg_Wait_Hook({});
+         }},
+        {"MIDI setup", false,
+         [&] {
+             m.Menu_MIDI_Setup_Click();
+             MIDI_Setup::get().close();
+         }},
+        {"MIDI setup", true,
+         [&] {
+             m.Menu_MIDI_Setup_Click();
+             MIDI_Setup::get().close();
+         }},
+        {"help", false,
+         [&] {
+             m.Menu_Help_About_Click();
+             QTest::keyClick(&Help::get(), Qt::Key_Escape);
+         }},
+        {"sequence Open, Enter", true,
+         [&] {
+             File_Dlg* d = open_seq();
+             d->FD_FileName->setText("s.seq");
+             QTest::keyClick(d->FD_FileName, Qt::Key_Return);
+         }},
+    };
+    auto settle = [] {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    };
+    for (const auto& r : rows) {
+        // The user worked in the editor, then opened the window from the menu.
+        if (Sequencer::loaded()) Sequencer::get().frame()->close();
+        if (Oscillator::loaded()) Oscillator::get().frame()->close();
+        settle();
+        Editor::get().DCO1_Range->setFocus();
+        if (r.osc)
+            m.Menu_MIDI_Osc_Click();
+        else
+            m.Menu_MIDI_Seq_Click();
+        settle();
+        QMdiSubWindow* window = r.osc ? Oscillator::get().frame() : Sequencer::get().frame();
+        r.run();
+        settle();
+        EXPECT_TRUE(Dlg_Open.isEmpty()) << r.name;
+        QList<QMdiSubWindow*> shown;
+        for (QMdiSubWindow* w : m.Mdi_Area()->subWindowList(QMdiArea::StackingOrder))
+            if (w->isVisible()) shown << w;
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown.last(), window) << r.name << (r.osc ? " (oscillator)" : "");
+    }
 }
