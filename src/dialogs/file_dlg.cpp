@@ -47,26 +47,10 @@ void File_Dlg_Reset() {
 }
 
 QString FD_Error_Text(int err) {
-    switch (err) {
-    case Fd_Err::Bad_Name:
-        return "Bad file name or number";
-    case Fd_Err::Not_Found:
-        return "File not found";
-    case Fd_Err::Unavailable:
-        return "Device unavailable";
-    case Fd_Err::Denied:
-        return "Permission denied";
-    case Fd_Err::Access:
-        return "Path/File access error";
-    case Fd_Err::No_Path:
-        return "Path not found";
-    case Fd_Err::Io:
-        return "Device I/O error";
-    case Fd_Err::Disk_Full:
-        return "Disk full";
-    default:
-        return "Error " + QString::number(err);
-    }
+    // The dialog's wording of a bad name; the rest as the file routines say it.
+    if (err == Fd_Err::Bad_Name) return "Bad file name or number";
+    const QString text = File_Error_Text(err);
+    return text == File_Error_Text(0) ? "Error " + QString::number(err) : text;
 }
 
 using Fd::full_name;

@@ -30,8 +30,6 @@ namespace Fd_Err {
 enum : int {
     Bad_Name = 52,
     Not_Found = 53,
-    Io = 57,
-    Disk_Full = 61,
     Unavailable = 68,
     Denied = 70,
     Access = 75,
