@@ -6,6 +6,7 @@
 #include <QString>
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace acc;
 
@@ -442,7 +443,11 @@ TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
                 "a failed Save As");
     EXPECT_EQ(Window_Name(p.Main_Window()), "Quorlen - " + b);
 
-    // A change, then File > Tone > Save writes the file in place.
+    // A change, then File > Tone > Save writes the file in place, keeping
+    // what the user set on it: its owner and its second name.
+    ASSERT_EQ(::mkdir(p.Path("other").c_str(), 0755), 0);
+    ASSERT_EQ(::link(b.c_str(), p.Path("other/BRAVO.SYX").c_str()), 0);
+    ASSERT_EQ(::chown(b.c_str(), 1234, 1235), 0);
     mark = Rec().Count();
     Activate(p.Main_Window());
     Keys({"Up"});
@@ -451,16 +456,30 @@ TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
     Bytes saved = toneB;
     saved[11] = 0x20;
     const Bytes image = Jx_Image(16, saved, patchB);
-    EXPECT_TRUE(Wait_Until([&] {
-        return p.Read("tones/BRAVO.SYX") == std::string(image.begin(), image.end());
-    })) << "the saved file:\n"
+    const std::string imageText(image.begin(), image.end());
+    EXPECT_TRUE(Wait_Until([&] { return p.Read("tones/BRAVO.SYX") == imageText; }))
+        << "the saved file:\n"
         << Hex(Bytes(p.Read("tones/BRAVO.SYX").begin(), p.Read("tones/BRAVO.SYX").end()));
+    EXPECT_EQ(p.Read("other/BRAVO.SYX"), imageText) << "the file's second name";
+    struct stat st {};
+    ASSERT_EQ(::stat(b.c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 2u);
+    EXPECT_EQ(st.st_uid, 1234u);
+    EXPECT_EQ(st.st_gid, 1235u);
 
-    // Another change; closing asks, and Yes saves under the same name.
+    // Another change. A file made read-only is not written, whoever runs
+    // the program; closing asks, and Yes saves once the file may be written.
+    ASSERT_EQ(::chmod(b.c_str(), 0444), 0);
     mark = Rec().Count();
     Activate(p.Main_Window());
     Keys({"Up"});
     Expect_Sent(mark, {Param(16, 0x21, 11, 0x40)}, "the lever again");
+    p.Menu({"alt+f", "t", "s"});
+    p.Expect_Box("Quorlen", "Error 70: Permission denied", "Return");
+    EXPECT_EQ(p.Read("tones/BRAVO.SYX"), imageText);
+    ASSERT_EQ(::stat(b.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    ASSERT_EQ(::chmod(b.c_str(), 0644), 0);
     p.Close();
     p.Expect_Box("Quorlen", "Save actual TONE first?", "y");
     Expect_Exit(p);
@@ -525,8 +544,14 @@ TEST_F(Acceptance, ToneByteAbove127GoesOutAsSevenBitsAndStaysInTheFile) {
         }
         EXPECT_TRUE(seven) << Hex(e.bytes);
     }
+    // A settings file made read-only is reported at exit and left as it was.
+    const std::string ini = p.Read("Quorlen.INI");
+    ASSERT_EQ(::chmod(p.Path("Quorlen.INI").c_str(), 0444), 0);
     p.Close();
+    p.Expect_Box("Quorlen", "The settings could not be saved to " + p.Path("Quorlen.INI") + ".",
+                 "Return");
     Expect_Exit(p);
+    EXPECT_EQ(p.Read("Quorlen.INI"), ini);
     const std::string file = p.Read("CAFE.SYX");
     EXPECT_EQ(Bytes(file.begin(), file.end()), image) << Hex(Bytes(file.begin(), file.end()));
 }
@@ -541,6 +566,10 @@ TEST_F(Acceptance, FileDialogUsesTheFileClickedWhateverItsName) {
     p.Write("tones/ALPHA.SYX", Jx_Image(16, toneA, patch));
     p.Write("tones/sub/ALPHA.SYX", Jx_Image(16, toneS, patch));
     p.Write("tones/\xC4LTER.SYX", Jx_Image(16, toneF, patch));
+    // Listed first, beside a file whose name lacks only the blank.
+    const Bytes toneBlank = Jx_File_Tone("BLANK", 50);
+    p.Write("tones/ B.SYX", Jx_Image(16, toneBlank, patch));
+    p.Write("tones/B.SYX", Jx_Image(16, Jx_File_Tone("PLAIN", 60), patch));
     p.Write("Quorlen.INI",
             Ini_Midi("JX-8P", 16) + "[Recent Files]\nTones=" + p.Path("tones/") + "\n");
     p.Start(Server());
@@ -589,11 +618,22 @@ TEST_F(Acceptance, FileDialogUsesTheFileClickedWhateverItsName) {
         return Window_Name(p.Main_Window()) == "Quorlen - " + p.Path("tones/\xEF\xBF\xBDLTER.SYX");
     })) << Window_Name(p.Main_Window());
 
+    // A name with a blank in front is its own file, not the one without it.
+    p.Menu({"alt+f", "t", "o"});
+    dialog = p.Wait_Dialog("Open Tone File");
+    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
+    Activate(dialog);
+    click_and_open(dialog, Jx_Image(16, toneBlank, patch), "a name with a blank in front");
+    EXPECT_TRUE(Wait_Until([&] {
+        return Window_Name(p.Main_Window()) == "Quorlen - " + p.Path("tones/ B.SYX");
+    })) << Window_Name(p.Main_Window());
+
     p.Close();
     Expect_Exit(p);
     // The recent list keeps the file's own bytes.
-    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone1"), p.Path("tones/\xC4LTER.SYX"));
-    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone2"), p.Path("tones/sub/ALPHA.SYX"));
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone1"), p.Path("tones/ B.SYX"));
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone2"), p.Path("tones/\xC4LTER.SYX"));
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Tone3"), p.Path("tones/sub/ALPHA.SYX"));
 }
 
 // Checks the steps played since a start: 13 notes a tick, steps 0, 1, ...
