@@ -711,6 +711,23 @@ TEST_F(Acceptance, PreloadedSequenceAuditionPlaybackAndOscillator) {
         Check_Ticks(Rec().Since(mark), slowTicks, 0x94, 48, Rec().Frames_Per_Ms());
     EXPECT_NEAR(slowMs, 188, 188 * 0.3) << "the time between steps at tempo 40";
 
+    // A sequence opened in the file dialog: the sequencer stays in front, so
+    // its start button is where it was, and plays the new tempo.
+    p.Menu({"alt+f", "q", "o"});
+    const std::string dialog = p.Wait_Dialog("Open Sequencer File");
+    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
+    Activate(dialog);
+    acc::Run({"xdotool", "type", "--delay", "20", "FAST.SEQ"});
+    Keys({"Return"});
+    EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(dialog); })) << "the dialog stayed open";
+    mark = Rec().Count();
+    Click(p.Main_Window(), Seq_Start_X, Seq_Start_Y);
+    Of_Size(mark, ticks * 13 + 3, 3);
+    Click(p.Main_Window(), Seq_Stop_X, Seq_Stop_Y);
+    EXPECT_NEAR(Check_Ticks(Rec().Since(mark), ticks, 0x94, 48, Rec().Frames_Per_Ms()), 62,
+                62 * 0.3)
+        << "the sequence opened in the dialog, started from the sequencer";
+
     // The oscillator as it opens: the sawtooth on DCO1 LFO depth, values
     // 32, 39, 46 ... one step every 500 ms, the first at once.
     p.Menu({"alt+m", "i"});
@@ -727,8 +744,8 @@ TEST_F(Acceptance, PreloadedSequenceAuditionPlaybackAndOscillator) {
     p.Close();
     Expect_Exit(p);
     EXPECT_EQ(p.Ini_Value("MIDI", "Sequence Preload"), "1");
-    EXPECT_EQ(p.Ini_Value("Recent Files", "Sequence1"), slow);
-    EXPECT_EQ(p.Ini_Value("Recent Files", "Sequence2"), fast);
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Sequence1"), fast);
+    EXPECT_EQ(p.Ini_Value("Recent Files", "Sequence2"), slow);
 }
 } // namespace
 
