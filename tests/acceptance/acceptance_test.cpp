@@ -4,7 +4,9 @@
 #include "program.h"
 #include <QDir>
 #include <QString>
+#include <csignal>
 #include <dlfcn.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -240,6 +242,56 @@ TEST_F(Acceptance, StartsWithoutMidiSystem) {
         for (const std::string& line : lines) want += line + "\n";
         EXPECT_EQ(p.Read("Quorlen.INI"), want);
     }
+}
+
+// Killed while it writes a big settings file at exit, the program leaves
+// the file whole and one temporary file at most, which a whole exit clears.
+TEST_F(Acceptance, ExitCutShortLeavesTheSettingsWholeAndOneTemporaryFile) {
+    Program p;
+    std::string text = Ini_Midi("JX-8P", 1);
+    std::string last;
+    for (int s = 0; text.size() < (size_t{50} << 20); ++s) {
+        text += "[Other " + std::to_string(s) + "]\n";
+        for (int k = 0; k < 40; ++k) text += "Key " + std::to_string(k) + "=another program's\n";
+        last = "[Other " + std::to_string(s) + "]";
+    }
+    p.Write("Quorlen.INI", text);
+    // The files beside it, with their sizes: a write begun shows there.
+    auto beside = [&] {
+        std::map<std::string, off_t> files;
+        for (const QString& name : QDir(QString::fromStdString(p.Dir())).entryList(QDir::Files)) {
+            struct stat st {};
+            const std::string path = p.Path(name.toStdString());
+            if (name.startsWith("Quorlen.INI") && name != "Quorlen.INI" &&
+                ::stat(path.c_str(), &st) == 0)
+                files[path] = st.st_size;
+        }
+        return files;
+    };
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        p.Start(Server());
+        Expect_Plain_Start(p);
+        const auto before = beside();
+        p.Close();
+        const bool begun = Wait_Until([&] { return beside() != before; });
+        ::kill(p.Pid(), SIGKILL);
+        p.Wait_Exit();
+        ASSERT_TRUE(begun) << "the settings were never written\n" << p.Log();
+        EXPECT_LE(beside().size(), 1u);
+        const std::string ini = p.Read("Quorlen.INI");
+        EXPECT_TRUE(ini == text || ini.find("[Recent Files]") != std::string::npos)
+            << "a settings file cut short, " << ini.size() << " bytes";
+        EXPECT_NE(ini.find(last), std::string::npos);
+    }
+    p.Start(Server());
+    Expect_Plain_Start(p);
+    p.Close();
+    Expect_Exit(p);
+    EXPECT_TRUE(beside().empty());
+    const std::string ini = p.Read("Quorlen.INI");
+    EXPECT_NE(ini.find("[Recent Files]"), std::string::npos);
+    EXPECT_NE(ini.find(last), std::string::npos);
 }
 
 TEST_F(Acceptance, BrokenModuleIsNamedAndStartUpGoesOn) {

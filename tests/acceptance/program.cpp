@@ -87,6 +87,9 @@ std::string Program::Ini_Value(const std::string& section, const std::string& ke
 }
 
 void Program::Start(const std::string& jackServer) {
+    // Started again in the same folder: a new process with new windows.
+    main_.clear();
+    ended_ = false;
     pid_ = Spawn({Path("quorlen")},
                  {"QT_QPA_PLATFORM=xcb", "JACK_DEFAULT_SERVER=" + jackServer, "QT_ACCESSIBILITY=0"},
                  dir_, Path("program.log"));

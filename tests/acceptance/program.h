@@ -30,6 +30,7 @@ class Program {
     // The value of a key of the settings file as the program wrote it.
     std::string Ini_Value(const std::string& section, const std::string& key) const;
 
+    // May be called again once the program has ended.
     void Start(const std::string& jackServer);
     pid_t Pid() const { return pid_; }
     bool Running();
