@@ -408,6 +408,14 @@ TEST_F(FileDlgTest, SaveAsWaitsForTheDialogAndCancelLeavesTheToneUnsaved) {
 TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
     for (const char* pipe : {"/pipe.syx", "/pipe.seq"})
         ASSERT_EQ(::mkfifo(QFile::encodeName(tree + pipe).constData(), 0644), 0);
+    // Files that allow no writing, whoever saves: asked about, then refused.
+    for (const char* ro : {"/ro.syx", "/ro.seq"}) {
+        QFile f(tree + ro);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept");
+        f.close();
+        ASSERT_EQ(::chmod(QFile::encodeName(tree + ro).constData(), 0444), 0);
+    }
     const struct {
         bool tone;
         int fault;         // every write fails with it, or 0
@@ -424,6 +432,8 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         {false, 0, "gone", "new", "new.seq : Path not found"},
         {false, 0, "", "gone/x", "gone/x.seq : Path not found"},
         {false, 0, "", "pipe", "pipe.seq : Path/File access error"},
+        {true, 0, "", "ro", "Error 70: Permission denied"},
+        {false, 0, "", "ro", "ro.seq : Permission denied"},
     };
     Sequencer& w = Sequencer::get();
     for (const auto& c : cases) {
@@ -442,13 +452,18 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
             File_Dlg& d = File_Dlg::get();
             d.FD_List_Dirs->Set_Path(tree + "/" + c.where);
             if (c.fault == 0) QDir(tree + "/gone").removeRecursively();
+            const QString existing = tree + "/" + c.name + (c.tone ? ".syx" : ".seq");
+            const bool asked = Path_Kind(existing) == Path_Type::File;
+            if (asked) boxes.answers = {Mb::Yes};
             Set_Write_Fault(c.fault);
             Type_Ok(d, c.name);
             Set_Write_Fault(0);
             Settle();
-            EXPECT_EQ(boxes.texts(), QStringList{c.text});
+            QStringList want{c.text};
+            if (asked) want.prepend("File exists: " + existing + " Overwrite?");
+            EXPECT_EQ(boxes.texts(), want);
             if (!boxes.calls.empty())
-                EXPECT_EQ(boxes.calls[0].style,
+                EXPECT_EQ(boxes.calls.back().style,
                           Mb::OkOnly | (c.tone ? Mb::Critical : Mb::Exclamation));
             EXPECT_TRUE(File_Dlg::loaded()) << row.toStdString();
             EXPECT_EQ(d.FD_FileName->selectedText(), d.FD_FileName->text());
@@ -465,6 +480,13 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         EXPECT_EQ(Recent_Tone, recent_tone);
         EXPECT_EQ(Recent_Seq, recent_seq);
         EXPECT_FALSE(QFile::exists(tree + "/new.syx") || QFile::exists(tree + "/new.seq"));
+        for (const char* ro : {"/ro.syx", "/ro.seq"}) {
+            QFile f(tree + ro);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "kept") << ro;
+            struct stat st {};
+            EXPECT_EQ(::stat(QFile::encodeName(tree + ro).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0444u) << ro;
+        }
 
         if (c.tone)
             Quorlen::get().Menu_File_SYX_Save_Click();
