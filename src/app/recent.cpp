@@ -17,17 +17,21 @@ void Recent_Reset() {
 }
 
 namespace {
+// Only names the settings give back as they are: a line break would write
+// lines of its own there, and one may come from the file itself, a lone CR
+// inside a line; blanks at a name's ends are trimmed on the way, and a file's
+// name may end in one: the trimmed name would be another file.
+bool kept(const QString& name) {
+    return Profile_Keeps(name) && name == name.trimmed();
+}
+
 // Names keep their letter case and compare exactly: on this file system
 // names that differ in case are different files.
 void recent_add(std::array<QString, 4>& e, QString name, QAction* separator,
                 const std::array<QAction*, 4>& items) {
-    // Only names the settings can keep as they are: a line break would write
-    // lines of its own there, and one may come from the file itself, a lone
-    // CR inside a line.
-    name = name.trimmed();
-    if (!Profile_Keeps(name)) name.clear();
+    if (!kept(name)) name.clear();
     for (QString& entry : e)
-        if (!Profile_Keeps(entry) || !File_Exists(entry)) entry.clear();
+        if (!kept(entry) || !File_Exists(entry)) entry.clear();
     File_Err = 0;
     if (!name.isEmpty()) {
         if (name == e[2]) {

@@ -339,16 +339,20 @@ TEST_F(SettingsTest, ForeignBytesStayAndLineBreaksNeverReachTheFile) {
     }
     Start_Program();
     EXPECT_TRUE(boxes.texts().filter("MIDI").isEmpty());
-    // A file whose name holds a line break is opened and saved, but not kept.
-    for (const char* name : {"x\n[MIDI]\nChannel=9\n.syx", "x\r.syx"}) {
+    // A file whose name holds a line break, or ends in a blank the settings
+    // would trim, is opened and saved, but not kept: it would come back as
+    // another file.
+    touch("x.syx");
+    for (const QString name :
+         {u"x\n[MIDI]\nChannel=9\n.syx"_qs, u"x\r.syx"_qs, u"x.syx "_qs, u"x.syx\u00A0"_qs}) {
         const QString odd = folder.filePath(name);
         Tone_File = odd;
         Save_SYX();
         EXPECT_TRUE(Tone_Saved);
         EXPECT_TRUE(QFileInfo(odd).isFile());
-        EXPECT_TRUE(Recent_Tone[0].isEmpty()) << name;
+        EXPECT_TRUE(Recent_Tone[0].isEmpty()) << name.toStdString();
         Recent_Seq_Add(odd);
-        EXPECT_TRUE(Recent_Seq[0].isEmpty()) << name;
+        EXPECT_TRUE(Recent_Seq[0].isEmpty()) << name.toStdString();
     }
     Dir_Tones = folder.filePath("a\r\nb/");
     for (int run = 0; run < 2; ++run) Save_Settings();
