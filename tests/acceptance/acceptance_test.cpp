@@ -123,9 +123,11 @@ class Acceptance : public ::testing::Test {
         ASSERT_NE(stat("/dev/snd/seq", &st), 0)
             << "this machine has an ALSA sequencer: the program would use it and not the "
                "JACK server of these tests";
+        xruns_at_start_ = Rec().Xruns();
     }
 
     Recorder& Rec() { return *g_recorder; }
+    int xruns_at_start_ = 0;
     static std::string Server() { return g_recorder->Server(); }
     // A server name with no server behind it: a machine without MIDI.
     static std::string No_Server() { return g_recorder->Server() + "-absent"; }
@@ -144,7 +146,6 @@ class Acceptance : public ::testing::Test {
 
     // The next n events after the mark are these messages, in this order.
     void Expect_Sent(size_t mark, const std::vector<Bytes>& want, const std::string& what) {
-        const int xruns = Rec().Xruns();
         const auto got = Await(mark, want.size());
         std::vector<Bytes> bytes;
         for (const auto& e : got) bytes.push_back(e.bytes);
@@ -152,13 +153,15 @@ class Acceptance : public ::testing::Test {
         for (const Bytes& b : want) wantText += "  " + Hex(b) + "\n";
         EXPECT_EQ(bytes, want) << what << "\nwanted:\n"
                                << wantText << "got:\n"
-                               << Hex_List(got) << Xrun_Note(xruns);
+                               << Hex_List(got) << Xrun_Note();
     }
 
     // A JACK server without realtime rights drops events when the machine
     // is too busy for it; the failure then says so.
-    std::string Xrun_Note(int before) {
-        const int n = Rec().Xruns() - before;
+    // Counted from the test's start: the messages awaited went out before
+    // the wait for them began.
+    std::string Xrun_Note() {
+        const int n = Rec().Xruns() - xruns_at_start_;
         return n ? "(JACK reported " + std::to_string(n) +
                        " cycles not finished in time: the machine was too busy)\n"
                  : std::string();
