@@ -49,13 +49,6 @@ bool is_wild(const QString& name) {
 } // namespace
 
 namespace Fd {
-QString trim(const QString& typed) {
-    qsizetype from = 0, to = typed.size();
-    while (from < to && typed[from] == ' ') ++from;
-    while (to > from && typed[to - 1] == ' ') --to;
-    return typed.mid(from, to - from);
-}
-
 // A name the file system cannot take: a NUL, or a part longer than it allows.
 bool bad_name(const QString& name) {
     if (name.contains(QChar(0))) return true;
@@ -168,7 +161,7 @@ void File_List::Set_Pattern(const QString& pattern) {
 
 int File_List::Set_FileName(const QString& name) {
     if (bad_name(name)) return Fd_Err::Bad_Name;
-    QString file = Fd::trim(name);
+    QString file = Blanks_Trimmed(name);
     const qsizetype slash = file.lastIndexOf('/');
     if (slash >= 0) {
         const QString folder = file.left(slash + 1);
@@ -212,11 +205,6 @@ void File_List::Refresh() {
     }
 }
 
-QString File_List::Entry_At_Index() const {
-    const QListWidgetItem* item = currentItem();
-    return item && item->isSelected() ? item->text() : QString();
-}
-
 QString File_List::Pick_Highlighted() {
     const QListWidgetItem* item = currentItem();
     if (!item || !item->isSelected()) {
@@ -238,5 +226,5 @@ bool File_List::Picked(const QString& box) const {
 }
 
 QString File_List::File_Name(const QString& box) const {
-    return Picked(box) ? picked_name_ : Fd::trim(box);
+    return Picked(box) ? picked_name_ : Blanks_Trimmed(box);
 }

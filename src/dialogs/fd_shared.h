@@ -14,9 +14,6 @@ bool bad_name(const QString& name);
 // blanks at their ends included.
 QString& add_slash(QString& folder);
 
-// A typed name without the blanks at its ends; other white space is part of it.
-QString trim(const QString& typed);
-
 // The folder list's path joined with the file the name box stands for.
 QString full_name();
 // Writes a file; false when it was not written, with the error number for

@@ -391,7 +391,7 @@ void File_Dlg::Nested_Save(const QString& mode) {
 }
 
 void File_Dlg::Error_Box(int err) {
-    Msg_Box(Fd::trim(FD_FileName->text()) + " : " + FD_Error_Text(err),
+    Msg_Box(Blanks_Trimmed(FD_FileName->text()) + " : " + FD_Error_Text(err),
             Mb::OkOnly | Mb::Exclamation);
 }
 
@@ -399,11 +399,17 @@ bool File_Dlg::Box_Picked() const {
     return FD_List_Files->Picked(FD_FileName->text());
 }
 
+int File_Dlg::Name_To_List() {
+    // A typed name may move the list or set its pattern; a chosen entry is
+    // in the list already.
+    return Box_Picked() ? 0 : FD_List_Files->Set_FileName(FD_FileName->text());
+}
+
 void File_Dlg::Extension_Completion() {
     const QString name = FD_FileName->text();
     // An empty name stays empty: it would otherwise become a hidden file ".syx".
     // A file chosen in the list is used as it is named.
-    if (Fd::trim(name).isEmpty() || Box_Picked()) return;
+    if (Blanks_Trimmed(name).isEmpty() || Box_Picked()) return;
     if (!name.right(4).contains('.') && !name.endsWith('/')) FD_FileName->setText(name + FD_Ext);
 }
 
@@ -414,16 +420,13 @@ void File_Dlg::FD_Button_Ok_Click() {
     Extension_Completion();
     const bool picked = Box_Picked();
     const QString full = full_name();
-    // A typed name may move the list or set its pattern; a chosen entry is
-    // in the list already.
-    auto to_list = [&] { return picked ? 0 : FD_List_Files->Set_FileName(FD_FileName->text()); };
     if (FD_Mode == "Open_SYX") {
-        err = to_list();
+        err = Name_To_List();
         // The folder list follows a typed folder: the files shown are the files used.
         if (err == 0) FD_List_Dirs->Set_Path(FD_List_Files->Path());
         if (err == 0 && File_Exists(full)) Load_SYX(full, "Open");
     } else if (FD_Mode == "Open_SEQ" || FD_Mode == "Open_OSC") {
-        err = to_list();
+        err = Name_To_List();
         if (err == 0) {
             FD_List_Dirs->Set_Path(FD_List_Files->Path());
             if (File_Exists(full) && FD_Mode == "Open_SEQ") Load_SEQ(full, "Open");
@@ -476,7 +479,7 @@ void File_Dlg::FD_List_Files_DblClick() {
     int err = 0;
     if (FD_Mode == "Open_SYX" || FD_Mode == "Open_SEQ") {
         const QString full = full_name();
-        err = Box_Picked() ? 0 : FD_List_Files->Set_FileName(FD_FileName->text());
+        err = Name_To_List();
         if (err == 0) {
             FD_List_Dirs->Set_Path(FD_List_Files->Path());
             if (File_Exists(full)) {

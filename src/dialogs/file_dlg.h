@@ -82,8 +82,6 @@ class File_List : public QListWidget {
     // the pattern; a plain name is highlighted. 0 or an error number.
     int Set_FileName(const QString& name);
     void Refresh();
-    // The highlighted entry as shown.
-    QString Entry_At_Index() const;
     // The user's choice of the highlighted entry, whose text goes into the
     // name box; its shown text.
     QString Pick_Highlighted();
@@ -180,6 +178,8 @@ class File_Dlg : public QWidget, public Form<File_Dlg> {
     void File_Pressed();
     // The dialog asked for the file the name box stands for.
     bool Box_Picked() const;
+    // The name box's text given to the file list; 0 or an error number.
+    int Name_To_List();
 };
 
 void FD_Setup();

@@ -35,15 +35,10 @@ QString trim_right(const QString& s) {
     while (n > 0 && s[n - 1] == ' ') --n;
     return s.left(n);
 }
-QString trim_blanks(const QString& s) {
-    qsizetype a = 0;
-    while (a < s.size() && s[a] == ' ') ++a;
-    return trim_right(s.mid(a));
-}
 } // namespace
 
 QString Add_Backslash(QString& path) {
-    if (!trim_right(path).endsWith(Path_Separator)) path = trim_blanks(path) + Path_Separator;
+    if (!trim_right(path).endsWith(Path_Separator)) path = Blanks_Trimmed(path) + Path_Separator;
     return path;
 }
 

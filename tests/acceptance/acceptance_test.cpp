@@ -175,6 +175,26 @@ class Acceptance : public ::testing::Test {
                                                << Window_Name(p.Other_Windows().front());
     }
 
+    // The dialog the menu keys open, in front; with text, that text typed
+    // and Return pressed. "" when no dialog came.
+    std::string Dialog(Program& p, const std::vector<std::string>& menu, const std::string& title,
+                       const std::string& typed = {}) {
+        p.Menu(menu);
+        const std::string dialog = p.Wait_Dialog(title);
+        EXPECT_FALSE(dialog.empty()) << "no dialog " << title << "\n" << p.Log();
+        if (dialog.empty()) return dialog;
+        Activate(dialog);
+        if (!typed.empty()) {
+            Type(typed);
+            Keys({"Return"});
+        }
+        return dialog;
+    }
+
+    static void Type(const std::string& text) {
+        acc::Run({"xdotool", "type", "--delay", "20", text});
+    }
+
     void Expect_Exit(Program& p) {
         EXPECT_EQ(p.Wait_Exit(), 0) << "the program did not end well\n" << p.Log();
     }
@@ -370,10 +390,8 @@ TEST_F(Acceptance, JX8PKeysAuditionAndClosingQuestionOnChannel3) {
 
     // The setup dialog, opened from the menu, writes its keys on OK.
     p.Write("Quorlen.INI", std::string("[MIDI]\nOutput=old\n"));
-    p.Menu({"alt+m", "s"});
-    const std::string setup = p.Wait_Dialog("MIDI Setup");
+    const std::string setup = Dialog(p, {"alt+m", "s"}, "MIDI Setup");
     ASSERT_FALSE(setup.empty());
-    Activate(setup);
     Click(setup, Setup_Ok_X, Setup_Ok_Y);
     const std::string reminder = p.Wait_Dialog("MIDI System Exclusive enabled?");
     ASSERT_FALSE(reminder.empty());
@@ -453,12 +471,8 @@ TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
     // File > Tone > Open: the dialog lists the tones folder; the name and
     // Return open the file, which goes out twice (before and after its patch).
     mark = Rec().Count();
-    p.Menu({"alt+f", "t", "o"});
-    const std::string dialog = p.Wait_Dialog("Open Tone File");
-    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
-    Activate(dialog);
-    acc::Run({"xdotool", "type", "--delay", "20", "ALPHA.SYX"});
-    Keys({"Return"});
+    const std::string dialog = Dialog(p, {"alt+f", "t", "o"}, "Open Tone File", "ALPHA.SYX");
+    ASSERT_FALSE(dialog.empty());
     EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(dialog); })) << "the dialog stayed open";
     // The dialog silences the instrument when it closes.
     Expect_Sent(
@@ -480,12 +494,11 @@ TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
     // selected, so the name typed again fails again; the tone keeps its file.
     ASSERT_EQ(::mkfifo(p.Path("tones/PIPE.syx").c_str(), 0644), 0);
     mark = Rec().Count();
-    p.Menu({"alt+f", "t", "a"});
-    const std::string save = p.Wait_Dialog("Save Tone File");
-    ASSERT_FALSE(save.empty()) << "no file dialog\n" << p.Log();
+    const std::string save = Dialog(p, {"alt+f", "t", "a"}, "Save Tone File");
+    ASSERT_FALSE(save.empty());
     for (int i = 0; i < 2; ++i) {
         Activate(save);
-        acc::Run({"xdotool", "type", "--delay", "20", "PIPE"});
+        Type("PIPE");
         Keys({"Return"});
         p.Expect_Box("Quorlen", "Error 75: Path/File access error", "Return");
     }
@@ -571,10 +584,7 @@ TEST_F(Acceptance, ToneByteAbove127GoesOutAsSevenBitsAndStaysInTheFile) {
                 "a tone with a byte above 127");
 
     mark = Rec().Count();
-    p.Menu({"alt+t", "n"});
-    const std::string dialog = p.Wait_Dialog("Tone Name");
-    ASSERT_FALSE(dialog.empty()) << "no name dialog\n" << p.Log();
-    Activate(dialog);
+    ASSERT_FALSE(Dialog(p, {"alt+t", "n"}, "Tone Name").empty());
     Keys({"Return"});
     Bytes name = {0xF0, 0x41, 0x36, 0x00, 0x21, 0x20, 0x01};
     for (int i = 0; i < 10; ++i) name.insert(name.end(), {B(i), sent[static_cast<size_t>(i)]});
@@ -650,34 +660,24 @@ TEST_F(Acceptance, FileDialogUsesTheFileClickedWhateverItsName) {
     };
 
     // A typed folder moves both lists: the file clicked there is the one used.
-    p.Menu({"alt+f", "t", "o"});
-    std::string dialog = p.Wait_Dialog("Open Tone File");
-    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
-    Activate(dialog);
-    acc::Run({"xdotool", "type", "--delay", "20", "sub/"});
-    Keys({"Return"});
+    std::string dialog = Dialog(p, {"alt+f", "t", "o"}, "Open Tone File", "sub/");
+    ASSERT_FALSE(dialog.empty());
     click_and_open(dialog, Jx_Image(16, toneS, patch), "sub/ALPHA.SYX");
     EXPECT_TRUE(Wait_Until([&] {
         return Window_Name(p.Main_Window()) == "Quorlen - " + p.Path("tones/sub/ALPHA.SYX");
     })) << Window_Name(p.Main_Window());
 
     // A name that is not UTF-8 is listed, shown with a replacement character and opened.
-    p.Menu({"alt+f", "t", "o"});
-    dialog = p.Wait_Dialog("Open Tone File");
-    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
-    Activate(dialog);
-    acc::Run({"xdotool", "type", "--delay", "20", "../*LTER.SYX"});
-    Keys({"Return"});
+    dialog = Dialog(p, {"alt+f", "t", "o"}, "Open Tone File", "../*LTER.SYX");
+    ASSERT_FALSE(dialog.empty());
     click_and_open(dialog, Jx_Image(16, toneF, patch), "a name that is not UTF-8");
     EXPECT_TRUE(Wait_Until([&] {
         return Window_Name(p.Main_Window()) == "Quorlen - " + p.Path("tones/\xEF\xBF\xBDLTER.SYX");
     })) << Window_Name(p.Main_Window());
 
     // A name with a blank in front is its own file, not the one without it.
-    p.Menu({"alt+f", "t", "o"});
-    dialog = p.Wait_Dialog("Open Tone File");
-    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
-    Activate(dialog);
+    dialog = Dialog(p, {"alt+f", "t", "o"}, "Open Tone File");
+    ASSERT_FALSE(dialog.empty());
     click_and_open(dialog, Jx_Image(16, toneBlank, patch), "a name with a blank in front");
     EXPECT_TRUE(Wait_Until([&] {
         return Window_Name(p.Main_Window()) == "Quorlen - " + p.Path("tones/ B.SYX");
@@ -768,12 +768,8 @@ TEST_F(Acceptance, PreloadedSequenceAuditionPlaybackAndOscillator) {
 
     // A sequence opened in the file dialog: the sequencer stays in front, so
     // its start button is where it was, and plays the new tempo.
-    p.Menu({"alt+f", "q", "o"});
-    const std::string dialog = p.Wait_Dialog("Open Sequencer File");
-    ASSERT_FALSE(dialog.empty()) << "no file dialog\n" << p.Log();
-    Activate(dialog);
-    acc::Run({"xdotool", "type", "--delay", "20", "FAST.SEQ"});
-    Keys({"Return"});
+    const std::string dialog = Dialog(p, {"alt+f", "q", "o"}, "Open Sequencer File", "FAST.SEQ");
+    ASSERT_FALSE(dialog.empty());
     EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(dialog); })) << "the dialog stayed open";
     mark = Rec().Count();
     Click(p.Main_Window(), Seq_Start_X, Seq_Start_Y);

@@ -4,7 +4,6 @@
 #include "app/recent.h"
 #include "app/save_as.h"
 #include "app/settings.h"
-#include "dialogs/fd_shared.h"
 #include "dialogs/file_dlg.h"
 #include "dialogs/input_dlg.h"
 #include "dialogs/picture_buttons.h"
@@ -409,12 +408,9 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
     for (const char* pipe : {"/pipe.syx", "/pipe.seq"})
         ASSERT_EQ(::mkfifo(QFile::encodeName(tree + pipe).constData(), 0644), 0);
     // Files that allow no writing, whoever saves: asked about, then refused.
-    for (const char* ro : {"/ro.syx", "/ro.seq"}) {
-        QFile f(tree + ro);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("kept");
-        f.close();
-        ASSERT_EQ(::chmod(QFile::encodeName(tree + ro).constData(), 0444), 0);
+    for (const char* ro : {"ro.syx", "ro.seq"}) {
+        Touch(ro);
+        ASSERT_EQ(::chmod(QFile::encodeName(tree + "/" + ro).constData(), 0444), 0);
     }
     const struct {
         bool tone;
@@ -481,10 +477,9 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         EXPECT_EQ(Recent_Seq, recent_seq);
         EXPECT_FALSE(QFile::exists(tree + "/new.syx") || QFile::exists(tree + "/new.seq"));
         for (const char* ro : {"/ro.syx", "/ro.seq"}) {
-            QFile f(tree + ro);
-            EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "kept") << ro;
             struct stat st {};
             EXPECT_EQ(::stat(QFile::encodeName(tree + ro).constData(), &st), 0);
+            EXPECT_EQ(st.st_size, 1);
             EXPECT_EQ(st.st_mode & 07777, 0444u) << ro;
         }
 
@@ -806,9 +801,6 @@ TEST_F(FileDlgTest, TypedNamesMeanWhatIsTyped) {
     Settle();
 
     // 255 bytes are the most a name part may have.
-    EXPECT_FALSE(Fd::bad_name(QString(255, 'a')));
-    EXPECT_TRUE(Fd::bad_name(QString(256, 'a')));
-    EXPECT_FALSE(Fd::bad_name("sub/" + QString(255, 'a')));
     for (const int length : {255, 256}) {
         File_Dlg& s = Open("SaveAs_SYX");
         boxes.clear();

@@ -47,6 +47,6 @@ std::string Fuzz_Box_Texts();
     } while (0)
 
 // A hash of the input decides what the target does, without taking bytes
-// from it, so the seed files stay ordinary tone, sequence and settings files.
+// from it, so the corpus stays made of plain tone, sequence and settings files.
 std::uint32_t Fuzz_Hash(const std::uint8_t* data, std::size_t size);
 std::string Fuzz_Hex(const QByteArray& bytes);
