@@ -36,14 +36,21 @@ int Remove_Folder(const QString& path);
 // for a folder, ESPIPE for a pipe, socket or device, which are never opened.
 int Read_File(const QString& path, qint64 limit, QByteArray& data);
 
+// Reads also put back first what a save in place of the file left when it
+// was cut short (see Write_File).
+
 // Replaces the file with data: 0, or an errno value; after a failure the old
 // file is as it was. The bytes go to a temporary file beside it, which is
-// renamed over it only when every byte is on the disk. Links are followed to
-// the file they name, which is made when it does not exist. Where the new
-// file could not keep the old one's owner, group or other names, the old
-// bytes are copied to the temporary file and the new ones written in place.
-// A file that allows no writing is refused with EACCES; a pipe, a device or
-// a folder is never replaced.
+// renamed over it only when every byte is on the disk, and the folder is
+// synced after. Links are followed to the file they name, which is made when
+// it does not exist. Where the new file could not keep the old one's owner,
+// group or other names, it is written in place, behind a journal of the old
+// bytes in the temporary file that the next read or save puts back if the
+// write was cut short. A file that allows no writing is refused with EACCES,
+// and so is a save whose temporary name holds anything but a file this user
+// left there; a pipe, a device or a folder is never replaced. Another save
+// of the same file, through any of its names, is waited for: EBUSY when it
+// takes too long.
 int Write_File(const QString& path, const QByteArray& data);
 
 // Tests: every write fails with this errno at the stage named: once its
@@ -51,5 +58,7 @@ int Write_File(const QString& path, const QByteArray& data);
 // syncing them. 0 ends it.
 enum class Write_Stage { Start, Write, Sync };
 void Set_Write_Fault(int error, Write_Stage stage = Write_Stage::Start);
+// Tests, at the stage Write: the process is killed halfway through.
+inline constexpr int Write_Fault_Kill = -1;
 // Back to the values at program start.
 void File_Io_Reset();

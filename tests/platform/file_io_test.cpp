@@ -6,13 +6,22 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <functional>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+QT_BEGIN_NAMESPACE
+void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 TEST(FileNames, BytesThatAreNotUtf8ComeBackAsTheyWere) {
     const struct {
@@ -112,18 +121,47 @@ QStringList names_in(const QString& folder) {
     return out;
 }
 
-// The write as a second process of another user (root can become one).
-int write_as(uid_t uid, gid_t gid, const QString& path, const QByteArray& data) {
+// Runs fn in a second process, as another user where uid is not 0 (root can
+// become one); its exit code is the result, 1000 + the signal when killed.
+int in_child(uid_t uid, gid_t gid, gid_t extra, const std::function<int()>& fn) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        if (::setgroups(1, &gid) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(255);
-        ::_exit(Write_File(path, data));
+        const gid_t groups[] = {gid, extra};
+        if (uid && (::setgroups(2, groups) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            ::_exit(255);
+        ::_exit(fn());
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
 }
+
+// A save killed halfway through writing its new bytes.
+int killed_save(const QString& path, const QByteArray& data) {
+    return in_child(0, 0, 0, [&] {
+        Set_Write_Fault(Write_Fault_Kill, Write_Stage::Write);
+        return Write_File(path, data);
+    });
+}
+
+// fsync as the system does it, then failing where a test says so; the
+// folders synced are noted.
+int g_file_fsync_error = 0, g_folder_fsync_error = 0;
+std::vector<ino_t> g_folders_synced;
 } // namespace
+
+extern "C" int fsync(int fd) {
+    static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    const int r = real(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return r;
+    if (S_ISDIR(st.st_mode)) g_folders_synced.push_back(st.st_ino);
+    if (const int e = S_ISDIR(st.st_mode) ? g_folder_fsync_error : g_file_fsync_error) {
+        errno = e;
+        return -1;
+    }
+    return r;
+}
 
 TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
     QTemporaryDir dir;
@@ -142,45 +180,81 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         Not_For_Owner,
         Others,
         Group,
+        Root_0464,
+        Member_0464,
+        Own_Group,
         Hard_Link,
         Rel_Link,
         Abs_Link
     };
+    enum Way { Refused, Rename, In_Place };
     const struct {
         Kind kind;
         const char* what;
         bool needs_root;
+        Way way;
     } kinds[] = {
-        {Plain, "plain", false},
-        {No_Write_Bit, "mode 0444", false},
-        {Not_Yours, "another user's, not writable by this one", true},
-        {Not_For_Owner, "own, writable by others but not by its owner", true},
-        {Others, "another user's, saved by root", true},
-        {Group, "another user's, writable by the group", true},
-        {Hard_Link, "hard link", false},
-        {Rel_Link, "dangling relative links", false},
-        {Abs_Link, "dangling absolute link", false},
+        {Plain, "plain", false, Rename},
+        {No_Write_Bit, "mode 0444", false, Refused},
+        {Not_Yours, "another user's, not writable by this one", true, Refused},
+        {Not_For_Owner, "own, writable by others but not by its owner", true, Refused},
+        {Others, "another user's, saved by root", true, Rename},
+        {Group, "another user's, writable by the group", true, In_Place},
+        {Root_0464, "another user's 0464, saved by root", true, Rename},
+        {Member_0464, "another user's 0464, saved by a member of its group", true, In_Place},
+        {Own_Group, "own, of another group of this user's", true, Rename},
+        {Hard_Link, "hard link", false, In_Place},
+        {Rel_Link, "dangling relative links", false, Rename},
+        {Abs_Link, "dangling absolute link", false, Rename},
     };
-    enum Trouble { None, Full_Disk, Write_Fault, Sync_Fault, Stale, Stale_Then_Fault };
-    const char* const troubles[] = {
-        "none",        "full disk",       "failed write",
-        "failed sync", "stale temporary", "stale temporary, failed write"};
+    enum Trouble {
+        None,
+        Full_Disk,
+        Write_Fault,
+        Sync_Fault,
+        Fsync_Fails,
+        Folder_Sync_Fails,
+        Stale,
+        Stale_Then_Fault,
+        Killed,
+        Killed_Twice,
+        Stranger_Link,
+        Stranger_Self,
+        Stranger_User,
+        Stranger_Symlink
+    };
+    const char* const troubles[] = {"none",
+                                    "full disk",
+                                    "failed write",
+                                    "failed sync",
+                                    "fsync fails",
+                                    "folder sync fails",
+                                    "stale temporary",
+                                    "stale temporary, failed write",
+                                    "killed while writing",
+                                    "killed twice",
+                                    "another file's second name at the temporary name",
+                                    "the file's own second name at the temporary name",
+                                    "another user's file at the temporary name",
+                                    "a link at the temporary name"};
     for (const auto& k : kinds) {
         if (k.needs_root && !root) continue;
-        for (const Trouble t :
-             {None, Full_Disk, Write_Fault, Sync_Fault, Stale, Stale_Then_Fault}) {
-            if (t == Full_Disk && !disk.Mounted()) continue;
+        for (int ti = None; ti <= Stranger_Symlink; ++ti) {
+            const auto t = Trouble(ti);
+            const bool dangling = k.kind == Rel_Link || k.kind == Abs_Link;
+            if ((t == Full_Disk && !disk.Mounted()) || (t == Stranger_User && !root) ||
+                (t == Stranger_Self && dangling))
+                continue;
             SCOPED_TRACE(std::string(k.what) + ", " + troubles[t]);
             const QByteArray d = top + "/case";
             ASSERT_EQ(::mkdir(d, 0777), 0);
             ASSERT_EQ(::chmod(d, 0777), 0);
-            const QByteArray file = d + "/t.syx";
+            const QByteArray file = d + "/t.syx", temp = file + ".quorlen-tmp";
             QByteArray saved_as = file;
             QList<QByteArray> names{file}, links;
             uid_t as_uid = 0, uid = ::geteuid();
-            gid_t gid = ::getegid();
+            gid_t gid = ::getegid(), as_gid = 1234;
             mode_t mode = 0640;
-            const bool dangling = k.kind == Rel_Link || k.kind == Abs_Link;
             if (!dangling) {
                 QFile f(QFile::decodeName(file));
                 ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -201,6 +275,15 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 break;
             case Group:
                 mode = 0664, uid = gid = 1234, as_uid = 1235;
+                break;
+            case Root_0464:
+                mode = 0464, uid = gid = 1234;
+                break;
+            case Member_0464:
+                mode = 0464, uid = gid = 1234, as_uid = 1235;
+                break;
+            case Own_Group:
+                uid = as_uid = as_gid = 1235, gid = 1236;
                 break;
             case Hard_Link:
                 ASSERT_EQ(::link(file, d + "/other.syx"), 0);
@@ -230,14 +313,27 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 ASSERT_EQ(::chmod(file, mode), 0);
             }
             names << links;
+            // Whatever stands at the temporary name is somebody's, and stays as it is.
+            const QByteArray victim = d + "/victim";
+            if (t >= Stranger_Link) {
+                QFile f(QFile::decodeName(victim));
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write("victim's");
+            }
+            if (t == Stranger_Link) ASSERT_EQ(::link(victim, temp), 0);
+            if (t == Stranger_Self) names << temp;
+            if (t == Stranger_Self) ASSERT_EQ(::link(file, temp), 0);
+            if (t == Stranger_User) ASSERT_EQ(::rename(victim, temp), 0);
+            if (t == Stranger_User) ASSERT_EQ(::chown(temp, 1236, 1236), 0);
+            if (t == Stranger_Symlink) ASSERT_EQ(::symlink(victim, temp), 0);
             const QStringList before = names_in(QFile::decodeName(d));
             if (t == Stale || t == Stale_Then_Fault) {
-                QFile f(QFile::decodeName(file + ".quorlen-tmp"));
+                QFile f(QFile::decodeName(temp));
                 ASSERT_TRUE(f.open(QIODevice::WriteOnly));
                 f.write("left by a crash");
                 f.close();
                 // Left by the user who saves.
-                if (as_uid) ASSERT_EQ(::chown(file + ".quorlen-tmp", as_uid, 1234), 0);
+                if (as_uid) ASSERT_EQ(::chown(temp, as_uid, as_gid), 0);
             }
             if (t == Full_Disk) {
                 QFile spare(disk.Path("spare"));
@@ -249,24 +345,52 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             }
             if (t == Write_Fault || t == Stale_Then_Fault) Set_Write_Fault(EIO, Write_Stage::Write);
             if (t == Sync_Fault) Set_Write_Fault(EIO, Write_Stage::Sync);
+            g_file_fsync_error = t == Fsync_Fails ? EIO : 0;
+            g_folder_fsync_error = t == Folder_Sync_Fails ? EIO : 0;
+            struct stat folder {};
+            ASSERT_EQ(::stat(d, &folder), 0);
             const QString path = QFile::decodeName(saved_as);
-            const int e =
-                as_uid ? write_as(as_uid, 1234, path, new_bytes) : Write_File(path, new_bytes);
+            const int e = in_child(as_uid, as_gid, 1236, [&] {
+                // A save cut short: the next read finds the old file whole.
+                for (int kill = 0; kill < (t == Killed ? 1 : t == Killed_Twice ? 2 : 0); ++kill) {
+                    const bool killed = killed_save(path, new_bytes) == 1000 + SIGKILL;
+                    if (killed != (k.way != Refused)) return 201;
+                    if (k.way == In_Place && (bytes_at(file) == old_bytes || ::access(temp, F_OK)))
+                        return 202; // nothing to put back
+                }
+                if (t == Killed || t == Killed_Twice) {
+                    QByteArray got;
+                    const int r = Read_File(path, 1 << 20, got);
+                    if (dangling ? r != ENOENT : r != 0 || got != old_bytes) return 200;
+                }
+                g_folders_synced.clear();
+                const int e = Write_File(path, new_bytes);
+                const bool lasting = std::count(g_folders_synced.begin(), g_folders_synced.end(),
+                                                folder.st_ino) == (k.way == Rename ? 1 : 0);
+                return e == 0 && !lasting ? 203 : e;
+            });
             Set_Write_Fault(0);
+            g_file_fsync_error = g_folder_fsync_error = 0;
             QFile::remove(disk.Path("filler"));
 
-            const bool refused =
-                k.kind == No_Write_Bit || k.kind == Not_Yours || k.kind == Not_For_Owner;
-            const int expected = refused                   ? EACCES
-                                 : t == Full_Disk          ? ENOSPC
-                                 : t == None || t == Stale ? 0
-                                                           : EIO;
+            const bool renamed_then_failed = t == Folder_Sync_Fails && k.way == Rename;
+            const int expected = k.way == Refused || t >= Stranger_Link ? EACCES
+                                 : t == Full_Disk                       ? ENOSPC
+                                 : t == Folder_Sync_Fails ? (renamed_then_failed ? EIO : 0)
+                                 : t == None || t == Stale || t == Killed || t == Killed_Twice
+                                     ? 0
+                                     : EIO;
             EXPECT_EQ(e, expected);
+            const bool new_there = e == 0 || renamed_then_failed;
             for (const QByteArray& n : names)
-                EXPECT_EQ(bytes_at(n), e ? (dangling ? "<none>" : old_bytes) : new_bytes)
+                EXPECT_EQ(bytes_at(n), new_there  ? new_bytes
+                                       : dangling ? "<none>"
+                                                  : old_bytes)
                     << n.constData();
+            if (t >= Stranger_Link && t != Stranger_Self)
+                EXPECT_EQ(bytes_at(t == Stranger_Symlink ? victim : temp), "victim's");
             QStringList after = before;
-            if (dangling && e == 0) {
+            if (dangling && new_there) {
                 after << "t.syx";
                 after.sort();
             }
@@ -276,7 +400,8 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 EXPECT_EQ(st.st_mode & 07777, mode);
                 EXPECT_EQ(st.st_uid, uid);
                 EXPECT_EQ(st.st_gid, gid);
-                EXPECT_EQ(st.st_nlink, k.kind == Hard_Link ? 2u : 1u);
+                EXPECT_EQ(st.st_nlink,
+                          1u + (k.kind == Hard_Link) + (t == Stranger_Self && !new_there));
             }
             for (const QByteArray& l : links) {
                 EXPECT_EQ(::lstat(l, &st), 0);
@@ -285,22 +410,65 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             Remove_Tree(QFile::decodeName(d));
         }
     }
+}
 
-    // A temporary file another instance is writing is never touched: the save
-    // waits for it a while, then fails and leaves both files as they were.
-    const QString file = dir.filePath("held.syx");
-    ASSERT_EQ(Write_File(file, "old"), 0);
+// Another instance saving the same file, through this name or another, is
+// waited for, and nothing is touched meanwhile.
+TEST(FileWrites, SavesOfOneFileWaitForEachOther) {
+    QTemporaryDir dir;
+    const auto remove = qScopeGuard([&dir] { Remove_Tree(dir.path()); });
+    const QString file = dir.filePath("held.syx"), other = dir.filePath("other.syx");
     const QByteArray temp = QFile::encodeName(file) + ".quorlen-tmp";
-    const int held = ::open(temp, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_GE(held, 0);
-    ASSERT_EQ(::write(held, "theirs", 6), 6);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    EXPECT_EQ(Write_File(file, "new"), EBUSY);
-    EXPECT_EQ(bytes_at(temp), "theirs");
-    EXPECT_EQ(bytes_at(QFile::encodeName(file)), "old");
-    // Once it is let go, the next save takes it over.
-    ::close(held);
-    EXPECT_EQ(Write_File(file, "new"), 0);
-    EXPECT_EQ(bytes_at(QFile::encodeName(file)), "new");
-    EXPECT_EQ(::access(temp, F_OK), -1);
+    const QByteArray old_bytes(10000, 'o');
+    ASSERT_EQ(Write_File(file, old_bytes), 0);
+    ASSERT_EQ(::link(QFile::encodeName(file), QFile::encodeName(other)), 0);
+    // Held as the temporary file of this name, then as the file itself,
+    // which is what a save through its other name holds.
+    for (const QByteArray& lock : {temp, QFile::encodeName(other)}) {
+        SCOPED_TRACE(lock.constData());
+        const int held = ::open(lock, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(held, 0);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        EXPECT_EQ(Write_File(file, "new"), EBUSY);
+        EXPECT_EQ(bytes_at(QFile::encodeName(file)), old_bytes);
+        // Let go within the wait: the save goes through, and fewer bytes
+        // written in place leave no old tail.
+        std::thread let_go([held] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ::close(held);
+        });
+        EXPECT_EQ(Write_File(file, "new"), 0);
+        let_go.join();
+        EXPECT_EQ(bytes_at(QFile::encodeName(other)), "new");
+        EXPECT_EQ(::access(temp, F_OK), -1);
+        ASSERT_EQ(Write_File(file, old_bytes), 0);
+    }
+
+    // Links that run in a circle end the save and the read at once.
+    ASSERT_EQ(::symlink("b", QFile::encodeName(dir.filePath("a"))), 0);
+    ASSERT_EQ(::symlink("a", QFile::encodeName(dir.filePath("b"))), 0);
+    EXPECT_EQ(Write_File(dir.filePath("a"), "x"), ELOOP);
+    QByteArray data;
+    EXPECT_EQ(Read_File(dir.filePath("a"), 10, data), ELOOP);
+
+    // Names of 255 bytes that agree in all but their ends have temporary
+    // files of their own: a journal left for one stays its own, and a file
+    // of the user that looks like a cut one is nobody's temporary file.
+    const QString prefix = dir.filePath(QString(243, 'L'));
+    const QString a = prefix + QString(12, 'a'), b = prefix + QString(12, 'b');
+    const QByteArray users = QFile::encodeName(prefix) + ".quorlen-tmp";
+    ASSERT_EQ(Write_File(a, old_bytes), 0);
+    ASSERT_EQ(::link(QFile::encodeName(a), QFile::encodeName(dir.filePath("a2"))), 0);
+    ASSERT_EQ(Write_File(users, "user's"), 0);
+    ASSERT_EQ(killed_save(a, "new"), 1000 + SIGKILL);
+    QStringList left = names_in(dir.path());
+    EXPECT_EQ(Write_File(b, "b"), 0);
+    left << b.mid(dir.path().size() + 1);
+    QStringList now = names_in(dir.path());
+    left.sort(), now.sort();
+    EXPECT_EQ(now, left);
+    EXPECT_EQ(Read_File(a, 1 << 20, data), 0);
+    EXPECT_EQ(data, old_bytes);
+    EXPECT_EQ(bytes_at(users), "user's");
+    EXPECT_EQ(names_in(dir.path()).size(), left.size() - 1) << "the journal is spent";
 }
