@@ -165,27 +165,25 @@ int lock_file(int file, const QByteArray& name, Lock_Clock::time_point until) {
 
 // ---- The journal of a save in place
 //
-// The temporary file then holds a head that names the file and both of its
-// contents, followed by the old bytes. It is whole and on the disk before the
+// The temporary file then holds a head that names the file and its old
+// bytes, followed by them. It is whole and on the disk before the
 // first new byte is written, and stays until the file is whole again.
 
 constexpr char Journal_Magic[] = "quorlen journal\n";
 
 struct Journal_Head {
     char magic[16];
-    quint64 dev, ino, old_size, old_sum, new_size, new_sum;
+    quint64 dev, ino, old_size, old_sum;
 };
-static_assert(sizeof(Journal_Head) == 64);
+static_assert(sizeof(Journal_Head) == 48);
 
-int write_journal(int fd, const struct stat& file, const QByteArray& old, const QByteArray& data) {
+int write_journal(int fd, const struct stat& file, const QByteArray& old) {
     Journal_Head head{};
     std::memcpy(head.magic, Journal_Magic, sizeof head.magic);
     head.dev = file.st_dev;
     head.ino = file.st_ino;
     head.old_size = static_cast<quint64>(old.size());
     head.old_sum = checksum(old);
-    head.new_size = static_cast<quint64>(data.size());
-    head.new_sum = checksum(data);
     int e = write_at(fd, reinterpret_cast<const char*>(&head), sizeof head, 0);
     if (e == 0) e = write_at(fd, old.constData(), old.size(), sizeof head);
     return e != 0 ? e : sync_file(fd);
@@ -209,8 +207,8 @@ bool read_journal(int fd, const struct stat& file, Journal_Head& head, QByteArra
 }
 
 // With the temporary file held: a journal left there for the file is put
-// back unless the file holds one of its two contents whole. spent tells that
-// the file is whole and the journal may go.
+// back, since the save it kept was never reported done. spent tells that the
+// file is whole and the journal may go.
 int settle(int temp, const QByteArray& name, Lock_Clock::time_point until, bool& spent) {
     spent = true;
     struct stat st {};
@@ -222,17 +220,10 @@ int settle(int temp, const QByteArray& name, Lock_Clock::time_point until, bool&
     spent = false;
     const int file = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (file < 0) return errno;
-    QByteArray now;
     int e = lock_file(file, name, until);
-    if (e == 0) e = read_at(file, now, 0);
-    const auto holds = [&now](quint64 size, quint64 sum) {
-        return quint64(now.size()) == size && checksum(now) == sum;
-    };
-    if (e == 0 && !holds(head.old_size, head.old_sum) && !holds(head.new_size, head.new_sum)) {
-        e = write_at(file, old.constData(), old.size(), 0);
-        if (e == 0 && ::ftruncate(file, old.size()) != 0) e = errno;
-        if (e == 0) e = sync_file(file);
-    }
+    if (e == 0) e = write_at(file, old.constData(), old.size(), 0);
+    if (e == 0 && ::ftruncate(file, old.size()) != 0) e = errno;
+    if (e == 0) e = sync_file(file);
     if (::close(file) != 0 && e == 0) e = errno;
     spent = e == 0;
     return e;
@@ -300,7 +291,7 @@ int write_in_place(int temp, const QByteArray& name, const struct stat& old, con
     int e = lock_file(file, name, until);
     if (e == 0) e = ::fstat(file, &st) != 0 ? errno : same_file(st, old) ? 0 : EAGAIN;
     if (e == 0) e = read_at(file, before, 0);
-    if (e == 0) e = write_journal(temp, st, before, data);
+    if (e == 0) e = write_journal(temp, st, before);
     if (e == 0) {
         e = write_new(file, data);
         if (e == 0 && ::ftruncate(file, data.size()) != 0) e = errno;

@@ -4,6 +4,7 @@
 #include "program.h"
 #include <QDir>
 #include <QString>
+#include <chrono>
 #include <csignal>
 #include <dlfcn.h>
 #include <map>
@@ -291,6 +292,43 @@ TEST_F(Acceptance, ExitCutShortLeavesTheSettingsWholeAndOneTemporaryFile) {
         }
         return files;
     };
+    // With a second name the file is written in place. A kill in the middle
+    // of that leaves it mixed, and the next start finds the old one whole; its
+    // exit then writes the new one whole, under both names.
+    const std::string ini_path = p.Path("Quorlen.INI"), second = p.Path("second name.INI");
+    ASSERT_EQ(::link(ini_path.c_str(), second.c_str()), 0);
+    const auto stamp = [&] {
+        struct stat st {};
+        ::stat(ini_path.c_str(), &st);
+        return std::pair(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    };
+    bool caught = false;
+    for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
+        p.Write("Quorlen.INI", text);
+        p.Start(Server());
+        Expect_Plain_Start(p);
+        const auto written = stamp();
+        p.Close();
+        // Killed as soon as the first new byte changes the file's time.
+        const auto start = std::chrono::steady_clock::now();
+        while (stamp() == written &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+            ::usleep(200);
+        ::kill(p.Pid(), SIGKILL);
+        p.Wait_Exit();
+        caught = beside().size() == 1 && p.Read("Quorlen.INI") != text;
+    }
+    ASSERT_TRUE(caught) << "no kill fell inside the write in place";
+    p.Start(Server());
+    Expect_Plain_Start(p);
+    EXPECT_TRUE(p.Read("Quorlen.INI") == text) << "the old settings were not put back whole";
+    EXPECT_TRUE(beside().empty());
+    p.Close();
+    Expect_Exit(p);
+    EXPECT_NE(p.Read("Quorlen.INI").find("[Recent Files]"), std::string::npos);
+    EXPECT_TRUE(p.Read(second.substr(p.Dir().size() + 1)) == p.Read("Quorlen.INI"));
+    ASSERT_EQ(::unlink(second.c_str()), 0);
+
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         p.Start(Server());
