@@ -149,6 +149,8 @@ File_List::File_List(QWidget* parent) : QListWidget(parent) {
 int File_List::Set_Path(const QString& path) {
     const QString p = clean(path);
     if (Path_Kind(p) != Path_Type::Folder) return folder_error(p);
+    // The name box is read as typed in another folder.
+    if (p != path_) Unpick();
     path_ = p;
     Refresh();
     return 0;
@@ -184,8 +186,8 @@ int File_List::Set_FileName(const QString& name) {
 }
 
 void File_List::Refresh() {
-    // The entries are new: none of them was chosen.
-    Unpick();
+    // The pick outlives a new listing of its folder: after a delete the name
+    // box still means the file deleted, not a look-alike of it.
     clear();
     std::vector<QRegularExpression> filters;
     for (const QString& f : pattern_.split(';', Qt::SkipEmptyParts))

@@ -518,6 +518,9 @@ void File_Dlg::Show_Dir_Label() {
 
 void File_Dlg::FD_List_Dirs_Change() {
     Show_Dir_Label();
+    // The folder list follows a typed folder that the file list has shown
+    // already: a second listing would lose the entry highlighted there.
+    if (FD_List_Files->Path() == FD_List_Dirs->Path()) return;
     for (;;) {
         const int err = FD_List_Files->Set_Path(FD_List_Dirs->Path());
         if (err != Fd_Err::Unavailable) return;

@@ -85,7 +85,7 @@ class File_List : public QListWidget {
     // The user's choice of the highlighted entry, whose text goes into the
     // name box; its shown text.
     QString Pick_Highlighted();
-    // A name typed over the picked one, or a refresh, ends the pick.
+    // A name typed over the picked one, or another folder, ends the pick.
     void Unpick();
     // The name box still holds the picked entry's text.
     bool Picked(const QString& box) const;

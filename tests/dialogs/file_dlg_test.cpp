@@ -4,11 +4,13 @@
 #include "app/recent.h"
 #include "app/save_as.h"
 #include "app/settings.h"
+#include "dialogs/fd_shared.h"
 #include "dialogs/file_dlg.h"
 #include "dialogs/input_dlg.h"
 #include "dialogs/picture_buttons.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
+#include "midi/routines.h"
 #include "midi/tone_files.h"
 #include "platform/file_io.h"
 #include "sequencer/sequence.h"
@@ -92,6 +94,12 @@ class FileDlgTest : public ProgramTest {
         });
     }
     static void Settle() { QCoreApplication::processEvents(); }
+    // The file of the file list's highlighted entry, or "".
+    static QString Highlighted(File_Dlg& d) {
+        const QListWidgetItem* item = d.FD_List_Files->currentItem();
+        return item ? d.FD_List_Files->Path() + "/" + item->data(Fd::Path_Role).toString()
+                    : QString();
+    }
 
     QString tree;
     std::vector<Asked> asked;
@@ -662,13 +670,15 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     EXPECT_EQ(Items(x.FD_List_Files), (QStringList{"a.syx", "B.SYX"}));
     x.Form_Unload();
 
-    // Of two names that look alike, the one highlighted is opened, stays
-    // highlighted when it is no tone file, and is deleted.
-    const QByteArray alike = root + "/A\xEA.syx"; // listed after the first
+    // Of names that look alike, the one highlighted is opened, stays
+    // highlighted when it is no tone file, and is deleted; a real U+FFFD
+    // is listed last.
+    const QByteArray alike = root + "/A\xEA.syx", real = root + "/A\xEF\xBF\xBD.syx";
     write(file, 10);
-    ASSERT_EQ(::close(::open(alike.constData(), O_WRONLY | O_CREAT, 0644)), 0);
+    for (const QByteArray& empty : {alike, real})
+        ASSERT_EQ(::close(::open(empty.constData(), O_WRONLY | O_CREAT, 0644)), 0);
     File_Dlg& t = Open("Open_SYX");
-    ASSERT_EQ(Items(t.FD_List_Files), (QStringList{"a.syx", shown, shown, "B.SYX"}));
+    ASSERT_EQ(Items(t.FD_List_Files), (QStringList{"a.syx", shown, shown, shown, "B.SYX"}));
     QTest::mouseClick(t.FD_List_Files->viewport(), Qt::LeftButton, {},
                       t.FD_List_Files->visualItemRect(t.FD_List_Files->item(2)).center());
     boxes.clear();
@@ -679,7 +689,7 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     Click(t.FD_Button_Delete);
     EXPECT_EQ(size_of(file), 67);
     EXPECT_EQ(size_of(alike), -1);
-    // The name left in the box no longer names a file shown, whatever row
+    // Delete again: the file just deleted, never a look-alike, whatever row
     // the list makes current after its refresh.
     t.FD_List_Files->setCurrentRow(1);
     boxes.clear();
@@ -687,6 +697,7 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     Click(t.FD_Button_Delete);
     EXPECT_EQ(boxes.texts().last(), tree + "/" + shown + " could not be deleted.");
     EXPECT_EQ(size_of(file), 67);
+    EXPECT_EQ(size_of(real), 0);
     t.Form_Unload();
 }
 
@@ -716,9 +727,13 @@ TEST_F(FileDlgTest, LookAlikeNamesEachMeanTheirOwnFile) {
         {"tones", u"A.SYX\u00A0"_qs, "A.SYX"},
         {"sp ", "B.SYX", "B.SYX"},
     };
-    enum Act { Preview, Ok, Save_As, Delete };
+    // A folder the lists move to after the click: there the name is read as typed.
+    const QString other = tree + "/other";
+    put(other + "/B.SYX", tone(30));
+    put(other + "/ B.SYX", tone(40));
+    enum Act { Preview, Ok, Save_As, Delete, Move };
     for (const auto& p : pairs)
-        for (const Act act : {Preview, Ok, Save_As, Delete}) {
+        for (const Act act : {Preview, Ok, Save_As, Delete, Move}) {
             const QString dir = tree + "/" + p.folder;
             const QString chosen = dir + "/" + p.chosen;
             const QString twin = QString(tree + "/" + p.folder).trimmed() + "/" + p.twin;
@@ -746,24 +761,45 @@ TEST_F(FileDlgTest, LookAlikeNamesEachMeanTheirOwnFile) {
                 EXPECT_EQ(first_byte(chosen), 33) << row;
             }
             if (act == Delete) {
+                // Delete and OK again, nothing clicked or typed since: the
+                // file just deleted, never its twin.
                 Click(d.FD_Button_Delete);
-                EXPECT_EQ(boxes.texts(), QStringList{"Delete " + chosen + " ?"});
+                boxes.answers = {Mb::Yes};
+                Click(d.FD_Button_Delete);
+                EXPECT_EQ(boxes.texts(),
+                          (QStringList{"Delete " + chosen + " ?", "Delete " + chosen + " ?",
+                                       chosen + " could not be deleted."}));
                 EXPECT_FALSE(QFile::exists(chosen)) << row;
+                QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+                EXPECT_TRUE(Tone_File.isEmpty()) << row;
+            }
+            if (act == Move) {
+                d.FD_List_Dirs->Set_Path(other);
+                QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+                const QString typed = other + "/" + Blanks_Trimmed(p.chosen);
+                EXPECT_EQ(Tone_File, QFile::exists(typed) ? typed : QString()) << row;
             }
             EXPECT_EQ(first_byte(twin), 20) << row;
             if (File_Dlg::loaded()) d.Form_Unload();
-            EXPECT_EQ(Dir_Tones, dir + "/") << row; // the folder shown is the one kept
+            // The folder shown is the one kept.
+            EXPECT_EQ(Dir_Tones, (act == Move ? other : dir) + "/") << row;
             Settle();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
 
-    // A typed name loses its blanks: " B.SYX" typed means B.SYX.
-    Dir_Tones = tree + "/tones";
-    File_Dlg& d = Open("Open_SYX");
-    Type_Ok(d, " B.SYX");
-    Settle();
-    EXPECT_EQ(Tone_File, tree + "/tones/B.SYX");
-    EXPECT_EQ(Tone_Data[0], 20);
+    // A typed name loses its blanks, also before a folder part; the entry
+    // highlighted is the file opened.
+    put(tree + "/tones/sub/inner.syx", tone(50));
+    for (const auto& [typed, file, seed] :
+         {std::tuple{" B.SYX", "B.SYX", 20}, {" sub/inner.syx", "sub/inner.syx", 50}}) {
+        Dir_Tones = tree + "/tones";
+        File_Dlg& d = Open("Open_SYX");
+        Type_Ok(d, typed);
+        EXPECT_EQ(Tone_File, tree + "/tones/" + file) << typed;
+        EXPECT_EQ(Tone_Data[0], seed) << typed;
+        EXPECT_EQ(Highlighted(d), Tone_File) << typed;
+        Settle();
+    }
 }
 
 // Typed names: a pattern for hidden files, a replacement character that is
@@ -798,6 +834,14 @@ TEST_F(FileDlgTest, TypedNamesMeanWhatIsTyped) {
     }
     EXPECT_EQ(::access(odd.constData(), F_OK), 0);
     t.Form_Unload();
+    Settle();
+
+    // A real U+FFFD typed is that file, also for the entry highlighted.
+    Touch(u"dup\uFFFD.syx"_qs);
+    File_Dlg& r = Open("Open_SYX");
+    Type_Ok(r, u"dup\uFFFD.syx"_qs);
+    EXPECT_EQ(Highlighted(r), tree + u"/dup\uFFFD.syx"_qs);
+    r.Form_Unload();
     Settle();
 
     // 255 bytes are the most a name part may have.
