@@ -16,17 +16,10 @@
 using Fd::bad_name;
 
 namespace Fd {
-QString& add_slash(QString& folder) {
-    if (!folder.endsWith('/')) folder += '/';
-    return folder;
-}
-
 QString full_name() {
     File_Dlg& d = File_Dlg::get();
     // The folder list's own path, never typed: blanks in it are part of it.
-    QString path = FD_Path;
-    add_slash(path);
-    return path + d.FD_List_Files->File_Name(d.FD_FileName->text());
+    return In_Folder(FD_Path, d.FD_List_Files->File_Name(d.FD_FileName->text()));
 }
 
 bool save_as(QString& file_var, const char* wildcard, Writer writer, int& err) {
@@ -66,11 +59,11 @@ bool save_as(QString& file_var, const char* wildcard, Writer writer, int& err) {
 } // namespace Fd
 
 QString Parent_Dir(QString& path) {
-    Fd::add_slash(path);
+    Add_Slash(path);
     path.chop(1);
     const qsizetype i = path.lastIndexOf('/');
     path = i > 0 ? path.left(i) : QString();
-    return Fd::add_slash(path);
+    return Add_Slash(path);
 }
 
 void FD_New_Dir() {
@@ -78,9 +71,7 @@ void FD_New_Dir() {
     // Only a folder can hold the new one; after a file click that is the listed folder.
     const QString where = FD_Selected_Kind == "Dir" ? FD_Selected : d.FD_List_Dirs->Path();
     auto create = [&](const QString& name) {
-        QString base = where;
-        Fd::add_slash(base);
-        return !name.contains('/') && !bad_name(name) && Make_Folder(base + name) == 0;
+        return !name.contains('/') && !bad_name(name) && Make_Folder(In_Folder(where, name)) == 0;
     };
     QString name = Input_Box("Please enter a name for the new folder in:\r" + Name_Shown(where),
                              "Create new folder", "folder");
@@ -102,9 +93,7 @@ void FD_Delete() {
         const QString name = d.FD_List_Files->File_Name(d.FD_FileName->text());
         if (name.isEmpty()) return;
         // The folder of the files shown, blanks and all.
-        QString folder = d.FD_List_Files->Path();
-        Fd::add_slash(folder);
-        const QString file = folder + name;
+        const QString file = In_Folder(d.FD_List_Files->Path(), name);
         if (Msg_Box("Delete " + Name_Shown(file) + " ?", Mb::YesNo) != Mb::Yes) return;
         if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0)
             Msg_Box(Name_Shown(file) + " could not be deleted.");

@@ -10,10 +10,6 @@ inline constexpr int Path_Role = Qt::UserRole;
 // A name the file system cannot take: a NUL, or a part longer than it allows.
 bool bad_name(const QString& name);
 
-// The folder with a "/" at its end; the list's folders are kept whole,
-// blanks at their ends included.
-QString& add_slash(QString& folder);
-
 // The folder list's path joined with the file the name box stands for.
 QString full_name();
 // Writes a file; false when it was not written, with the error number for

@@ -338,7 +338,7 @@ void File_Dlg::Form_QueryUnload() {
     FD_Preview_Store();
     if (QString* keep = kept_folder()) {
         *keep = FD_List_Files->Path();
-        Fd::add_slash(*keep);
+        Add_Slash(*keep);
     }
     Menus_Enable();
     if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
