@@ -22,39 +22,33 @@ QString full_name() {
     return In_Folder(FD_Path, d.FD_List_Files->File_Name(d.FD_FileName->text()));
 }
 
-bool save_as(QString& file_var, const char* wildcard, Writer writer, int& err) {
+int write_error(const QString& file) {
+    if (bad_name(file)) return Fd_Err::Bad_Name;
+    return Path_Kind(file) == Path_Type::Folder ? Fd_Err::Access : 0;
+}
+
+Saved save_as(QString& file_var, const char* pattern, Writer writer, int& err) {
     File_Dlg& d = File_Dlg::get();
     const QString box = d.FD_FileName->text();
-    const bool picked = d.FD_List_Files->Picked(box);
-    if (!picked && box.compare(wildcard, Qt::CaseInsensitive) == 0) return false;
-    const QString name = d.FD_List_Files->File_Name(box);
-    if (name.isEmpty()) return false;
+    if (!d.FD_List_Files->Picked(box) && box.compare(pattern, Qt::CaseInsensitive) == 0)
+        return Saved::Pattern;
+    if (d.FD_List_Files->File_Name(box).isEmpty()) return Saved::Not_Written;
     const QString full = full_name();
-    if (bad_name(name)) {
-        err = Fd_Err::Bad_Name;
-        return false;
-    }
-    // A folder of that name must not be taken for a file to write over.
-    if (Path_Kind(full) == Path_Type::Folder) {
-        err = Fd_Err::Access;
-        return false;
-    }
-    bool write = true;
-    if (File_Exists(full))
-        write = Msg_Box("File exists: " + Name_Shown(full) + " Overwrite?",
-                        Mb::YesNo | Mb::Critical, "Write TONE file") == Mb::Yes;
-    if (!write) return false;
+    // A folder of that name is no file that exists: no question to write over it.
+    if (File_Exists(full) && Msg_Box("File exists: " + Name_Shown(full) + " Overwrite?",
+                                     Mb::YesNo | Mb::Critical, "Write TONE file") != Mb::Yes)
+        return Saved::Not_Written;
     // The name is taken only with a written file: a declined or failed
     // write must not be written later by a plain Save. The saved flag says
     // nothing here, as it may have been set before.
     int failed = 0;
     if (!writer(full, &failed)) {
         err = failed;
-        return false;
+        return Saved::Not_Written;
     }
     file_var = full;
     FD_Done = 255;
-    return true;
+    return Saved::Written;
 }
 } // namespace Fd
 

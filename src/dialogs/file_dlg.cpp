@@ -56,6 +56,7 @@ QString FD_Error_Text(int err) {
 using Fd::full_name;
 using Fd::Path_Role;
 using Fd::save_as;
+using Fd::Saved;
 
 // ---- the dialog ----
 
@@ -418,7 +419,6 @@ void File_Dlg::FD_Button_Ok_Click() {
     int err = 0;
     FD_Path = FD_List_Dirs->Path();
     Extension_Completion();
-    const bool picked = Box_Picked();
     const QString full = full_name();
     if (FD_Mode == "Open_SYX") {
         err = Name_To_List();
@@ -433,22 +433,26 @@ void File_Dlg::FD_Button_Ok_Click() {
         }
     } else if (FD_Mode == "SaveAs_SYX") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
-        if (picked || FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
-            // The caption names the file a later Save writes, as after an open.
-            // The tone writer reports its own failures.
-            if (save_as(
-                    Tone_File, "*.syx", [](const QString& file, int*) { return Save_SYX(file); },
-                    err)) {
-                Set_Program_Title("Quorlen - " + Name_Shown(Tone_File));
-                Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
-            }
-            if (err == 0) Tone_Restore();
+        // The tone writer reports its own failures, a bad name or a folder among them.
+        const Saved saved = save_as(
+            Tone_File, "*.syx", [](const QString& file, int*) { return Save_SYX(file); }, err);
+        // The caption names the file a later Save writes, as after an open.
+        if (saved == Saved::Written) {
+            Set_Program_Title("Quorlen - " + Name_Shown(Tone_File));
+            Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
         }
+        // Written or not, the tone the previews changed comes back.
+        if (saved != Saved::Pattern) Tone_Restore();
     } else if (FD_Mode == "SaveAs_SEQ") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
-        // The sequence writer leaves its failure to the dialog's report.
+        // The sequence writer leaves its failures to the dialog's report.
         save_as(
-            Seq_File, "*.SEQ", [](const QString& file, int* e) { return Save_SEQ(file, e); }, err);
+            Seq_File, "*.SEQ",
+            [](const QString& file, int* e) {
+                *e = Fd::write_error(file);
+                return *e == 0 && Save_SEQ(file, e);
+            },
+            err);
     }
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {

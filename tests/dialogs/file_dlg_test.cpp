@@ -352,7 +352,7 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     File_Dlg& e = Open("SaveAs_SYX");
     e.FD_FileName->setText("sub/");
     e.FD_Button_Ok_Click();
-    EXPECT_EQ(boxes.texts(), QStringList{"sub/ : Path/File access error"});
+    EXPECT_EQ(boxes.texts(), QStringList{"Error 75: Path/File access error"});
     EXPECT_TRUE(QFileInfo(tree + "/sub").isDir());
 
     // A double click chooses the file as OK does.
@@ -420,11 +420,14 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         Touch(ro);
         ASSERT_EQ(::chmod(QFile::encodeName(tree + "/" + ro).constData(), 0444), 0);
     }
+    QDir().mkpath(tree + "/fold.syx");
+    QDir().mkpath(tree + "/fold.seq");
+    const QString too_long(260, 'n');
     const struct {
         bool tone;
         int fault;         // every write fails with it, or 0
         const char* where; // the folder listed, below the tree; "gone" vanishes
-        const char* name;
+        QString name;
         QString text;
     } cases[] = {
         {true, ENOSPC, "", "new", "Error 61: Disk full"},
@@ -438,7 +441,13 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         {false, 0, "", "pipe", "pipe.seq : Path/File access error"},
         {true, 0, "", "ro", "Error 70: Permission denied"},
         {false, 0, "", "ro", "ro.seq : Permission denied"},
+        // A folder, a name too long: the tone writer's box; the sequence's as before.
+        {true, 0, "", "fold", "Error 75: Path/File access error"},
+        {true, 0, "", too_long, "Wrong filename!"},
+        {false, 0, "", "fold", "fold.seq : Path/File access error"},
+        {false, 0, "", too_long, too_long + ".seq : Bad file name or number"},
     };
+    AutoSend_On = 1;
     Sequencer& w = Sequencer::get();
     for (const auto& c : cases) {
         const QString row = c.text;
@@ -452,8 +461,11 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         const auto recent_tone = Recent_Tone, recent_seq = Recent_Seq;
         QDir().mkpath(tree + "/gone");
         boxes.clear();
+        Tone_Data[20] = 5;
         Set_Dlg_Wait_Hook([&] {
             File_Dlg& d = File_Dlg::get();
+            Tone_Data[20] = 99; // what a preview would have done meanwhile
+            const int sent = midi.count(FakeMidiHost::Event::Long);
             d.FD_List_Dirs->Set_Path(tree + "/" + c.where);
             if (c.fault == 0) QDir(tree + "/gone").removeRecursively();
             const QString existing = tree + "/" + c.name + (c.tone ? ".syx" : ".seq");
@@ -466,9 +478,14 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
             QStringList want{c.text};
             if (asked) want.prepend("File exists: " + existing + " Overwrite?");
             EXPECT_EQ(boxes.texts(), want);
-            if (!boxes.calls.empty())
+            if (!boxes.calls.empty()) {
                 EXPECT_EQ(boxes.calls.back().style,
                           Mb::OkOnly | (c.tone ? Mb::Critical : Mb::Exclamation));
+                EXPECT_EQ(boxes.calls.back().title, Program_Title);
+            }
+            // A tone asked about comes back, written or not, and is sent.
+            EXPECT_EQ(Tone_Data[20], c.tone ? 5 : 99) << row.toStdString();
+            EXPECT_EQ(midi.count(FakeMidiHost::Event::Long) > sent, c.tone);
             EXPECT_TRUE(File_Dlg::loaded()) << row.toStdString();
             EXPECT_EQ(d.FD_FileName->selectedText(), d.FD_FileName->text());
             QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
