@@ -84,15 +84,18 @@ void FD_Delete() {
     if (FD_Selected_Kind == "File") {
         // The question names the very file that goes: the name box's, which
         // may have been typed over since the click.
-        const QString name = d.FD_List_Files->File_Name(d.FD_FileName->text());
+        const QString box = d.FD_FileName->text();
+        const QString name = d.FD_List_Files->Delete_Name(box);
         if (name.isEmpty()) return;
         // The folder of the files shown, blanks and all.
         const QString file = In_Folder(d.FD_List_Files->Path(), name);
         if (Msg_Box("Delete " + Name_Shown(file) + " ?", Mb::YesNo) != Mb::Yes) return;
-        if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0)
+        if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0) {
             Msg_Box(Name_Shown(file) + " could not be deleted.");
-        else
-            d.FD_List_Files->Refresh();
+            return;
+        }
+        d.FD_List_Files->Refresh();
+        d.FD_List_Files->Mark_Deleted(name, box);
     } else if (FD_Selected_Kind == "Dir") {
         const QString shown = Name_Shown(FD_Selected);
         if (Msg_Box("Delete " + shown + " ?", Mb::YesNo) != Mb::Yes) return;

@@ -152,7 +152,7 @@ File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
         connect(b, &Picture_Box::Mouse_Up, this, [b] { Btn_Up(*b); });
 
     connect(FD_List_Files, &QListWidget::itemPressed, this, &File_Dlg::File_Pressed);
-    connect(FD_FileName, &QLineEdit::textEdited, FD_List_Files, &File_List::Unpick);
+    connect(FD_FileName, &QLineEdit::textEdited, FD_List_Files, &File_List::Typed);
     connect(FD_List_Files, &QListWidget::itemDoubleClicked, this,
             &File_Dlg::FD_List_Files_DblClick);
     connect(FD_List_Dirs, &QListWidget::itemPressed, this, [this] {
