@@ -149,6 +149,7 @@ File_List::File_List(QWidget* parent) : QListWidget(parent) {
 int File_List::Set_Path(const QString& path) {
     const QString p = clean(path);
     if (Path_Kind(p) != Path_Type::Folder) return folder_error(p);
+    if (p != path_) deleted_name_.clear();
     path_ = p;
     Refresh();
     return 0;
@@ -213,12 +214,27 @@ QString File_List::Pick_Highlighted() {
     }
     picked_shown_ = item->text();
     picked_name_ = item->data(Path_Role).toString();
+    deleted_name_.clear();
     return picked_shown_;
 }
 
 void File_List::Unpick() {
     picked_shown_.clear();
     picked_name_.clear();
+}
+
+void File_List::Typed() {
+    Unpick();
+    deleted_name_.clear();
+}
+
+void File_List::Mark_Deleted(const QString& name, const QString& box) {
+    deleted_name_ = name;
+    deleted_shown_ = box;
+}
+
+QString File_List::Delete_Name(const QString& box) const {
+    return !deleted_name_.isEmpty() && box == deleted_shown_ ? deleted_name_ : File_Name(box);
 }
 
 bool File_List::Picked(const QString& box) const {

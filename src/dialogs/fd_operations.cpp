@@ -16,61 +16,48 @@
 using Fd::bad_name;
 
 namespace Fd {
-QString& add_slash(QString& folder) {
-    if (!folder.endsWith('/')) folder += '/';
-    return folder;
-}
-
 QString full_name() {
     File_Dlg& d = File_Dlg::get();
     // The folder list's own path, never typed: blanks in it are part of it.
-    QString path = FD_Path;
-    add_slash(path);
-    return path + d.FD_List_Files->File_Name(d.FD_FileName->text());
+    return In_Folder(FD_Path, d.FD_List_Files->File_Name(d.FD_FileName->text()));
 }
 
-bool save_as(QString& file_var, const char* wildcard, Writer writer, int& err) {
+int write_error(const QString& file) {
+    if (bad_name(file)) return Fd_Err::Bad_Name;
+    return Path_Kind(file) == Path_Type::Folder ? Fd_Err::Access : 0;
+}
+
+Saved save_as(QString& file_var, const char* pattern, Writer writer, int& err) {
     File_Dlg& d = File_Dlg::get();
     const QString box = d.FD_FileName->text();
-    const bool picked = d.FD_List_Files->Picked(box);
-    if (!picked && box.compare(wildcard, Qt::CaseInsensitive) == 0) return false;
-    const QString name = d.FD_List_Files->File_Name(box);
-    if (name.isEmpty()) return false;
+    if (!d.FD_List_Files->Picked(box) && box.compare(pattern, Qt::CaseInsensitive) == 0)
+        return Saved::Pattern;
+    if (d.FD_List_Files->File_Name(box).isEmpty()) return Saved::Not_Written;
     const QString full = full_name();
-    if (bad_name(name)) {
-        err = Fd_Err::Bad_Name;
-        return false;
-    }
-    // A folder of that name must not be taken for a file to write over.
-    if (Path_Kind(full) == Path_Type::Folder) {
-        err = Fd_Err::Access;
-        return false;
-    }
-    bool write = true;
-    if (File_Exists(full))
-        write = Msg_Box("File exists: " + Name_Shown(full) + " Overwrite?",
-                        Mb::YesNo | Mb::Critical, "Write TONE file") == Mb::Yes;
-    if (!write) return false;
+    // A folder of that name is no file that exists: no question to write over it.
+    if (File_Exists(full) && Msg_Box("File exists: " + Name_Shown(full) + " Overwrite?",
+                                     Mb::YesNo | Mb::Critical, "Write TONE file") != Mb::Yes)
+        return Saved::Not_Written;
     // The name is taken only with a written file: a declined or failed
     // write must not be written later by a plain Save. The saved flag says
     // nothing here, as it may have been set before.
     int failed = 0;
     if (!writer(full, &failed)) {
         err = failed;
-        return false;
+        return Saved::Not_Written;
     }
     file_var = full;
     FD_Done = 255;
-    return true;
+    return Saved::Written;
 }
 } // namespace Fd
 
 QString Parent_Dir(QString& path) {
-    Fd::add_slash(path);
+    Add_Slash(path);
     path.chop(1);
     const qsizetype i = path.lastIndexOf('/');
     path = i > 0 ? path.left(i) : QString();
-    return Fd::add_slash(path);
+    return Add_Slash(path);
 }
 
 void FD_New_Dir() {
@@ -78,9 +65,7 @@ void FD_New_Dir() {
     // Only a folder can hold the new one; after a file click that is the listed folder.
     const QString where = FD_Selected_Kind == "Dir" ? FD_Selected : d.FD_List_Dirs->Path();
     auto create = [&](const QString& name) {
-        QString base = where;
-        Fd::add_slash(base);
-        return !name.contains('/') && !bad_name(name) && Make_Folder(base + name) == 0;
+        return !name.contains('/') && !bad_name(name) && Make_Folder(In_Folder(where, name)) == 0;
     };
     QString name = Input_Box("Please enter a name for the new folder in:\r" + Name_Shown(where),
                              "Create new folder", "folder");
@@ -99,17 +84,18 @@ void FD_Delete() {
     if (FD_Selected_Kind == "File") {
         // The question names the very file that goes: the name box's, which
         // may have been typed over since the click.
-        const QString name = d.FD_List_Files->File_Name(d.FD_FileName->text());
+        const QString box = d.FD_FileName->text();
+        const QString name = d.FD_List_Files->Delete_Name(box);
         if (name.isEmpty()) return;
         // The folder of the files shown, blanks and all.
-        QString folder = d.FD_List_Files->Path();
-        Fd::add_slash(folder);
-        const QString file = folder + name;
+        const QString file = In_Folder(d.FD_List_Files->Path(), name);
         if (Msg_Box("Delete " + Name_Shown(file) + " ?", Mb::YesNo) != Mb::Yes) return;
-        if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0)
+        if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0) {
             Msg_Box(Name_Shown(file) + " could not be deleted.");
-        else
-            d.FD_List_Files->Refresh();
+            return;
+        }
+        d.FD_List_Files->Refresh();
+        d.FD_List_Files->Mark_Deleted(name, box);
     } else if (FD_Selected_Kind == "Dir") {
         const QString shown = Name_Shown(FD_Selected);
         if (Msg_Box("Delete " + shown + " ?", Mb::YesNo) != Mb::Yes) return;

@@ -7,6 +7,7 @@
 #include "dialogs/picture_buttons.h"
 #include "editors/knob_model.h"
 #include "midi/midi_port.h"
+#include "midi/routines.h"
 #include "midi/tone_files.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequence.h"
@@ -241,13 +242,12 @@ void File_Dlg::Soundcheck_Poll() {
 
 void File_Dlg::FD_Click_Preview() {
     // The file highlighted in the list, in the folder the list shows.
-    QString folder = FD_List_Files->Path();
-    Fd::add_slash(folder);
     const QString name = FD_List_Files->Picked_Name();
     if (name.isEmpty()) return;
+    const QString file = In_Folder(FD_List_Files->Path(), name);
     if (FD_Mode == "Open_SYX") {
         if (AutoSend_On == 1) Seq_SendAllNotesOff();
-        Load_SYX(folder + name, "Soundcheck");
+        Load_SYX(file, "Soundcheck");
         if (AutoPlay_On != 1 || SYX_Tone_Found != 255) return;
         if (shown_mode() == 0) {
             // The display timer's first tick ends the pause; the event loop runs
@@ -259,7 +259,7 @@ void File_Dlg::FD_Click_Preview() {
             FD_Button_Start_Click(FD_SYX_Button_Start);
         }
     } else if (FD_Mode == "Open_SEQ") {
-        Load_SEQ(folder + name, "Soundcheck");
+        Load_SEQ(file, "Soundcheck");
         if (MIDI_Enabled == 1 && AutoPlay_On == 1 && Seq_Loaded == 255) {
             FD_Button_Stop_Click();
             FD_Button_Stop_MouseUp(FD_SEQ_Button_Stop, FD_SEQ_Button_Start);

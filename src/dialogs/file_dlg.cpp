@@ -56,6 +56,7 @@ QString FD_Error_Text(int err) {
 using Fd::full_name;
 using Fd::Path_Role;
 using Fd::save_as;
+using Fd::Saved;
 
 // ---- the dialog ----
 
@@ -151,7 +152,7 @@ File_Dlg::File_Dlg() : QWidget(&Quorlen::get(), Qt::Dialog) {
         connect(b, &Picture_Box::Mouse_Up, this, [b] { Btn_Up(*b); });
 
     connect(FD_List_Files, &QListWidget::itemPressed, this, &File_Dlg::File_Pressed);
-    connect(FD_FileName, &QLineEdit::textEdited, FD_List_Files, &File_List::Unpick);
+    connect(FD_FileName, &QLineEdit::textEdited, FD_List_Files, &File_List::Typed);
     connect(FD_List_Files, &QListWidget::itemDoubleClicked, this,
             &File_Dlg::FD_List_Files_DblClick);
     connect(FD_List_Dirs, &QListWidget::itemPressed, this, [this] {
@@ -338,7 +339,7 @@ void File_Dlg::Form_QueryUnload() {
     FD_Preview_Store();
     if (QString* keep = kept_folder()) {
         *keep = FD_List_Files->Path();
-        Fd::add_slash(*keep);
+        Add_Slash(*keep);
     }
     Menus_Enable();
     if (Quorlen::get().Menu_Windows_SavePos->isChecked()) {
@@ -418,7 +419,6 @@ void File_Dlg::FD_Button_Ok_Click() {
     int err = 0;
     FD_Path = FD_List_Dirs->Path();
     Extension_Completion();
-    const bool picked = Box_Picked();
     const QString full = full_name();
     if (FD_Mode == "Open_SYX") {
         err = Name_To_List();
@@ -433,22 +433,26 @@ void File_Dlg::FD_Button_Ok_Click() {
         }
     } else if (FD_Mode == "SaveAs_SYX") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
-        if (picked || FD_FileName->text().compare("*.syx", Qt::CaseInsensitive) != 0) {
-            // The caption names the file a later Save writes, as after an open.
-            // The tone writer reports its own failures.
-            if (save_as(
-                    Tone_File, "*.syx", [](const QString& file, int*) { return Save_SYX(file); },
-                    err)) {
-                Set_Program_Title("Quorlen - " + Name_Shown(Tone_File));
-                Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
-            }
-            if (err == 0) Tone_Restore();
+        // The tone writer reports its own failures, a bad name or a folder among them.
+        const Saved saved = save_as(
+            Tone_File, "*.syx", [](const QString& file, int*) { return Save_SYX(file); }, err);
+        // The caption names the file a later Save writes, as after an open.
+        if (saved == Saved::Written) {
+            Set_Program_Title("Quorlen - " + Name_Shown(Tone_File));
+            Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
         }
+        // Written or not, the tone the previews changed comes back.
+        if (saved != Saved::Pattern) Tone_Restore();
     } else if (FD_Mode == "SaveAs_SEQ") {
         FD_List_Dirs->Set_Path(FD_List_Files->Path());
-        // The sequence writer leaves its failure to the dialog's report.
+        // The sequence writer leaves its failures to the dialog's report.
         save_as(
-            Seq_File, "*.SEQ", [](const QString& file, int* e) { return Save_SEQ(file, e); }, err);
+            Seq_File, "*.SEQ",
+            [](const QString& file, int* e) {
+                *e = Fd::write_error(file);
+                return *e == 0 && Save_SEQ(file, e);
+            },
+            err);
     }
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {
@@ -518,6 +522,9 @@ void File_Dlg::Show_Dir_Label() {
 
 void File_Dlg::FD_List_Dirs_Change() {
     Show_Dir_Label();
+    // The folder list follows a typed folder that the file list has shown
+    // already: a second listing would lose the entry highlighted there.
+    if (FD_List_Files->Path() == FD_List_Dirs->Path()) return;
     for (;;) {
         const int err = FD_List_Files->Set_Path(FD_List_Dirs->Path());
         if (err != Fd_Err::Unavailable) return;

@@ -85,8 +85,10 @@ class File_List : public QListWidget {
     // The user's choice of the highlighted entry, whose text goes into the
     // name box; its shown text.
     QString Pick_Highlighted();
-    // A name typed over the picked one, or a refresh, ends the pick.
+    // A new listing ends the pick.
     void Unpick();
+    // A name typed over the box ends the pick, and the mark of a delete.
+    void Typed();
     // The name box still holds the picked entry's text.
     bool Picked(const QString& box) const;
     QString Picked_Name() const { return picked_name_; }
@@ -94,10 +96,16 @@ class File_List : public QListWidget {
     // blanks and bytes that are not UTF-8 included; a typed name without
     // the blanks at its ends.
     QString File_Name(const QString& box) const;
+    // After a delete the box is read as typed, but for the next Delete it
+    // still means the file deleted, until a click or typing: a look-alike
+    // that the box now reads as is never deleted in its place.
+    void Mark_Deleted(const QString& name, const QString& box);
+    QString Delete_Name(const QString& box) const;
 
   private:
     QString path_, pattern_ = "*.syx";
     QString picked_shown_, picked_name_;
+    QString deleted_shown_, deleted_name_;
 };
 
 class File_Dlg : public QWidget, public Form<File_Dlg> {

@@ -38,8 +38,20 @@ QString trim_right(const QString& s) {
 } // namespace
 
 QString Add_Backslash(QString& path) {
-    if (!trim_right(path).endsWith(Path_Separator)) path = Blanks_Trimmed(path) + Path_Separator;
+    if (!trim_right(path).endsWith(Path_Separator)) {
+        path = Blanks_Trimmed(path);
+        Add_Slash(path);
+    }
     return path;
+}
+
+QString& Add_Slash(QString& folder) {
+    if (!folder.endsWith(Path_Separator)) folder += Path_Separator;
+    return folder;
+}
+
+QString In_Folder(QString folder, const QString& name) {
+    return Add_Slash(folder) + name;
 }
 
 QString Ascii_Upper(const QString& text) {

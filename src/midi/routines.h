@@ -20,7 +20,13 @@ bool File_Exists(QString path);
 
 // Paths use the host's separator where the classic form wrote a backslash.
 inline constexpr char Path_Separator = '/';
+// A folder without the separator loses its end blanks, then gets it.
 QString Add_Backslash(QString& path);
+// A folder the system gave: the separator is added to it whole, since a
+// blank at its end is part of its name.
+QString& Add_Slash(QString& folder);
+// The name in that folder, both kept whole.
+QString In_Folder(QString folder, const QString& name);
 
 // Upper case for the letters a to z only: every other character keeps its
 // code, so a name byte read back into the tone is the byte it was.

@@ -195,12 +195,13 @@ void Load_SYX(const QString& file, const QString& mode) {
 namespace {
 // The error a save to this path must fail with before anything is written, or 0.
 int save_precheck(const QString& file) {
+    // A folder, also named with its separator, is no file to write.
+    if (Path_Kind(file) == Path_Type::Folder) return 75;
     if (file.trimmed().isEmpty() || file.contains(QChar(0)) || file.endsWith(Path_Separator))
         return 52;
     const qsizetype slash = file.lastIndexOf(Path_Separator);
     QByteArray name;
     if (!Name_To_Bytes(file.mid(slash + 1), name) || name.size() > 255) return 52;
-    if (Path_Kind(file) == Path_Type::Folder) return 75;
     const QString folder = slash > 0 ? file.left(slash) : slash == 0 ? "/" : Current_Folder();
     if (Path_Kind(folder) != Path_Type::Folder) return 76;
     return 0;

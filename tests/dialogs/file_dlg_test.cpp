@@ -4,11 +4,13 @@
 #include "app/recent.h"
 #include "app/save_as.h"
 #include "app/settings.h"
+#include "dialogs/fd_shared.h"
 #include "dialogs/file_dlg.h"
 #include "dialogs/input_dlg.h"
 #include "dialogs/picture_buttons.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
+#include "midi/routines.h"
 #include "midi/tone_files.h"
 #include "platform/file_io.h"
 #include "sequencer/sequence.h"
@@ -92,6 +94,12 @@ class FileDlgTest : public ProgramTest {
         });
     }
     static void Settle() { QCoreApplication::processEvents(); }
+    // The file of the file list's highlighted entry, or "".
+    static QString Highlighted(File_Dlg& d) {
+        const QListWidgetItem* item = d.FD_List_Files->currentItem();
+        return item ? d.FD_List_Files->Path() + "/" + item->data(Fd::Path_Role).toString()
+                    : QString();
+    }
 
     QString tree;
     std::vector<Asked> asked;
@@ -344,7 +352,7 @@ TEST_F(FileDlgTest, SaveToneAsksBeforeOverwritingAndRestoresTheTone) {
     File_Dlg& e = Open("SaveAs_SYX");
     e.FD_FileName->setText("sub/");
     e.FD_Button_Ok_Click();
-    EXPECT_EQ(boxes.texts(), QStringList{"sub/ : Path/File access error"});
+    EXPECT_EQ(boxes.texts(), QStringList{"Error 75: Path/File access error"});
     EXPECT_TRUE(QFileInfo(tree + "/sub").isDir());
 
     // A double click chooses the file as OK does.
@@ -412,11 +420,14 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         Touch(ro);
         ASSERT_EQ(::chmod(QFile::encodeName(tree + "/" + ro).constData(), 0444), 0);
     }
+    QDir().mkpath(tree + "/fold.syx");
+    QDir().mkpath(tree + "/fold.seq");
+    const QString too_long(260, 'n');
     const struct {
         bool tone;
         int fault;         // every write fails with it, or 0
         const char* where; // the folder listed, below the tree; "gone" vanishes
-        const char* name;
+        QString name;
         QString text;
     } cases[] = {
         {true, ENOSPC, "", "new", "Error 61: Disk full"},
@@ -430,7 +441,13 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         {false, 0, "", "pipe", "pipe.seq : Path/File access error"},
         {true, 0, "", "ro", "Error 70: Permission denied"},
         {false, 0, "", "ro", "ro.seq : Permission denied"},
+        // A folder, a name too long: the tone writer's box; the sequence's as before.
+        {true, 0, "", "fold", "Error 75: Path/File access error"},
+        {true, 0, "", too_long, "Wrong filename!"},
+        {false, 0, "", "fold", "fold.seq : Path/File access error"},
+        {false, 0, "", too_long, too_long + ".seq : Bad file name or number"},
     };
+    AutoSend_On = 1;
     Sequencer& w = Sequencer::get();
     for (const auto& c : cases) {
         const QString row = c.text;
@@ -444,8 +461,11 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         const auto recent_tone = Recent_Tone, recent_seq = Recent_Seq;
         QDir().mkpath(tree + "/gone");
         boxes.clear();
+        Tone_Data[20] = 5;
         Set_Dlg_Wait_Hook([&] {
             File_Dlg& d = File_Dlg::get();
+            Tone_Data[20] = 99; // what a preview would have done meanwhile
+            const int sent = midi.count(FakeMidiHost::Event::Long);
             d.FD_List_Dirs->Set_Path(tree + "/" + c.where);
             if (c.fault == 0) QDir(tree + "/gone").removeRecursively();
             const QString existing = tree + "/" + c.name + (c.tone ? ".syx" : ".seq");
@@ -458,9 +478,14 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
             QStringList want{c.text};
             if (asked) want.prepend("File exists: " + existing + " Overwrite?");
             EXPECT_EQ(boxes.texts(), want);
-            if (!boxes.calls.empty())
+            if (!boxes.calls.empty()) {
                 EXPECT_EQ(boxes.calls.back().style,
                           Mb::OkOnly | (c.tone ? Mb::Critical : Mb::Exclamation));
+                EXPECT_EQ(boxes.calls.back().title, Program_Title);
+            }
+            // A tone asked about comes back, written or not, and is sent.
+            EXPECT_EQ(Tone_Data[20], c.tone ? 5 : 99) << row.toStdString();
+            EXPECT_EQ(midi.count(FakeMidiHost::Event::Long) > sent, c.tone);
             EXPECT_TRUE(File_Dlg::loaded()) << row.toStdString();
             EXPECT_EQ(d.FD_FileName->selectedText(), d.FD_FileName->text());
             QTest::keyClick(d.FD_FileName, Qt::Key_Escape);
@@ -662,13 +687,15 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     EXPECT_EQ(Items(x.FD_List_Files), (QStringList{"a.syx", "B.SYX"}));
     x.Form_Unload();
 
-    // Of two names that look alike, the one highlighted is opened, stays
-    // highlighted when it is no tone file, and is deleted.
-    const QByteArray alike = root + "/A\xEA.syx"; // listed after the first
+    // Of names that look alike, the one highlighted is opened, stays
+    // highlighted when it is no tone file, and is deleted; a real U+FFFD
+    // is listed last.
+    const QByteArray alike = root + "/A\xEA.syx", real = root + "/A\xEF\xBF\xBD.syx";
     write(file, 10);
-    ASSERT_EQ(::close(::open(alike.constData(), O_WRONLY | O_CREAT, 0644)), 0);
+    for (const QByteArray& empty : {alike, real})
+        ASSERT_EQ(::close(::open(empty.constData(), O_WRONLY | O_CREAT, 0644)), 0);
     File_Dlg& t = Open("Open_SYX");
-    ASSERT_EQ(Items(t.FD_List_Files), (QStringList{"a.syx", shown, shown, "B.SYX"}));
+    ASSERT_EQ(Items(t.FD_List_Files), (QStringList{"a.syx", shown, shown, shown, "B.SYX"}));
     QTest::mouseClick(t.FD_List_Files->viewport(), Qt::LeftButton, {},
                       t.FD_List_Files->visualItemRect(t.FD_List_Files->item(2)).center());
     boxes.clear();
@@ -679,7 +706,7 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     Click(t.FD_Button_Delete);
     EXPECT_EQ(size_of(file), 67);
     EXPECT_EQ(size_of(alike), -1);
-    // The name left in the box no longer names a file shown, whatever row
+    // Delete again: the file just deleted, never a look-alike, whatever row
     // the list makes current after its refresh.
     t.FD_List_Files->setCurrentRow(1);
     boxes.clear();
@@ -687,6 +714,7 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     Click(t.FD_Button_Delete);
     EXPECT_EQ(boxes.texts().last(), tree + "/" + shown + " could not be deleted.");
     EXPECT_EQ(size_of(file), 67);
+    EXPECT_EQ(size_of(real), 0);
     t.Form_Unload();
 }
 
@@ -716,9 +744,13 @@ TEST_F(FileDlgTest, LookAlikeNamesEachMeanTheirOwnFile) {
         {"tones", u"A.SYX\u00A0"_qs, "A.SYX"},
         {"sp ", "B.SYX", "B.SYX"},
     };
-    enum Act { Preview, Ok, Save_As, Delete };
+    // A folder the lists move to after the click: there the name is read as typed.
+    const QString other = tree + "/other";
+    put(other + "/B.SYX", tone(30));
+    put(other + "/ B.SYX", tone(40));
+    enum Act { Preview, Ok, Save_As, Delete, Move };
     for (const auto& p : pairs)
-        for (const Act act : {Preview, Ok, Save_As, Delete}) {
+        for (const Act act : {Preview, Ok, Save_As, Delete, Move}) {
             const QString dir = tree + "/" + p.folder;
             const QString chosen = dir + "/" + p.chosen;
             const QString twin = QString(tree + "/" + p.folder).trimmed() + "/" + p.twin;
@@ -746,24 +778,46 @@ TEST_F(FileDlgTest, LookAlikeNamesEachMeanTheirOwnFile) {
                 EXPECT_EQ(first_byte(chosen), 33) << row;
             }
             if (act == Delete) {
+                // Delete again, nothing clicked or typed since: the file just
+                // deleted, never its twin. OK reads the box as typed.
                 Click(d.FD_Button_Delete);
-                EXPECT_EQ(boxes.texts(), QStringList{"Delete " + chosen + " ?"});
+                boxes.answers = {Mb::Yes};
+                Click(d.FD_Button_Delete);
+                EXPECT_EQ(boxes.texts(),
+                          (QStringList{"Delete " + chosen + " ?", "Delete " + chosen + " ?",
+                                       chosen + " could not be deleted."}));
                 EXPECT_FALSE(QFile::exists(chosen)) << row;
+                QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+                const QString typed = dir + "/" + Blanks_Trimmed(p.chosen);
+                EXPECT_EQ(Tone_File, QFile::exists(typed) ? typed : QString()) << row;
+            }
+            if (act == Move) {
+                d.FD_List_Dirs->Set_Path(other);
+                QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+                const QString typed = other + "/" + Blanks_Trimmed(p.chosen);
+                EXPECT_EQ(Tone_File, QFile::exists(typed) ? typed : QString()) << row;
             }
             EXPECT_EQ(first_byte(twin), 20) << row;
             if (File_Dlg::loaded()) d.Form_Unload();
-            EXPECT_EQ(Dir_Tones, dir + "/") << row; // the folder shown is the one kept
+            // The folder shown is the one kept.
+            EXPECT_EQ(Dir_Tones, (act == Move ? other : dir) + "/") << row;
             Settle();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
 
-    // A typed name loses its blanks: " B.SYX" typed means B.SYX.
-    Dir_Tones = tree + "/tones";
-    File_Dlg& d = Open("Open_SYX");
-    Type_Ok(d, " B.SYX");
-    Settle();
-    EXPECT_EQ(Tone_File, tree + "/tones/B.SYX");
-    EXPECT_EQ(Tone_Data[0], 20);
+    // A typed name loses its blanks, also before a folder part; the entry
+    // highlighted is the file opened.
+    put(tree + "/tones/sub/inner.syx", tone(50));
+    for (const auto& [typed, file, seed] :
+         {std::tuple{" B.SYX", "B.SYX", 20}, {" sub/inner.syx", "sub/inner.syx", 50}}) {
+        Dir_Tones = tree + "/tones";
+        File_Dlg& d = Open("Open_SYX");
+        Type_Ok(d, typed);
+        EXPECT_EQ(Tone_File, tree + "/tones/" + file) << typed;
+        EXPECT_EQ(Tone_Data[0], seed) << typed;
+        EXPECT_EQ(Highlighted(d), Tone_File) << typed;
+        Settle();
+    }
 }
 
 // Typed names: a pattern for hidden files, a replacement character that is
@@ -798,6 +852,14 @@ TEST_F(FileDlgTest, TypedNamesMeanWhatIsTyped) {
     }
     EXPECT_EQ(::access(odd.constData(), F_OK), 0);
     t.Form_Unload();
+    Settle();
+
+    // A real U+FFFD typed is that file, also for the entry highlighted.
+    Touch(u"dup\uFFFD.syx"_qs);
+    File_Dlg& r = Open("Open_SYX");
+    Type_Ok(r, u"dup\uFFFD.syx"_qs);
+    EXPECT_EQ(Highlighted(r), tree + u"/dup\uFFFD.syx"_qs);
+    r.Form_Unload();
     Settle();
 
     // 255 bytes are the most a name part may have.

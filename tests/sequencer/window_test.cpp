@@ -1,6 +1,7 @@
 #include "app/dlg.h"
 #include "dialogs/file_dlg.h"
 #include "editors/editor.h"
+#include "editors/editor_juno.h"
 #include "help/help.h"
 #include "midi/midi_setup.h"
 #include "midi/sysex.h"
@@ -354,7 +355,6 @@ TEST_F(SeqWindow, DialogsLeaveTheSequencerOrOscillatorInFront) {
     Write("s.seq", Image(30, 48));
     Quorlen& m = Quorlen::get();
     m.show();
-    Set_Synth();
     auto open_seq = [] {
         Quorlen::get().Menu_File_Seq_Open_Click();
         return &File_Dlg::get();
@@ -413,14 +413,21 @@ TEST_F(SeqWindow, DialogsLeaveTheSequencerOrOscillatorInFront) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
     };
-    // With the oscillator open instead of the sequencer, too.
-    for (const bool osc : {false, true})
+    // With the oscillator open instead of the sequencer, and over the Alpha Juno editor, too.
+    const std::pair<const char*, bool> modes[] = {
+        {"JX-8P", false}, {"JX-8P", true}, {"Alpha Juno", false}, {"Alpha Juno", true}};
+    for (const auto& [synth, osc] : modes)
         for (const auto& r : rows) {
             // The user worked in the editor, then opened the window from the menu.
             if (Sequencer::loaded()) Sequencer::get().frame()->close();
             if (Oscillator::loaded()) Oscillator::get().frame()->close();
+            Synth_Type = synth;
+            Set_Synth();
             settle();
-            Editor::get().DCO1_Range->setFocus();
+            if (Synth_Type == "Alpha Juno")
+                Editor_Juno::get().VCF_Freq->setFocus();
+            else
+                Editor::get().DCO1_Range->setFocus();
             if (osc)
                 m.Menu_MIDI_Osc_Click();
             else
@@ -434,6 +441,6 @@ TEST_F(SeqWindow, DialogsLeaveTheSequencerOrOscillatorInFront) {
             for (QMdiSubWindow* w : m.Mdi_Area()->subWindowList(QMdiArea::StackingOrder))
                 if (w->isVisible()) shown << w;
             ASSERT_FALSE(shown.isEmpty());
-            EXPECT_EQ(shown.last(), window) << r.name << (osc ? " (oscillator)" : "");
+            EXPECT_EQ(shown.last(), window) << r.name << (osc ? " (oscillator) " : " ") << synth;
         }
 }
