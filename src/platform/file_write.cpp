@@ -207,17 +207,15 @@ bool read_journal(int fd, const struct stat& file, Journal_Head& head, QByteArra
 }
 
 // With the temporary file held: a journal left there for the file is put
-// back, since the save it kept was never reported done. spent tells that the
-// file is whole and the journal may go.
-int settle(int temp, const QByteArray& name, Lock_Clock::time_point until, bool& spent) {
-    spent = true;
+// back, since the save it kept was never reported done. 0 when the file is
+// whole and the temporary file may go; otherwise the journal must stay.
+int settle(int temp, const QByteArray& name, Lock_Clock::time_point until) {
     struct stat st {};
     Journal_Head head{};
     QByteArray old;
     if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
         !read_journal(temp, st, head, old))
         return 0;
-    spent = false;
     const int file = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (file < 0) return errno;
     int e = lock_file(file, name, until);
@@ -225,7 +223,6 @@ int settle(int temp, const QByteArray& name, Lock_Clock::time_point until, bool&
     if (e == 0 && ::ftruncate(file, old.size()) != 0) e = errno;
     if (e == 0) e = sync_file(file);
     if (::close(file) != 0 && e == 0) e = errno;
-    spent = e == 0;
     return e;
 }
 
@@ -333,10 +330,9 @@ int Settle_Journal(const QByteArray& path_name) {
     int e = 0;
     if (is_journal(fd, head)) {
         e = Lock_Until(fd, LOCK_EX, Lock_Clock::now() + Lock_Wait);
-        bool spent = false;
         if (e == 0 && still_named(fd, temp)) {
-            e = settle(fd, name, Lock_Clock::now() + Lock_Wait, spent);
-            if (spent) ::unlink(temp.constData());
+            e = settle(fd, name, Lock_Clock::now() + Lock_Wait);
+            if (e == 0) ::unlink(temp.constData());
         }
     }
     ::close(fd);
@@ -356,12 +352,13 @@ int Write_File(const QString& path, const QByteArray& data) {
         if (const int e = Kind_Error(old.st_mode)) return e;
 
     // Take the temporary file; what a save cut short left there is settled
-    // first, and a journal that cannot be put back stays.
+    // first, and a journal that cannot be put back stays. It will hold the
+    // file's bytes: nobody else may read them meanwhile.
     const QByteArray temp = temp_name(name);
     int fd = -1;
     if (const int e = take_temp(temp, until, fd)) return e;
-    bool spent = false;
-    if (const int e = settle(fd, name, until, spent); e != 0 || ::ftruncate(fd, 0) != 0) {
+    if (const int e = settle(fd, name, until);
+        e != 0 || ::ftruncate(fd, 0) != 0 || ::fchmod(fd, 0600) != 0) {
         const int err = e != 0 ? e : errno;
         ::close(fd);
         return err;
