@@ -233,10 +233,10 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                                     "stale temporary, failed write",
                                     "killed while writing",
                                     "killed twice",
-                                    "another file's second name at the temporary name",
-                                    "the file's own second name at the temporary name",
-                                    "another user's file at the temporary name",
-                                    "a link at the temporary name"};
+                                    "at the temporary name: another file's second name",
+                                    "at the temporary name: the file's own second name",
+                                    "at the temporary name: another user's file",
+                                    "at the temporary name: a link"};
     for (const auto& k : kinds) {
         if (k.needs_root && !root) continue;
         for (int ti = None; ti <= Stranger_Symlink; ++ti) {
