@@ -34,10 +34,9 @@ int Remove_Folder(const QString& path);
 
 // Reads at most limit bytes of a regular file. 0, or an errno value: EISDIR
 // for a folder, ESPIPE for a pipe, socket or device, which are never opened.
+// What a save in place of the file left when it was cut short is put back
+// first (see Write_File).
 int Read_File(const QString& path, qint64 limit, QByteArray& data);
-
-// Reads also put back first what a save in place of the file left when it
-// was cut short (see Write_File).
 
 // Replaces the file with data: 0, or an errno value; after a failure the old
 // file is as it was. The bytes go to a temporary file beside it, which is

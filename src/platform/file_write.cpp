@@ -136,18 +136,20 @@ bool still_named(int fd, const QByteArray& temp) {
 // Another instance saving the same name holds it meanwhile: EBUSY when
 // that takes too long.
 int take_temp(const QByteArray& temp, Lock_Clock::time_point until, int& fd) {
-    for (;;) {
+    for (;; fd = -1) {
+        if (Lock_Clock::now() >= until) return EBUSY;
         fd = ::open(temp.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                     0600);
         if (fd < 0 && errno != EEXIST) return errno;
         if (fd < 0)
-            if (const int e = open_ours(temp, O_RDWR, fd); e != 0 && e != ENOENT) return e;
-        const int locked = fd < 0 ? 0 : Lock_Until(fd, LOCK_EX, until);
-        if (fd >= 0 && locked == 0 && still_named(fd, temp)) return 0;
-        if (fd >= 0) ::close(fd);
-        fd = -1;
+            if (const int e = open_ours(temp, O_RDWR, fd)) {
+                if (e == ENOENT) continue; // gone in between: made anew
+                return e;
+            }
+        const int locked = Lock_Until(fd, LOCK_EX, until);
+        if (locked == 0 && still_named(fd, temp)) return 0;
+        ::close(fd);
         if (locked != 0) return locked;
-        if (Lock_Clock::now() >= until) return EBUSY;
     }
 }
 

@@ -173,39 +173,33 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
     const QByteArray top = QFile::encodeName(disk.Mounted() ? disk.Path("") : dir.path());
     // One page (tmpfs) more than the old bytes: the new ones fit only in part.
     const QByteArray old_bytes(4096, 'o'), new_bytes(8192, 'n');
-    enum Kind {
-        Plain,
-        No_Write_Bit,
-        Not_Yours,
-        Not_For_Owner,
-        Others,
-        Group,
-        Root_0464,
-        Member_0464,
-        Own_Group,
-        Hard_Link,
-        Rel_Link,
-        Abs_Link
-    };
+    enum Links { No_Links, Hard_Link, Rel_Links, Abs_Link };
     enum Way { Refused, Rename, In_Place };
+    // Owner and saver 0: this process, which must be root for any other.
     const struct {
-        Kind kind;
         const char* what;
-        bool needs_root;
+        mode_t mode;
+        uid_t uid;
+        gid_t gid;
+        uid_t as_uid;
+        gid_t as_gid;
+        Links links;
         Way way;
     } kinds[] = {
-        {Plain, "plain", false, Rename},
-        {No_Write_Bit, "mode 0444", false, Refused},
-        {Not_Yours, "another user's, not writable by this one", true, Refused},
-        {Not_For_Owner, "own, writable by others but not by its owner", true, Refused},
-        {Others, "another user's, saved by root", true, Rename},
-        {Group, "another user's, writable by the group", true, In_Place},
-        {Root_0464, "another user's 0464, saved by root", true, Rename},
-        {Member_0464, "another user's 0464, saved by a member of its group", true, In_Place},
-        {Own_Group, "own, of another group of this user's", true, Rename},
-        {Hard_Link, "hard link", false, In_Place},
-        {Rel_Link, "dangling relative links", false, Rename},
-        {Abs_Link, "dangling absolute link", false, Rename},
+        {"plain", 0640, 0, 0, 0, 0, No_Links, Rename},
+        {"mode 0444", 0444, 0, 0, 0, 0, No_Links, Refused},
+        {"another user's, not writable by this one", 0644, 0, 0, 1234, 1234, No_Links, Refused},
+        {"own, writable by others but not by its owner", 0464, 1234, 1234, 1234, 1234, No_Links,
+         Refused},
+        {"another user's, saved by root", 0640, 1234, 1234, 0, 0, No_Links, Rename},
+        {"another user's, writable by the group", 0664, 1234, 1234, 1235, 1234, No_Links, In_Place},
+        {"another user's 0464, saved by root", 0464, 1234, 1234, 0, 0, No_Links, Rename},
+        {"another user's 0464, saved by a member of its group", 0464, 1234, 1234, 1235, 1234,
+         No_Links, In_Place},
+        {"own, of another group of this user's", 0640, 1235, 1236, 1235, 1235, No_Links, Rename},
+        {"hard link", 0640, 0, 0, 0, 0, Hard_Link, In_Place},
+        {"dangling relative links", 0, 0, 0, 0, 0, Rel_Links, Rename},
+        {"dangling absolute link", 0, 0, 0, 0, 0, Abs_Link, Rename},
     };
     enum Trouble {
         None,
@@ -238,10 +232,10 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                                     "at the temporary name: another user's file",
                                     "at the temporary name: a link"};
     for (const auto& k : kinds) {
-        if (k.needs_root && !root) continue;
+        if ((k.uid || k.as_uid) && !root) continue;
         for (int ti = None; ti <= Stranger_Symlink; ++ti) {
             const auto t = Trouble(ti);
-            const bool dangling = k.kind == Rel_Link || k.kind == Abs_Link;
+            const bool dangling = k.links == Rel_Links || k.links == Abs_Link;
             if ((t == Full_Disk && !disk.Mounted()) || (t == Stranger_User && !root) ||
                 (t == Stranger_Self && dangling))
                 continue;
@@ -252,65 +246,34 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             const QByteArray file = d + "/t.syx", temp = file + ".quorlen-tmp";
             QByteArray saved_as = file;
             QList<QByteArray> names{file}, links;
-            uid_t as_uid = 0, uid = ::geteuid();
-            gid_t gid = ::getegid(), as_gid = 1234;
-            mode_t mode = 0640;
-            if (!dangling) {
-                QFile f(QFile::decodeName(file));
-                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-                f.write(old_bytes);
-            }
-            switch (k.kind) {
-            case No_Write_Bit:
-                mode = 0444;
-                break;
-            case Not_Yours:
-                mode = 0644, as_uid = 1234;
-                break;
-            case Not_For_Owner:
-                mode = 0464, uid = gid = as_uid = 1234;
-                break;
-            case Others:
-                uid = gid = 1234;
-                break;
-            case Group:
-                mode = 0664, uid = gid = 1234, as_uid = 1235;
-                break;
-            case Root_0464:
-                mode = 0464, uid = gid = 1234;
-                break;
-            case Member_0464:
-                mode = 0464, uid = gid = 1234, as_uid = 1235;
-                break;
-            case Own_Group:
-                uid = as_uid = as_gid = 1235, gid = 1236;
-                break;
-            case Hard_Link:
-                ASSERT_EQ(::link(file, d + "/other.syx"), 0);
-                names << d + "/other.syx";
-                break;
-            case Rel_Link:
-                ASSERT_EQ(::mkdir(d + "/sub", 0777), 0);
-                ASSERT_EQ(::symlink("t.syx", d + "/first"), 0);
-                ASSERT_EQ(::symlink("../first", d + "/sub/l.syx"), 0);
-                saved_as = d + "/sub/l.syx";
-                links = {saved_as, d + "/first"};
-                break;
-            case Abs_Link:
-                ASSERT_EQ(::symlink(file, d + "/l.syx"), 0);
-                saved_as = d + "/l.syx";
-                links = {saved_as};
-                break;
-            default:
-                break;
-            }
+            const uid_t uid = k.uid ? k.uid : ::geteuid();
+            const gid_t gid = k.uid ? k.gid : ::getegid();
+            mode_t mode = k.mode;
             if (dangling) {
                 const mode_t mask = ::umask(0);
                 ::umask(mask);
                 mode = 0666 & ~mask;
             } else {
+                QFile f(QFile::decodeName(file));
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write(old_bytes);
+                f.close();
                 ASSERT_EQ(::chown(file, uid, gid), 0);
                 ASSERT_EQ(::chmod(file, mode), 0);
+            }
+            if (k.links == Hard_Link) {
+                ASSERT_EQ(::link(file, d + "/other.syx"), 0);
+                names << d + "/other.syx";
+            } else if (k.links == Rel_Links) {
+                ASSERT_EQ(::mkdir(d + "/sub", 0777), 0);
+                ASSERT_EQ(::symlink("t.syx", d + "/first"), 0);
+                ASSERT_EQ(::symlink("../first", d + "/sub/l.syx"), 0);
+                saved_as = d + "/sub/l.syx";
+                links = {saved_as, d + "/first"};
+            } else if (k.links == Abs_Link) {
+                ASSERT_EQ(::symlink(file, d + "/l.syx"), 0);
+                saved_as = d + "/l.syx";
+                links = {saved_as};
             }
             names << links;
             // Whatever stands at the temporary name is somebody's, and stays as it is.
@@ -333,7 +296,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 f.write("left by a crash");
                 f.close();
                 // Left by the user who saves.
-                if (as_uid) ASSERT_EQ(::chown(temp, as_uid, as_gid), 0);
+                if (k.as_uid) ASSERT_EQ(::chown(temp, k.as_uid, k.as_gid), 0);
             }
             if (t == Full_Disk) {
                 QFile spare(disk.Path("spare"));
@@ -350,7 +313,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             struct stat folder {};
             ASSERT_EQ(::stat(d, &folder), 0);
             const QString path = QFile::decodeName(saved_as);
-            const int e = in_child(as_uid, as_gid, 1236, [&] {
+            const int e = in_child(k.as_uid, k.as_gid, 1236, [&] {
                 // A save cut short: the next read finds the old file whole.
                 for (int kill = 0; kill < (t == Killed ? 1 : t == Killed_Twice ? 2 : 0); ++kill) {
                     const bool killed = killed_save(path, new_bytes) == 1000 + SIGKILL;
@@ -401,7 +364,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 EXPECT_EQ(st.st_uid, uid);
                 EXPECT_EQ(st.st_gid, gid);
                 EXPECT_EQ(st.st_nlink,
-                          1u + (k.kind == Hard_Link) + (t == Stranger_Self && !new_there));
+                          1u + (k.links == Hard_Link) + (t == Stranger_Self && !new_there));
             }
             for (const QByteArray& l : links) {
                 EXPECT_EQ(::lstat(l, &st), 0);
