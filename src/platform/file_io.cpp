@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -185,12 +184,25 @@ int System_Name(const QString& path, QByteArray& name) {
     return name.isEmpty() || name.contains('\0') ? ENOENT : 0;
 }
 
+// A link in a folder that everyone may write and that keeps entries to
+// their owners is another user's aim: followed only when it is the
+// follower's or the folder owner's.
+bool planted(const QByteArray& link, const struct stat& st) {
+    if (st.st_uid == ::geteuid()) return false;
+    QByteArray folder = link.left(link.lastIndexOf('/') + 1);
+    if (folder.isEmpty()) folder = ".";
+    struct stat dir {};
+    if (::stat(folder.constData(), &dir) != 0) return true;
+    return (dir.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) && dir.st_uid != st.st_uid;
+}
+
 // A link stays a link, and the file it names is the one written.
 int Follow_Links(QByteArray& name) {
     for (int depth = 0;; ++depth) {
         struct stat st {};
         if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
         if (depth == Max_Links) return ELOOP;
+        if (planted(name, st)) return EACCES;
         QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, '\0');
         const ssize_t n = ::readlink(name.constData(), target.data(), target.size());
         if (n < 0) return errno;
@@ -201,23 +213,55 @@ int Follow_Links(QByteArray& name) {
     }
 }
 
+namespace {
+// What a save in place of the file, cut short, left is settled before the
+// file is read: put back, or, where it cannot or may not be written, read
+// from its journal into data (true). The read never fails for a journal,
+// but while another instance saves the file: EBUSY.
+int settle_before_read(const QByteArray& name, qint64 limit, QByteArray& data, bool& from_journal) {
+    from_journal = false;
+    const QByteArray temp = Temp_Name(name);
+    int fd = -1;
+    // A read-only file system cannot change under the read: no lock needed.
+    bool locks = true;
+    if (Open_Leftover(temp, nullptr, O_RDWR, fd) == EROFS)
+        locks = false, (void)Open_Leftover(temp, nullptr, O_RDONLY, fd);
+    if (fd < 0) return 0;
+    // Only a journal needs settling: the new bytes of a rename leave the file whole.
+    int e = 0;
+    if (Journal_Head_Found(fd)) {
+        const auto until = Lock_Clock::now() + Lock_Wait;
+        if (locks) e = Lock_Until(fd, F_WRLCK, until);
+        if (e == 0 && Still_Named(fd, temp)) {
+            e = Journal_Settle(fd, name, until);
+            if (e == 0 && locks && ::unlink(temp.constData()) != 0) (void)::ftruncate(fd, 0);
+            else if (e != 0 && e != EBUSY)
+                e = Journal_Old_Bytes(fd, limit, data), from_journal = e == 0;
+        }
+    }
+    ::close(fd);
+    return e;
+}
+} // namespace
+
 int Read_File(const QString& path, qint64 limit, QByteArray& data) {
     data.clear();
     QByteArray name;
     if (const int e = System_Name(path, name)) return e;
+    if (const int e = Follow_Links(name)) return e;
     // Opening a pipe waits for a writer, and opening a device can act on it:
     // only a regular file is opened, and checked again once open.
     struct stat st {};
     if (::stat(name.constData(), &st) != 0) return errno;
     if (const int e = Kind_Error(st.st_mode)) return e;
-    // A save in place that was cut short is put back first: the file is read whole or not at all.
-    if (const int e = Settle_Journal(name)) return e;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return errno;
     int err = ::fstat(fd, &st) != 0 ? errno : Kind_Error(st.st_mode);
+    bool from_journal = false;
+    if (err == 0) err = settle_before_read(name, limit, data, from_journal);
     // A save in place through another of its names holds it meanwhile.
-    if (err == 0) err = Lock_Until(fd, LOCK_SH, Lock_Clock::now() + Lock_Wait);
-    if (err == 0) {
+    if (err == 0 && !from_journal) err = Lock_Until(fd, F_RDLCK, Lock_Clock::now() + Lock_Wait);
+    if (err == 0 && !from_journal) {
         // The size reported may be wrong (files of /proc): read to the end.
         data.resize(static_cast<qsizetype>(std::clamp<qint64>(st.st_size, 0, limit)));
         qint64 got = 0;

@@ -35,21 +35,26 @@ int Remove_Folder(const QString& path);
 // Reads at most limit bytes of a regular file. 0, or an errno value: EISDIR
 // for a folder, ESPIPE for a pipe, socket or device, which are never opened.
 // What a save in place of the file left when it was cut short is put back
-// first (see Write_File).
+// first (see Write_File); where it cannot or may not be written, the old
+// bytes are read from what the save left. A save of this program through
+// another of the file's names is waited for (EBUSY when it takes too long);
+// locks of other programs are not.
 int Read_File(const QString& path, qint64 limit, QByteArray& data);
 
 // Replaces the file with data: 0, or an errno value; after a failure the old
-// file is as it was. The bytes go to a temporary file beside it, which is
-// renamed over it only when every byte is on the disk, and the folder is
-// synced after. Links are followed to the file they name, which is made when
-// it does not exist. Where the new file could not keep the old one's owner,
-// group or other names, it is written in place, behind a journal of the old
-// bytes in the temporary file that the next read or save puts back if the
-// write was cut short. A file that allows no writing is refused with EACCES,
-// and so is a save whose temporary name holds anything but a file this user
-// left there; a pipe, a device or a folder is never replaced. Another save
-// of the same file, through any of its names, is waited for: EBUSY when it
-// takes too long.
+// file is as it was, but for one: EIO from syncing the folder after the new
+// file took the old one's place, when a power cut may still bring the old
+// file back. The bytes go to a temporary file made anew beside it, which is
+// renamed over it only when every byte is on the disk. Links are followed to
+// the file they name, which is made when it does not exist; a link another
+// user planted in a shared folder is refused with EACCES. Where the new file
+// could not keep the old one's owner, group or other names, it is written in
+// place, behind a journal in the temporary file that the next read or save
+// puts back if the write was cut short. A file that allows no writing is
+// refused with EACCES, and so is a save whose temporary name holds anything
+// but what a save of this user left there; a pipe, a device or a folder is
+// never replaced. Another save of the same file, through any of its names,
+// or a read of it, is waited for: EBUSY when it takes too long.
 int Write_File(const QString& path, const QByteArray& data);
 
 // Tests: every write fails with this errno at the stage named: once its

@@ -1,8 +1,11 @@
 #pragma once
-// What the file reader and the file writer share; no other module uses it.
+// What the file reader, the file writer and the journal share; no other
+// module uses it.
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 using Lock_Clock = std::chrono::steady_clock;
@@ -15,12 +18,52 @@ int System_Name(const QString& path, QByteArray& name);
 // 0 for a regular file; EISDIR for a folder, ESPIPE for anything else.
 int Kind_Error(mode_t mode);
 // Follows the links that name the file to the file itself, which need not
-// exist yet: 0, or ELOOP and the like.
+// exist yet: 0, or ELOOP and the like. In a folder that everyone may write
+// and that keeps entries to their owners (/tmp), a link of another user is
+// followed only when it is the folder owner's, as the kernel may or may not
+// enforce: EACCES.
 int Follow_Links(QByteArray& name);
-// flock, waiting until the time given: 0, EBUSY once it passed, or an errno
-// value. Where the file system has no locks, the caller goes on without.
-int Lock_Until(int fd, int how, Lock_Clock::time_point until);
-// Puts back what a save in place of the file (links followed) left when it
-// was cut short, so that the file is whole before it is read: 0, or an errno
-// value when it could not be put back.
-int Settle_Journal(const QByteArray& name);
+
+bool Same_File(const struct stat& a, const struct stat& b);
+// Whole transfers at an offset: 0, or an errno value; a read that ends
+// early is EIO.
+int Write_At(int fd, const char* bytes, qint64 size, off_t at);
+int Read_At(int fd, char* bytes, qint64 size, off_t at);
+// fsync; a file system that cannot sync says EINVAL, and the bytes are written.
+int Sync_File(int fd);
+// A file that allows no writing is refused, also to root, who may write any.
+int Writable(const QByteArray& name, const struct stat& st);
+
+// The locks of this program's readers and savers, F_RDLCK or F_WRLCK on one
+// byte of the file far past its end, waiting until the time given while
+// another instance holds it: 0, EBUSY once the time passed. A lock another
+// program holds on the file costs no wait, and where the file system has no
+// locks the caller goes on without.
+int Lock_Until(int fd, short type, Lock_Clock::time_point until);
+
+// The one temporary file of a save of name, beside it.
+QByteArray Temp_Name(const QByteArray& name);
+// Opens what stands at the temporary name, when a save of this user can
+// have left it there (for root also one given to the file's owner, file):
+// ENOENT when there is none, EACCES when it is somebody else's, which is
+// then neither opened nor read.
+int Open_Leftover(const QByteArray& temp, const struct stat* file, int flags, int& fd);
+// The temporary file held is still the one at its name: another instance
+// may have renamed or removed it while this one waited for it.
+bool Still_Named(int fd, const QByteArray& temp);
+
+// ---- The journal of a save in place (file_journal.cpp)
+
+// Before the first new byte of a save in place goes to file, journal holds
+// the file's old bytes and data, whole and on the disk.
+int Journal_Write(int journal, int file, const struct stat& st, const QByteArray& data);
+// Puts the old bytes back over what a failed save in place wrote.
+int Journal_Undo(int journal, int file);
+// With the leftover journal held: 0 when the file it names is whole, put
+// back or as it is, and the leftover may go; otherwise an errno value, and
+// the old bytes stay in the journal (they are the file: Journal_Old_Bytes).
+int Journal_Settle(int journal, const QByteArray& name, Lock_Clock::time_point until);
+// The leftover holds a journal; its bytes are checked by the calls above.
+bool Journal_Head_Found(int journal);
+// The old bytes, at most limit of them.
+int Journal_Old_Bytes(int journal, qint64 limit, QByteArray& data);

@@ -1,4 +1,5 @@
 #include "platform/file_io.h"
+#include "platform/file_sys.h"
 #include "support/fixture.h"
 #include "support/small_disk.h"
 #include <QDir>
@@ -6,12 +7,14 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <cstdarg>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -86,13 +89,15 @@ TEST(FileNames, FilesOfSuchNamesAreListedReadWrittenAndRemoved) {
     EXPECT_EQ(Folder_Entries(folder, false),
               (QStringList{Name_From_Bytes("b\xE9.syx"), "link.syx"}));
 
-    // A name of the longest length a file may have still has room for its temporary file.
-    const QString longest = folder + '/' + QString(251, 'L') + ".syx";
-    EXPECT_EQ(Write_File(longest, "long"), 0);
-    EXPECT_EQ(Write_File(longest, "longer"), 0);
-    EXPECT_EQ(Read_File(longest, 100, data), 0);
-    EXPECT_EQ(data, "longer");
-    EXPECT_EQ(Remove_File(longest), 0);
+    // Names too long to take the temporary file's ending still have one of their own.
+    for (const int length : {242, 243, 244, 254, 255}) {
+        const QString longest = folder + '/' + QString(length - 4, 'L') + ".syx";
+        EXPECT_EQ(Write_File(longest, "long"), 0) << length;
+        EXPECT_EQ(Write_File(longest, "longer"), 0) << length;
+        EXPECT_EQ(Read_File(longest, 100, data), 0) << length;
+        EXPECT_EQ(data, "longer");
+        EXPECT_EQ(Remove_File(longest), 0);
+    }
 
     EXPECT_EQ(Remove_File(file), 0);
     EXPECT_EQ(Path_Kind(file), Path_Type::None);
@@ -122,32 +127,45 @@ QStringList names_in(const QString& folder) {
 }
 
 // Runs fn in a second process, as another user where uid is not 0 (root can
-// become one); its exit code is the result, 1000 + the signal when killed.
-int in_child(uid_t uid, gid_t gid, gid_t extra, const std::function<int()>& fn) {
+// become one), and gives back what it said, or "killed".
+std::string as_user(uid_t uid, gid_t gid, gid_t extra, const std::function<std::string()>& fn) {
+    int out[2];
+    if (::pipe(out) != 0) return "no pipe";
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::close(out[0]);
         const gid_t groups[] = {gid, extra};
-        if (uid && (::setgroups(2, groups) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
-            ::_exit(255);
-        ::_exit(fn());
+        std::string said = "could not become the user";
+        if (!uid || (::setgroups(2, groups) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0))
+            said = fn();
+        (void)!::write(out[1], said.data(), said.size());
+        ::_exit(0);
     }
+    ::close(out[1]);
+    std::string said;
+    char buf[256];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) said.append(buf, size_t(n));
+    ::close(out[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    return WIFSIGNALED(status) ? "killed" : said;
+}
+
+std::string saved(int e) {
+    return "save " + std::to_string(e);
 }
 
 // A save killed halfway through writing its new bytes.
-int killed_save(const QString& path, const QByteArray& data) {
-    return in_child(0, 0, 0, [&] {
+std::string killed_save(const QString& path, const QByteArray& data) {
+    return as_user(0, 0, 0, [&] {
         Set_Write_Fault(Write_Fault_Kill, Write_Stage::Write);
-        return Write_File(path, data);
+        return saved(Write_File(path, data));
     });
 }
 
-// fsync as the system does it, then failing where a test says so; the
-// folders synced are noted.
-int g_file_fsync_error = 0, g_folder_fsync_error = 0;
-std::vector<ino_t> g_folders_synced;
+// fsync, fcntl locks and unlink as the system does them, then failing where
+// a test says so; the removal only for temporary files.
+int g_file_fsync_error = 0, g_folder_fsync_error = 0, g_lock_error = 0, g_unlink_error = 0;
 } // namespace
 
 extern "C" int fsync(int fd) {
@@ -155,12 +173,33 @@ extern "C" int fsync(int fd) {
     const int r = real(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0) return r;
-    if (S_ISDIR(st.st_mode)) g_folders_synced.push_back(st.st_ino);
     if (const int e = S_ISDIR(st.st_mode) ? g_folder_fsync_error : g_file_fsync_error) {
         errno = e;
         return -1;
     }
     return r;
+}
+
+extern "C" int fcntl(int fd, int cmd, ...) {
+    static const auto real = reinterpret_cast<int (*)(int, int, ...)>(::dlsym(RTLD_NEXT, "fcntl"));
+    va_list ap;
+    va_start(ap, cmd);
+    void* arg = va_arg(ap, void*); // as the C library itself takes it
+    va_end(ap);
+    if (g_lock_error && (cmd == F_OFD_SETLK || cmd == F_OFD_GETLK)) {
+        errno = g_lock_error;
+        return -1;
+    }
+    return real(fd, cmd, arg);
+}
+
+extern "C" int unlink(const char* name) {
+    static const auto real = reinterpret_cast<int (*)(const char*)>(::dlsym(RTLD_NEXT, "unlink"));
+    if (g_unlink_error && QByteArray(name).endsWith(".quorlen-tmp")) {
+        errno = g_unlink_error;
+        return -1;
+    }
+    return real(name);
 }
 
 TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
@@ -171,10 +210,10 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
     // Other users save in it too.
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()), 0755), 0);
     const QByteArray top = QFile::encodeName(disk.Mounted() ? disk.Path("") : dir.path());
-    // One page (tmpfs) more than the old bytes: the new ones fit only in part.
-    const QByteArray old_bytes(4096, 'o'), new_bytes(8192, 'n');
-    enum Links { No_Links, Hard_Link, Rel_Links, Abs_Link };
-    enum Way { Refused, Rename, In_Place };
+    // One page (tmpfs) more than the old bytes fits; half the new bytes run
+    // past the old end.
+    const QByteArray old_bytes(4096, 'o'), new_bytes(10000, 'n');
+    enum Links { No_Links, Hard_Link, Sym_Link, Rel_Links, Abs_Link, Planted_Link, Owners_Link };
     // Owner and saver 0: this process, which must be root for any other.
     const struct {
         const char* what;
@@ -184,82 +223,113 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         uid_t as_uid;
         gid_t as_gid;
         Links links;
-        Way way;
+        bool refused;
     } kinds[] = {
-        {"plain", 0640, 0, 0, 0, 0, No_Links, Rename},
-        {"mode 0444", 0444, 0, 0, 0, 0, No_Links, Refused},
-        {"another user's, not writable by this one", 0644, 0, 0, 1234, 1234, No_Links, Refused},
+        {"plain", 0640, 0, 0, 0, 0, No_Links, false},
+        {"mode 0444", 0444, 0, 0, 0, 0, No_Links, true},
+        {"another user's, not writable by this one", 0644, 0, 0, 1234, 1234, No_Links, true},
         {"own, writable by others but not by its owner", 0464, 1234, 1234, 1234, 1234, No_Links,
-         Refused},
-        {"another user's, saved by root", 0640, 1234, 1234, 0, 0, No_Links, Rename},
-        {"another user's, writable by the group", 0664, 1234, 1234, 1235, 1234, No_Links, In_Place},
-        {"another user's 0464, saved by root", 0464, 1234, 1234, 0, 0, No_Links, Rename},
+         true},
+        {"another user's, saved by root", 0640, 1234, 1234, 0, 0, No_Links, false},
+        {"another user's, writable by the group", 0664, 1234, 1234, 1235, 1234, No_Links, false},
+        {"another user's 0464, saved by root", 0464, 1234, 1234, 0, 0, No_Links, false},
         {"another user's 0464, saved by a member of its group", 0464, 1234, 1234, 1235, 1234,
-         No_Links, In_Place},
-        {"own, of another group of this user's", 0640, 1235, 1236, 1235, 1235, No_Links, Rename},
-        {"hard link", 0640, 0, 0, 0, 0, Hard_Link, In_Place},
-        {"dangling relative links", 0, 0, 0, 0, 0, Rel_Links, Rename},
-        {"dangling absolute link", 0, 0, 0, 0, 0, Abs_Link, Rename},
+         No_Links, false},
+        {"own, of another group of this user's", 0640, 1235, 1236, 1235, 1235, No_Links, false},
+        {"own, of a group this user is not in", 0640, 1235, 1237, 1235, 1235, No_Links, false},
+        {"own, set-id", 06750, 1234, 1234, 1234, 1234, No_Links, false},
+        {"own, set-id, with a second name", 06750, 1234, 1234, 1234, 1234, Hard_Link, false},
+        {"hard link", 0640, 0, 0, 0, 0, Hard_Link, false},
+        {"symbolic link", 0640, 0, 0, 0, 0, Sym_Link, false},
+        {"dangling relative links", 0, 0, 0, 0, 0, Rel_Links, false},
+        {"dangling absolute link", 0, 0, 0, 0, 0, Abs_Link, false},
+        {"a link another user planted in a shared folder", 0600, 0, 0, 0, 0, Planted_Link, true},
+        {"a link of a shared folder's owner", 0600, 0, 0, 0, 0, Owners_Link, false},
     };
-    enum Trouble {
-        None,
-        Full_Disk,
-        Write_Fault,
-        Sync_Fault,
-        Fsync_Fails,
-        Folder_Sync_Fails,
-        Stale,
-        Stale_Then_Fault,
-        Killed,
-        Killed_Twice,
-        Stranger_Link,
-        Stranger_Self,
-        Stranger_User,
-        Stranger_Symlink
+    // The steps of each trouble run in order, each noting what the user met:
+    // k a save killed halfway (nothing when it was), r a read, s a save, all
+    // as the saver; the others set the scene, as root: F a full disk, W a
+    // failed write, Y a failed sync, f the file's fsync, d and e the folder's
+    // fsync fail (EIO, EINVAL), x a folder 0733, L no locks, T a temporary
+    // file a crash left, 1-4 what somebody else keeps at the temporary name,
+    // b a save of "NEWER" through the file's other name, o another program's
+    // write of it, n a new file of it at the name, R the file made read-only
+    // and w writable again, c the temporary file copied aside and p put back
+    // (a power cut after the save), u its removal failing, h a leftover held
+    // open by another user and H what that one reads, m whether the
+    // temporary file is private.
+    const struct {
+        const char* what;
+        const char* steps;
+        const char* met;
+        int if_replaced; // what a save that put a new file in the old one's place says
+    } troubles[] = {
+        {"none", "s", "save 0", 0},
+        {"full disk", "F s", "save 28", 0},
+        {"failed write", "W s", "save 5", 0},
+        {"failed sync", "Y s", "save 5", 0},
+        {"fsync fails", "f s", "save 5", 0},
+        {"folder sync fails", "d s", "save 0", 5},
+        {"folder sync says EINVAL", "e s", "save 0", 0},
+        {"folder writable but not readable", "x s", "save 0", 0},
+        {"no locks", "L s r", "save 0, read new", 0},
+        {"stale temporary", "T s", "save 0", 0},
+        {"stale temporary, failed write", "T W s", "save 5", 0},
+        {"at the temporary name: another file's second name", "1 s", "save 13", 0},
+        {"at the temporary name: the file's own second name", "2 s", "save 13", 0},
+        {"at the temporary name: another user's file", "3 s", "save 13", 0},
+        {"at the temporary name: a link", "4 s", "save 13", 0},
+        {"killed while writing", "k r s", "read old, save 0", 0},
+        {"killed twice", "k k r s", "read old, save 0", 0},
+        {"killed, saved through another name", "k b r s", "read NEWER, save 0", 0},
+        {"killed, written by another program", "k o r s", "read NEWER, save 0", 0},
+        {"killed, a new file at the name", "k n r s", "read NEWER, save 0", 0},
+        {"killed, the file made read-only", "k R r s w r", "read old, save 13, read old", 0},
+        {"power cut after the save", "k c s p r s", "save 0, read new, save 0", 0},
+        {"the journal's removal fails", "u s r s", "save 0, read new, save 0", 0},
+        {"a leftover held open by another user", "h k m H r s",
+         "private, held left, read old, save 0", 0},
     };
-    const char* const troubles[] = {"none",
-                                    "full disk",
-                                    "failed write",
-                                    "failed sync",
-                                    "fsync fails",
-                                    "folder sync fails",
-                                    "stale temporary",
-                                    "stale temporary, failed write",
-                                    "killed while writing",
-                                    "killed twice",
-                                    "at the temporary name: another file's second name",
-                                    "at the temporary name: the file's own second name",
-                                    "at the temporary name: another user's file",
-                                    "at the temporary name: a link"};
     for (const auto& k : kinds) {
-        if ((k.uid || k.as_uid) && !root) continue;
-        for (int ti = None; ti <= Stranger_Symlink; ++ti) {
-            const auto t = Trouble(ti);
-            const bool dangling = k.links == Rel_Links || k.links == Abs_Link;
-            if ((t == Full_Disk && !disk.Mounted()) || (t == Stranger_User && !root) ||
-                (t == Stranger_Self && dangling))
+        if ((k.uid || k.as_uid || k.links == Planted_Link || k.links == Owners_Link) && !root)
+            continue;
+        const bool dangling = k.links == Rel_Links || k.links == Abs_Link;
+        for (const auto& t : troubles) {
+            const std::string steps = t.steps;
+            const auto has = [&steps](const char* any) {
+                return steps.find_first_of(any) != std::string::npos;
+            };
+            if ((has("F") && !disk.Mounted()) || (has("3") && !root) ||
+                (has("2bonRc") && dangling) || (k.refused && steps.size() > 3) ||
+                // A write cut short cleared the set-id bits; a later write
+                // through another name leaves them so.
+                (has("bo") && (k.mode & 06000)) ||
+                // Its temporary file is beside a file the save never finds.
+                (has("Tx") && k.links == Planted_Link))
                 continue;
-            SCOPED_TRACE(std::string(k.what) + ", " + troubles[t]);
+            SCOPED_TRACE(std::string(k.what) + ", " + t.what);
             const QByteArray d = top + "/case";
             ASSERT_EQ(::mkdir(d, 0777), 0);
-            ASSERT_EQ(::chmod(d, 0777), 0);
+            const bool shared = k.links == Planted_Link || k.links == Owners_Link;
+            ASSERT_EQ(::chmod(d, shared ? 01777 : 0777), 0);
+            if (k.links == Owners_Link) ASSERT_EQ(::chown(d, 1235, 1235), 0);
             const QByteArray file = d + "/t.syx", temp = file + ".quorlen-tmp";
             QByteArray saved_as = file;
             QList<QByteArray> names{file}, links;
             const uid_t uid = k.uid ? k.uid : ::geteuid();
             const gid_t gid = k.uid ? k.gid : ::getegid();
             mode_t mode = k.mode;
+            const auto make_file = [&](const QByteArray& bytes) {
+                QFile f(QFile::decodeName(file));
+                return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() &&
+                       (f.close(), ::chown(file, uid, gid) == 0 && ::chmod(file, mode) == 0);
+            };
             if (dangling) {
                 const mode_t mask = ::umask(0);
                 ::umask(mask);
                 mode = 0666 & ~mask;
             } else {
-                QFile f(QFile::decodeName(file));
-                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-                f.write(old_bytes);
-                f.close();
-                ASSERT_EQ(::chown(file, uid, gid), 0);
-                ASSERT_EQ(::chmod(file, mode), 0);
+                ASSERT_TRUE(make_file(old_bytes));
             }
             if (k.links == Hard_Link) {
                 ASSERT_EQ(::link(file, d + "/other.syx"), 0);
@@ -270,101 +340,197 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 ASSERT_EQ(::symlink("../first", d + "/sub/l.syx"), 0);
                 saved_as = d + "/sub/l.syx";
                 links = {saved_as, d + "/first"};
-            } else if (k.links == Abs_Link) {
-                ASSERT_EQ(::symlink(file, d + "/l.syx"), 0);
+            } else if (k.links != No_Links) {
                 saved_as = d + "/l.syx";
+                ASSERT_EQ(::symlink(file, saved_as), 0);
+                if (shared) ASSERT_EQ(::lchown(saved_as, 1235, 1235), 0);
                 links = {saved_as};
             }
             names << links;
+            const QByteArray other = k.links == Hard_Link ? d + "/other.syx" : file;
             // Whatever stands at the temporary name is somebody's, and stays as it is.
             const QByteArray victim = d + "/victim";
-            if (t >= Stranger_Link) {
+            if (has("1234")) {
                 QFile f(QFile::decodeName(victim));
                 ASSERT_TRUE(f.open(QIODevice::WriteOnly));
                 f.write("victim's");
             }
-            if (t == Stranger_Link) ASSERT_EQ(::link(victim, temp), 0);
-            if (t == Stranger_Self) names << temp;
-            if (t == Stranger_Self) ASSERT_EQ(::link(file, temp), 0);
-            if (t == Stranger_User) ASSERT_EQ(::rename(victim, temp), 0);
-            if (t == Stranger_User) ASSERT_EQ(::chown(temp, 1236, 1236), 0);
-            if (t == Stranger_Symlink) ASSERT_EQ(::symlink(victim, temp), 0);
+            if (has("1")) ASSERT_EQ(::link(victim, temp), 0);
+            if (has("2")) names << temp;
+            if (has("2")) ASSERT_EQ(::link(file, temp), 0);
+            if (has("3")) ASSERT_EQ(::rename(victim, temp), 0);
+            if (has("3")) ASSERT_EQ(::chown(temp, 1236, 1236), 0);
+            if (has("4")) ASSERT_EQ(::symlink(victim, temp), 0);
             const QStringList before = names_in(QFile::decodeName(d));
-            if (t == Stale || t == Stale_Then_Fault) {
-                QFile f(QFile::decodeName(temp));
-                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-                f.write("left by a crash");
-                f.close();
-                // Left by the user who saves.
-                if (k.as_uid) ASSERT_EQ(::chown(temp, k.as_uid, k.as_gid), 0);
-            }
-            if (t == Full_Disk) {
-                QFile spare(disk.Path("spare"));
-                ASSERT_TRUE(spare.open(QIODevice::WriteOnly));
-                spare.write(old_bytes);
-                spare.close();
-                disk.Fill();
-                spare.remove();
-            }
-            if (t == Write_Fault || t == Stale_Then_Fault) Set_Write_Fault(EIO, Write_Stage::Write);
-            if (t == Sync_Fault) Set_Write_Fault(EIO, Write_Stage::Sync);
-            g_file_fsync_error = t == Fsync_Fails ? EIO : 0;
-            g_folder_fsync_error = t == Folder_Sync_Fails ? EIO : 0;
-            struct stat folder {};
-            ASSERT_EQ(::stat(d, &folder), 0);
+            struct stat was {};
+            (void)::stat(file, &was);
+
             const QString path = QFile::decodeName(saved_as);
-            const int e = in_child(k.as_uid, k.as_gid, 1236, [&] {
-                // A save cut short: the next read finds the old file whole.
-                for (int kill = 0; kill < (t == Killed ? 1 : t == Killed_Twice ? 2 : 0); ++kill) {
-                    const bool killed = killed_save(path, new_bytes) == 1000 + SIGKILL;
-                    if (killed != (k.way != Refused)) return 201;
-                    if (k.way == In_Place && (bytes_at(file) == old_bytes || ::access(temp, F_OK)))
-                        return 202; // nothing to put back
+            const auto as_saver = [&](const std::function<std::string()>& fn) {
+                return as_user(k.as_uid, k.as_gid, 1236, fn);
+            };
+            std::string met;
+            const auto note = [&met](const std::string& what) {
+                if (!what.empty()) met += (met.empty() ? "" : ", ") + what;
+            };
+            int held = -1;
+            QByteArray aside;
+            for (const char step : steps) {
+                switch (step) {
+                case 'k': {
+                    const std::string r = as_saver([&] { return killed_save(path, new_bytes); });
+                    note(r == "killed" ? "" : r);
+                    break;
                 }
-                if (t == Killed || t == Killed_Twice) {
-                    QByteArray got;
-                    const int r = Read_File(path, 1 << 20, got);
-                    if (dangling ? r != ENOENT : r != 0 || got != old_bytes) return 200;
+                case 'r':
+                    note("read " + as_saver([&]() -> std::string {
+                             QByteArray got;
+                             const int e = Read_File(path, 1 << 20, got);
+                             return e != 0                 ? "error " + std::to_string(e)
+                                    : got == old_bytes     ? "old"
+                                    : got == new_bytes     ? "new"
+                                    : got == "NEWER"       ? "NEWER"
+                                                           : std::to_string(got.size()) + " bytes";
+                         }));
+                    break;
+                case 's':
+                    note(as_saver([&] { return saved(Write_File(path, new_bytes)); }));
+                    Set_Write_Fault(0);
+                    g_unlink_error = 0;
+                    break;
+                case 'b': {
+                    const QString through = QFile::decodeName(other);
+                    const std::string r =
+                        as_saver([&] { return saved(Write_File(through, "NEWER")); });
+                    note(r == "save 0" ? "" : "through the other name: " + r);
+                    break;
                 }
-                g_folders_synced.clear();
-                const int e = Write_File(path, new_bytes);
-                const bool lasting = std::count(g_folders_synced.begin(), g_folders_synced.end(),
-                                                folder.st_ino) == (k.way == Rename ? 1 : 0);
-                return e == 0 && !lasting ? 203 : e;
-            });
+                case 'F': {
+                    QFile spare(disk.Path("spare"));
+                    ASSERT_TRUE(spare.open(QIODevice::WriteOnly));
+                    spare.write(old_bytes);
+                    spare.close();
+                    disk.Fill();
+                    spare.remove();
+                    break;
+                }
+                case 'W': Set_Write_Fault(EIO, Write_Stage::Write); break;
+                case 'Y': Set_Write_Fault(EIO, Write_Stage::Sync); break;
+                case 'f': g_file_fsync_error = EIO; break;
+                case 'd': g_folder_fsync_error = EIO; break;
+                case 'e': g_folder_fsync_error = EINVAL; break;
+                case 'x': ASSERT_EQ(::chmod(d, 0733), 0); break;
+                case 'L': g_lock_error = ENOLCK; break;
+                case 'u': g_unlink_error = EPERM; break;
+                case 'T': {
+                    QFile f(QFile::decodeName(temp));
+                    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                    f.write("left by a crash");
+                    f.close();
+                    ASSERT_EQ(::chown(temp, k.as_uid, k.as_gid), 0);
+                    break;
+                }
+                case 'o': {
+                    QFile f(QFile::decodeName(file));
+                    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                    f.write("NEWER");
+                    break;
+                }
+                case 'n':
+                    ASSERT_EQ(::unlink(file), 0);
+                    if (other != file) ASSERT_EQ(::unlink(other), 0);
+                    ASSERT_TRUE(make_file("NEWER"));
+                    if (other != file) ASSERT_EQ(::link(file, other), 0);
+                    break;
+                case 'R': ASSERT_EQ(::chmod(file, 0444), 0); break;
+                case 'w': ASSERT_EQ(::chmod(file, mode), 0); break;
+                case 'c': aside = bytes_at(temp); break;
+                case 'p': {
+                    QFile f(QFile::decodeName(temp));
+                    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                    f.write(aside);
+                    f.close();
+                    ASSERT_EQ(::chown(temp, k.as_uid, k.as_gid), 0);
+                    ASSERT_EQ(::chmod(temp, 0600), 0);
+                    break;
+                }
+                case 'h': {
+                    QFile f(QFile::decodeName(temp));
+                    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                    f.write("left");
+                    f.close();
+                    ASSERT_EQ(::chown(temp, k.as_uid, k.as_gid), 0);
+                    ASSERT_EQ(::chmod(temp, 0644), 0);
+                    held = ::open(temp, O_RDONLY | O_CLOEXEC);
+                    ASSERT_GE(held, 0);
+                    break;
+                }
+                case 'H': {
+                    char buf[64] = {};
+                    const ssize_t n = ::pread(held, buf, sizeof buf, 0);
+                    note("held " + std::string(buf, size_t(std::max<ssize_t>(n, 0))));
+                    ::close(held);
+                    break;
+                }
+                case 'm': {
+                    struct stat st {};
+                    note(::lstat(temp, &st) != 0      ? "no temporary file"
+                         : (st.st_mode & 077) == 0 ? "private"
+                                                   : "mode " + std::to_string(st.st_mode & 0777));
+                    break;
+                }
+                }
+            }
             Set_Write_Fault(0);
-            g_file_fsync_error = g_folder_fsync_error = 0;
+            g_file_fsync_error = g_folder_fsync_error = g_lock_error = g_unlink_error = 0;
             QFile::remove(disk.Path("filler"));
 
-            const bool renamed_then_failed = t == Folder_Sync_Fails && k.way == Rename;
-            const int expected = k.way == Refused || t >= Stranger_Link ? EACCES
-                                 : t == Full_Disk                       ? ENOSPC
-                                 : t == Folder_Sync_Fails ? (renamed_then_failed ? EIO : 0)
-                                 : t == None || t == Stale || t == Killed || t == Killed_Twice
-                                     ? 0
-                                     : EIO;
-            EXPECT_EQ(e, expected);
-            const bool new_there = e == 0 || renamed_then_failed;
+            // The user meets what the row says, and the file holds what the
+            // last save and read left: the new bytes once a save went
+            // through, else the old ones.
+            struct stat st {};
+            const bool replaced = ::stat(file, &st) == 0 && !Same_File(st, was);
+            std::string expected = k.refused ? (k.links == Planted_Link ? "save 13, read error 13"
+                                                                        : "save 13, read old")
+                                             : t.met;
+            if (replaced && t.if_replaced) expected = saved(t.if_replaced);
+            if (dangling) expected = QString::fromStdString(expected)
+                                         .replace("read old", "read error 2")
+                                         .toStdString();
+            if (k.refused) {
+                note("read " + as_saver([&]() -> std::string {
+                         QByteArray got;
+                         const int e = Read_File(path, 1 << 20, got);
+                         return e ? "error " + std::to_string(e) : got == old_bytes ? "old" : "?";
+                     }));
+            }
+            ASSERT_EQ(::chmod(d, 0777), 0);
+            EXPECT_EQ(met, expected);
+            const size_t last_save = expected.rfind("save ");
+            const bool new_there = last_save != std::string::npos &&
+                                   expected.compare(last_save, 6, "save 0") == 0 &&
+                                   expected.substr(last_save + 6, 1) != "3";
+            const bool new_kept = new_there || (replaced && t.if_replaced);
+            const auto held_in = [&](const QByteArray& n) {
+                const QByteArray b = bytes_at(n);
+                return b == old_bytes ? "old" : b == new_bytes ? "new" : b.left(40).toStdString();
+            };
             for (const QByteArray& n : names)
-                EXPECT_EQ(bytes_at(n), new_there  ? new_bytes
-                                       : dangling ? "<none>"
-                                                  : old_bytes)
+                EXPECT_EQ(held_in(n), new_kept ? "new" : dangling ? "<none>" : "old")
                     << n.constData();
-            if (t >= Stranger_Link && t != Stranger_Self)
-                EXPECT_EQ(bytes_at(t == Stranger_Symlink ? victim : temp), "victim's");
+            if (has("14")) EXPECT_EQ(bytes_at(has("4") ? victim : temp), "victim's");
+            if (has("3")) EXPECT_EQ(bytes_at(temp), "victim's");
             QStringList after = before;
-            if (dangling && new_there) {
+            if (dangling && new_kept) {
                 after << "t.syx";
                 after.sort();
             }
             EXPECT_EQ(names_in(QFile::decodeName(d)), after) << "only the names there were";
-            struct stat st {};
             if (::stat(file, &st) == 0) {
                 EXPECT_EQ(st.st_mode & 07777, mode);
                 EXPECT_EQ(st.st_uid, uid);
                 EXPECT_EQ(st.st_gid, gid);
-                EXPECT_EQ(st.st_nlink,
-                          1u + (k.links == Hard_Link) + (t == Stranger_Self && !new_there));
+                EXPECT_EQ(st.st_nlink, 1u + (k.links == Hard_Link) + (has("2") && !new_kept));
             }
             for (const QByteArray& l : links) {
                 EXPECT_EQ(::lstat(l, &st), 0);
@@ -385,27 +551,73 @@ TEST(FileWrites, SavesOfOneFileWaitForEachOther) {
     const QByteArray old_bytes(10000, 'o');
     ASSERT_EQ(Write_File(file, old_bytes), 0);
     ASSERT_EQ(::link(QFile::encodeName(file), QFile::encodeName(other)), 0);
-    // Held as the temporary file of this name, then as the file itself,
-    // which is what a save through its other name holds.
-    for (const QByteArray& lock : {temp, QFile::encodeName(other)}) {
-        SCOPED_TRACE(lock.constData());
-        const int held = ::open(lock, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Held by a save of this program through this name or the other, by one
+    // of its reads through the other, or by other programs' locks, which
+    // neither a read nor a save waits for.
+    enum How { Ours_Write, Ours_Read, Flock, Lockf };
+    const struct {
+        const char* what;
+        QByteArray at;
+        How how;
+        int read, save;
+    } holds[] = {
+        {"a save through this name", temp, Ours_Write, 0, EBUSY},
+        {"a save through the other name", QFile::encodeName(other), Ours_Write, EBUSY, EBUSY},
+        {"a read through the other name", QFile::encodeName(other), Ours_Read, 0, EBUSY},
+        {"another program's flock", QFile::encodeName(other), Flock, 0, 0},
+        {"another program's lockf", QFile::encodeName(other), Lockf, 0, 0},
+    };
+    for (const auto& h : holds) {
+        SCOPED_TRACE(h.what);
+        const int held = ::open(h.at, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         ASSERT_GE(held, 0);
-        ASSERT_EQ(::flock(held, LOCK_EX), 0);
-        EXPECT_EQ(Write_File(file, "new"), EBUSY);
-        EXPECT_EQ(bytes_at(QFile::encodeName(file)), old_bytes);
-        // Let go within the wait: the save goes through, and fewer bytes
+        if (h.how == Flock)
+            ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        else if (h.how == Lockf)
+            ASSERT_EQ(::lockf(held, F_LOCK, 0), 0);
+        else
+            ASSERT_EQ(Lock_Until(held, h.how == Ours_Write ? F_WRLCK : F_RDLCK, Lock_Clock::now()), 0);
+        QByteArray data;
+        EXPECT_EQ(Read_File(file, 1 << 20, data), h.read);
+        EXPECT_EQ(data, h.read ? "" : old_bytes);
+        EXPECT_EQ(Write_File(file, "new"), h.save);
+        EXPECT_EQ(bytes_at(QFile::encodeName(file)), h.save ? old_bytes : "new");
+        // Let go within the wait: what waited goes through, and fewer bytes
         // written in place leave no old tail.
         std::thread let_go([held] {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             ::close(held);
         });
+        if (h.read) EXPECT_EQ(Read_File(file, 1 << 20, data), 0);
         EXPECT_EQ(Write_File(file, "new"), 0);
         let_go.join();
         EXPECT_EQ(bytes_at(QFile::encodeName(other)), "new");
         EXPECT_EQ(::access(temp, F_OK), -1);
         ASSERT_EQ(Write_File(file, old_bytes), 0);
     }
+
+    // Another instance renames its temporary file over the file while this
+    // one waits: this one then saves into a temporary file of its own, and
+    // the file keeps its rights.
+    const QString lone = dir.filePath("lone.syx");
+    const QByteArray lone_temp = QFile::encodeName(lone) + ".quorlen-tmp";
+    ASSERT_EQ(Write_File(lone, "old"), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(lone), 0640), 0);
+    const int theirs = ::open(lone_temp, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    ASSERT_EQ(Lock_Until(theirs, F_WRLCK, Lock_Clock::now()), 0);
+    std::thread rename_over([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        (void)!::write(theirs, "theirs", 6);
+        ::fchmod(theirs, 0640);
+        ::rename(lone_temp, QFile::encodeName(lone));
+        ::close(theirs);
+    });
+    EXPECT_EQ(Write_File(lone, "mine"), 0);
+    rename_over.join();
+    EXPECT_EQ(bytes_at(QFile::encodeName(lone)), "mine");
+    EXPECT_EQ(QFileInfo(lone).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                  QFile::WriteUser | QFile::ReadGroup);
+    EXPECT_EQ(::access(lone_temp, F_OK), -1);
 
     // Links that run in a circle end the save and the read at once.
     ASSERT_EQ(::symlink("b", QFile::encodeName(dir.filePath("a"))), 0);
@@ -423,7 +635,7 @@ TEST(FileWrites, SavesOfOneFileWaitForEachOther) {
     ASSERT_EQ(Write_File(a, old_bytes), 0);
     ASSERT_EQ(::link(QFile::encodeName(a), QFile::encodeName(dir.filePath("a2"))), 0);
     ASSERT_EQ(Write_File(users, "user's"), 0);
-    ASSERT_EQ(killed_save(a, "new"), 1000 + SIGKILL);
+    ASSERT_EQ(killed_save(a, "new"), "killed");
     QStringList left = names_in(dir.path());
     EXPECT_EQ(Write_File(b, "b"), 0);
     left << b.mid(dir.path().size() + 1);
@@ -434,4 +646,31 @@ TEST(FileWrites, SavesOfOneFileWaitForEachOther) {
     EXPECT_EQ(data, old_bytes);
     EXPECT_EQ(bytes_at(users), "user's");
     EXPECT_EQ(names_in(dir.path()).size(), left.size() - 1) << "the journal is spent";
+}
+
+// A save in place over a big file, and the put-back of one cut short, copy it
+// a piece at a time.
+TEST(FileWrites, ABigFileIsNeverWholeInMemory) {
+    QTemporaryDir dir;
+    const QString big = dir.filePath("big.syx");
+    const QByteArray name = QFile::encodeName(big);
+    const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const QByteArray block(1 << 20, 'o');
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(::write(fd, block.constData(), block.size()), block.size());
+    ::close(fd);
+    ASSERT_EQ(::link(name, name + "2"), 0);
+    const std::string met = as_user(0, 0, 0, [&] {
+        struct rusage before {}, after {};
+        ::getrusage(RUSAGE_SELF, &before);
+        const std::string killed = killed_save(big, "NEWS");
+        QByteArray head;
+        const int read = Read_File(big, 4, head);
+        const int save = Write_File(big, "NEWS");
+        ::getrusage(RUSAGE_SELF, &after);
+        const bool grew = after.ru_maxrss - before.ru_maxrss > 16 * 1024;
+        return killed + ", read " + std::to_string(read) + " " + head.toStdString() + ", " +
+               saved(save) + (grew ? ", grew" : "");
+    });
+    EXPECT_EQ(met, "killed, read 0 oooo, save 0");
+    EXPECT_EQ(bytes_at(name + "2"), "NEWS");
 }
