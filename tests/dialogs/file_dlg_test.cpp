@@ -76,6 +76,12 @@ class FileDlgTest : public ProgramTest {
     static void Click(QWidget* button) {
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     }
+    // Types a name over the box's text key by key, as a person does.
+    static void Key_In(QLineEdit* box, const QString& name) {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        for (const QChar c : name)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
     static void Type_Ok(File_Dlg& d, const QString& name) {
         d.FD_FileName->setText(name);
         QTest::keyClick(d.FD_FileName, Qt::Key_Return);
@@ -836,11 +842,7 @@ TEST_F(FileDlgTest, TypedNamesMeanWhatIsTyped) {
     File_Dlg& t = Open("Open_SYX");
     Press(t.FD_List_Files, u"dup\uFFFD.syx"_qs);
     for (const QString& typed : {u"dup\uFFFD.syx"_qs, u"dup\uFFFD.SYX"_qs}) {
-        t.FD_FileName->clear();
-        QTest::keyClicks(t.FD_FileName, "dup");
-        QTest::sendKeyEvent(QTest::Click, t.FD_FileName, Qt::Key_unknown, QString(QChar(0xFFFD)),
-                            Qt::NoModifier);
-        QTest::keyClicks(t.FD_FileName, typed.mid(4));
+        Key_In(t.FD_FileName, typed);
         ASSERT_EQ(t.FD_FileName->text(), typed);
         boxes.clear();
         boxes.answers = {Mb::Yes};
@@ -873,4 +875,30 @@ TEST_F(FileDlgTest, TypedNamesMeanWhatIsTyped) {
         if (File_Dlg::loaded()) s.Form_Unload();
         Settle();
     }
+
+    // In the root a name, typed with its folder or without, has one
+    // separator. Last: the dialog now starts there, and nothing is saved there.
+    ASSERT_FALSE(QFileInfo::exists("/no-such.syx"));
+    File_Dlg& o = Open("Open_SYX");
+    Press(o.FD_List_Files, "a.syx");
+    o.FD_List_Dirs->Set_Path("/");
+    for (const QString& typed : {u"no-such"_qs, u"/no-such"_qs}) {
+        boxes.clear();
+        boxes.answers = {Mb::No};
+        Key_In(o.FD_FileName, typed);
+        Click(o.FD_Button_Delete);
+        QTest::keyClick(o.FD_FileName, Qt::Key_Return);
+        EXPECT_EQ(boxes.texts(), QStringList{"Delete /no-such ?"});
+        EXPECT_EQ(Fd::full_name(), "/no-such.syx");
+    }
+    o.Form_Unload();
+    Settle();
+    File_Dlg& v = Open("SaveAs_SYX");
+    v.FD_List_Dirs->Set_Path("/");
+    boxes.clear();
+    boxes.answers = {Mb::No};
+    Type_Ok(v, tree + "/a");
+    EXPECT_EQ(boxes.texts(), QStringList{"File exists: " + tree + "/a.syx Overwrite?"});
+    v.Form_Unload();
+    Settle();
 }
