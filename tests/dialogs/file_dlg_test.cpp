@@ -70,7 +70,10 @@ class FileDlgTest : public ProgramTest {
     static void Press(QListWidget* list, const QString& text) {
         const auto found = list->findItems(text, Qt::MatchExactly);
         ASSERT_FALSE(found.isEmpty()) << text.toStdString();
-        const QPoint at = list->visualItemRect(found.first()).center();
+        Press(list, list->row(found.first()));
+    }
+    static void Press(QListWidget* list, int row) {
+        const QPoint at = list->visualItemRect(list->item(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     static void Click(QWidget* button) {
@@ -435,8 +438,10 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         const char* where; // the folder listed, below the tree; "gone" vanishes
         QString name;
         QString text;
+        bool new_tone = false; // no file yet, and so no Save
     } cases[] = {
         {true, ENOSPC, "", "new", "Error 61: Disk full"},
+        {true, ENOSPC, "", "new", "Error 61: Disk full", true},
         {true, 0, "gone", "new", "Error 76: Path not found"},
         {true, 0, "", "pipe", "Error 75: Path/File access error"},
         // The sequence writer's failure is the dialog's, named as typed.
@@ -450,13 +455,14 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         // A folder, a name too long: the tone writer's box; the sequence's as before.
         {true, 0, "", "fold", "Error 75: Path/File access error"},
         {true, 0, "", too_long, "Wrong filename!"},
+        {true, 0, "", too_long, "Wrong filename!", true},
         {false, 0, "", "fold", "fold.seq : Path/File access error"},
         {false, 0, "", too_long, too_long + ".seq : Bad file name or number"},
     };
     AutoSend_On = 1;
     Sequencer& w = Sequencer::get();
     for (const auto& c : cases) {
-        const QString row = c.text;
+        const QString row = c.text + (c.new_tone ? " new tone" : "");
         Tone_File = tree + "/a.syx";
         Seq_File = tree + "/c.seq";
         Seq_Name = "c.seq";
@@ -464,6 +470,9 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         Seq_Saved = 255;
         w.Set_Caption(Seq_Caption());
         Set_Program_Title("Quorlen - " + Tone_File);
+        Quorlen::get().Menu_File_SYX_Save->setEnabled(true);
+        if (c.new_tone) Tone_New();
+        const QString title = Quorlen::get().windowTitle();
         const auto recent_tone = Recent_Tone, recent_seq = Recent_Seq;
         QDir().mkpath(tree + "/gone");
         boxes.clear();
@@ -498,11 +507,12 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
         });
         EXPECT_FALSE(c.tone ? SaveAs_SYX() : SaveAs_SEQ()) << row.toStdString();
         Set_Dlg_Wait_Hook({});
-        EXPECT_EQ(Tone_File, tree + "/a.syx");
+        EXPECT_EQ(Tone_File, c.new_tone ? QString() : tree + "/a.syx");
         EXPECT_EQ(Seq_File, tree + "/c.seq");
         EXPECT_TRUE(Tone_Saved);
         EXPECT_EQ(Seq_Saved, 255);
-        EXPECT_EQ(Quorlen::get().windowTitle(), "Quorlen - " + tree + "/a.syx");
+        EXPECT_EQ(Quorlen::get().windowTitle(), title) << row.toStdString();
+        EXPECT_EQ(Quorlen::get().Menu_File_SYX_Save->isEnabled(), !c.new_tone);
         EXPECT_EQ(w.frame()->windowTitle(), "Sequencer - C.SEQ");
         EXPECT_EQ(Recent_Tone, recent_tone);
         EXPECT_EQ(Recent_Seq, recent_seq);
@@ -514,6 +524,7 @@ TEST_F(FileDlgTest, FailedSaveAsKeepsTheDialogAndTheOldFile) {
             EXPECT_EQ(st.st_mode & 07777, 0444u) << ro;
         }
 
+        if (c.new_tone) continue; // its Save asks for a name
         if (c.tone)
             Quorlen::get().Menu_File_SYX_Save_Click();
         else
@@ -702,8 +713,7 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
         ASSERT_EQ(::close(::open(empty.constData(), O_WRONLY | O_CREAT, 0644)), 0);
     File_Dlg& t = Open("Open_SYX");
     ASSERT_EQ(Items(t.FD_List_Files), (QStringList{"a.syx", shown, shown, shown, "B.SYX"}));
-    QTest::mouseClick(t.FD_List_Files->viewport(), Qt::LeftButton, {},
-                      t.FD_List_Files->visualItemRect(t.FD_List_Files->item(2)).center());
+    Press(t.FD_List_Files, 2);
     boxes.clear();
     QTest::keyClick(t.FD_FileName, Qt::Key_Return);
     EXPECT_EQ(boxes.texts(), QStringList{"Wrong MIDI system exclusive data!"});
@@ -721,6 +731,12 @@ TEST_F(FileDlgTest, NamesThatAreNotUtf8AreOpenedSavedOverAndDeleted) {
     EXPECT_EQ(boxes.texts().last(), tree + "/" + shown + " could not be deleted.");
     EXPECT_EQ(size_of(file), 67);
     EXPECT_EQ(size_of(real), 0);
+    // A click on a look-alike then means that one, and only it.
+    Press(t.FD_List_Files, 2);
+    boxes.answers = {Mb::Yes};
+    Click(t.FD_Button_Delete);
+    EXPECT_EQ(size_of(real), -1);
+    EXPECT_EQ(size_of(file), 67);
     t.Form_Unload();
 }
 
@@ -754,9 +770,9 @@ TEST_F(FileDlgTest, LookAlikeNamesEachMeanTheirOwnFile) {
     const QString other = tree + "/other";
     put(other + "/B.SYX", tone(30));
     put(other + "/ B.SYX", tone(40));
-    enum Act { Preview, Ok, Save_As, Delete, Move };
+    enum Act { Preview, Ok, Save_As, Delete, Move, Delete_Move, Delete_Retype };
     for (const auto& p : pairs)
-        for (const Act act : {Preview, Ok, Save_As, Delete, Move}) {
+        for (const Act act : {Preview, Ok, Save_As, Delete, Move, Delete_Move, Delete_Retype}) {
             const QString dir = tree + "/" + p.folder;
             const QString chosen = dir + "/" + p.chosen;
             const QString twin = QString(tree + "/" + p.folder).trimmed() + "/" + p.twin;
@@ -803,10 +819,26 @@ TEST_F(FileDlgTest, LookAlikeNamesEachMeanTheirOwnFile) {
                 const QString typed = other + "/" + Blanks_Trimmed(p.chosen);
                 EXPECT_EQ(Tone_File, QFile::exists(typed) ? typed : QString()) << row;
             }
+            if (act == Delete_Move || act == Delete_Retype) {
+                // After a delete, another folder or the name typed anew: the
+                // box is read as typed, by Delete and by OK.
+                Click(d.FD_Button_Delete);
+                if (act == Delete_Move) d.FD_List_Dirs->Set_Path(other);
+                if (act == Delete_Retype) Key_In(d.FD_FileName, p.chosen);
+                const QString typed =
+                    (act == Delete_Move ? other : dir) + "/" + Blanks_Trimmed(p.chosen);
+                boxes.answers = {Mb::No};
+                Click(d.FD_Button_Delete);
+                EXPECT_EQ(boxes.texts(),
+                          (QStringList{"Delete " + chosen + " ?", "Delete " + typed + " ?"}))
+                    << row;
+                QTest::keyClick(d.FD_FileName, Qt::Key_Return);
+                EXPECT_EQ(Tone_File, QFile::exists(typed) ? typed : QString()) << row;
+            }
             EXPECT_EQ(first_byte(twin), 20) << row;
             if (File_Dlg::loaded()) d.Form_Unload();
             // The folder shown is the one kept.
-            EXPECT_EQ(Dir_Tones, (act == Move ? other : dir) + "/") << row;
+            EXPECT_EQ(Dir_Tones, (act == Move || act == Delete_Move ? other : dir) + "/") << row;
             Settle();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
