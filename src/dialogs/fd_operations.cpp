@@ -11,23 +11,15 @@
 #include "midi/sysex.h"
 #include "platform/file_io.h"
 #include "platform/msgbox.h"
-#include <QDir>
 #include <QLineEdit>
 
 using Fd::bad_name;
-
-namespace {
-// A name typed with its full path is that file, not one below the folder.
-QString in_folder(const QString& folder, const QString& name) {
-    return QDir::isAbsolutePath(name) ? name : In_Folder(folder, name);
-}
-} // namespace
 
 namespace Fd {
 QString full_name() {
     File_Dlg& d = File_Dlg::get();
     // The folder list's own path, never typed: blanks in it are part of it.
-    return in_folder(FD_Path, d.FD_List_Files->File_Name(d.FD_FileName->text()));
+    return In_Folder(FD_Path, d.FD_List_Files->File_Name(d.FD_FileName->text()));
 }
 
 int write_error(const QString& file) {
@@ -96,7 +88,7 @@ void FD_Delete() {
         const QString name = d.FD_List_Files->Delete_Name(box);
         if (name.isEmpty()) return;
         // The folder of the files shown, blanks and all.
-        const QString file = in_folder(d.FD_List_Files->Path(), name);
+        const QString file = In_Folder(d.FD_List_Files->Path(), name);
         if (Msg_Box("Delete " + Name_Shown(file) + " ?", Mb::YesNo) != Mb::Yes) return;
         if (Path_Kind(file) != Path_Type::File || Remove_File(file) != 0) {
             Msg_Box(Name_Shown(file) + " could not be deleted.");

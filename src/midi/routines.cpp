@@ -51,7 +51,7 @@ QString& Add_Slash(QString& folder) {
 }
 
 QString In_Folder(QString folder, const QString& name) {
-    return Add_Slash(folder) + name;
+    return name.startsWith(Path_Separator) ? name : Add_Slash(folder) + name;
 }
 
 QString Ascii_Upper(const QString& text) {

@@ -25,7 +25,8 @@ QString Add_Backslash(QString& path);
 // A folder the system gave: the separator is added to it whole, since a
 // blank at its end is part of its name.
 QString& Add_Slash(QString& folder);
-// The name in that folder, both kept whole.
+// The name in that folder, both kept whole; a name typed with its full path
+// is that file.
 QString In_Folder(QString folder, const QString& name);
 
 // Upper case for the letters a to z only: every other character keeps its
