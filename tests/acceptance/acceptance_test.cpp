@@ -8,6 +8,9 @@
 #include <csignal>
 #include <dlfcn.h>
 #include <map>
+#include <QScopeGuard>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -202,11 +205,16 @@ class Acceptance : public ::testing::Test {
 };
 
 TEST_F(Acceptance, StartsWithoutMidiSystem) {
-    // Also from a folder whose name is not UTF-8: its settings and font are used.
-    for (const std::string folder : {"", "d\xE9"}) {
-        SCOPED_TRACE("folder " + folder);
+    // Also from a folder whose name is not UTF-8: its settings and font are
+    // used; and with another program holding a lock on the settings, which
+    // this one neither needs nor waits for.
+    for (const auto& [folder, locked] : {std::pair("", false), {"d\xE9", false}, {"", true}}) {
+        SCOPED_TRACE(std::string("folder ") + folder + (locked ? ", locked" : ""));
         Program p(true, folder);
         p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
+        const int lock = locked ? ::open(p.Path("Quorlen.INI").c_str(), O_RDONLY | O_CLOEXEC) : -1;
+        if (locked) ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+        const auto unlock = qScopeGuard([lock] { if (lock >= 0) ::close(lock); });
         p.Start(No_Server());
         p.Expect_Box("Quorlen", "No MIDI output device installed. MIDI functions disabled",
                      "Return");
