@@ -234,7 +234,8 @@ int settle_before_read(const QByteArray& name, qint64 limit, QByteArray& data, b
         if (locks) e = Lock_Until(fd, F_WRLCK, until);
         if (e == 0 && Still_Named(fd, temp)) {
             e = Journal_Settle(fd, name, until);
-            if (e == 0 && locks && ::unlink(temp.constData()) != 0) (void)::ftruncate(fd, 0);
+            if (e == 0 && locks && ::unlink(temp.constData()) != 0)
+                (void)::ftruncate(fd, 0);
             else if (e != 0 && e != EBUSY)
                 e = Journal_Old_Bytes(fd, limit, data), from_journal = e == 0;
         }
@@ -254,7 +255,8 @@ int Read_File(const QString& path, qint64 limit, QByteArray& data) {
     struct stat st {};
     if (::stat(name.constData(), &st) != 0) return errno;
     if (const int e = Kind_Error(st.st_mode)) return e;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd =
+        ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return errno;
     int err = ::fstat(fd, &st) != 0 ? errno : Kind_Error(st.st_mode);
     bool from_journal = false;

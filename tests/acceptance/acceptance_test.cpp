@@ -3,13 +3,13 @@
 // and clicks, and heard on a JACK server.
 #include "program.h"
 #include <QDir>
+#include <QScopeGuard>
 #include <QString>
 #include <chrono>
 #include <csignal>
 #include <dlfcn.h>
-#include <map>
-#include <QScopeGuard>
 #include <fcntl.h>
+#include <map>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -214,7 +214,9 @@ TEST_F(Acceptance, StartsWithoutMidiSystem) {
         p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
         const int lock = locked ? ::open(p.Path("Quorlen.INI").c_str(), O_RDONLY | O_CLOEXEC) : -1;
         if (locked) ASSERT_EQ(::flock(lock, LOCK_EX), 0);
-        const auto unlock = qScopeGuard([lock] { if (lock >= 0) ::close(lock); });
+        const auto unlock = qScopeGuard([lock] {
+            if (lock >= 0) ::close(lock);
+        });
         p.Start(No_Server());
         p.Expect_Box("Quorlen", "No MIDI output device installed. MIDI functions disabled",
                      "Return");
