@@ -216,8 +216,8 @@ int Follow_Links(QByteArray& name) {
 namespace {
 // What a save in place of the file, cut short, left is settled before the
 // file is read: put back, or, where it cannot or may not be written, read
-// from its journal into data (true). The read never fails for a journal,
-// but while another instance saves the file: EBUSY.
+// from its journal into data (from_journal). The read never fails for a
+// journal, but while another instance saves the file: EBUSY.
 int settle_before_read(const QByteArray& name, qint64 limit, QByteArray& data, bool& from_journal) {
     from_journal = false;
     const QByteArray temp = Temp_Name(name);
@@ -233,11 +233,14 @@ int settle_before_read(const QByteArray& name, qint64 limit, QByteArray& data, b
         const auto until = Lock_Clock::now() + Lock_Wait;
         if (locks) e = Lock_Until(fd, F_WRLCK, until);
         if (e == 0 && Still_Named(fd, temp)) {
-            e = Journal_Settle(fd, name, until);
+            bool cut = false;
+            e = Journal_Settle(fd, name, until, cut);
             if (e == 0 && locks && ::unlink(temp.constData()) != 0)
                 (void)::ftruncate(fd, 0);
-            else if (e != 0 && e != EBUSY)
+            else if (e != 0 && cut)
                 e = Journal_Old_Bytes(fd, limit, data), from_journal = e == 0;
+            else if (e != EBUSY)
+                e = 0;
         }
     }
     ::close(fd);

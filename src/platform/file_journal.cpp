@@ -159,7 +159,8 @@ bool Journal_Head_Found(int journal) {
     return read_head(journal, head);
 }
 
-int Journal_Settle(int journal, const QByteArray& name, Lock_Clock::time_point until) {
+int Journal_Settle(int journal, const QByteArray& name, Lock_Clock::time_point until, bool& cut) {
+    cut = false;
     Head head{};
     // No journal: the new bytes of a rename cut short, or a journal cut
     // short before its file was touched.
@@ -178,7 +179,6 @@ int Journal_Settle(int journal, const QByteArray& name, Lock_Clock::time_point u
     int e = Lock_Until(file, not_written ? F_RDLCK : F_WRLCK, until);
     struct stat held {};
     if (e == 0 && ::fstat(file, &held) != 0) e = errno;
-    bool cut = false;
     if (e == 0 && held.st_dev == dev_t(head.dev) && held.st_ino == ino_t(head.ino))
         e = cut_short(journal, head, file, cut);
     if (e == 0 && cut) e = not_written ? not_written : put_back(journal, head, file);

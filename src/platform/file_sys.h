@@ -61,8 +61,9 @@ int Journal_Write(int journal, int file, const struct stat& st, const QByteArray
 int Journal_Undo(int journal, int file);
 // With the leftover journal held: 0 when the file it names is whole, put
 // back or as it is, and the leftover may go; otherwise an errno value, and
-// the old bytes stay in the journal (they are the file: Journal_Old_Bytes).
-int Journal_Settle(int journal, const QByteArray& name, Lock_Clock::time_point until);
+// the journal stays. cut: the file is still as the save cut short left it,
+// and its old bytes are in the journal (Journal_Old_Bytes).
+int Journal_Settle(int journal, const QByteArray& name, Lock_Clock::time_point until, bool& cut);
 // The leftover holds a journal; its bytes are checked by the calls above.
 bool Journal_Head_Found(int journal);
 // The old bytes, at most limit of them.

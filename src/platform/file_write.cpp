@@ -93,8 +93,9 @@ int take_temp(const QByteArray& temp, const QByteArray& name, Lock_Clock::time_p
             if (made) return 0;
             // Only this user's own journals are put back.
             struct stat st {};
+            bool cut = false;
             if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid())
-                e = Journal_Settle(fd, name, until);
+                e = Journal_Settle(fd, name, until, cut);
             if (e == 0 && ::unlink(temp.constData()) != 0) e = errno;
             if (e == 0) sync_folder(name);
         }
