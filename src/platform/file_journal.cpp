@@ -132,18 +132,18 @@ int Journal_Write(int journal, int file, const struct stat& st, const QByteArray
     head.mode = st.st_mode;
     head.old_size = static_cast<quint64>(st.st_size);
     head.new_size = static_cast<quint64>(data.size());
+    QCryptographicHash sum(QCryptographicHash::Md5);
     QByteArray block(Copy_Block, Qt::Uninitialized);
     for (qint64 at = 0; at < st.st_size; at += Copy_Block) {
         const qint64 n = std::min<qint64>(Copy_Block, st.st_size - at);
         if (const int e = Read_At(file, block.data(), n, at)) return e;
         if (const int e = Write_At(journal, block.constData(), n, Old_At + at)) return e;
+        sum.addData(QByteArrayView(block.constData(), n));
     }
     if (const int e = Write_At(journal, data.constData(), data.size(), Old_At + st.st_size))
         return e;
-    int e = 0;
-    const QByteArray sum = checksum_of(journal, st.st_size + data.size(), e);
-    if (e != 0) return e;
-    std::memcpy(head.sum, sum.constData(), sizeof head.sum);
+    sum.addData(data);
+    std::memcpy(head.sum, sum.result().constData(), sizeof head.sum);
     if (const int e = Write_At(journal, reinterpret_cast<const char*>(&head), sizeof head, 0))
         return e;
     return Sync_File(journal);
