@@ -253,16 +253,18 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"a link another user planted in a shared folder", 0600, 0, 0, 0, 0, Planted_Link, true},
         {"a link of a shared folder's owner", 0600, 0, 0, 0, 0, Owners_Link, false},
     };
-    // The steps of each trouble run in order, each noting what the user met:
-    // k a save killed halfway (nothing when it was), r a read, s a save, all
-    // as the saver; the others set the scene, as root: F a full disk, W a
-    // failed write, Y a failed sync, f the file's fsync, d and e the folder's
-    // fsync fail (EIO, EINVAL), x a folder 0733, L no locks, T a temporary
-    // file a crash left, G one root gave the file's owner, 1-4 what somebody else keeps at the
-    // temporary name, b a save of "NEWER" through the file's other name, o another program's write
-    // of it, n a new file of it at the name, R the file made read-only and w writable again, c the
-    // temporary file copied aside and p put back (a power cut after the save), u its removal
-    // failing, h a leftover held open by another user and H what that one reads, m whether the
+    // The steps of each trouble run in order, each noting what the user met.
+    // As the saver: k a save killed halfway (nothing when it was), r a read,
+    // s a save, b a save of "NEWER" through the file's other name.
+    // As root, the scene: F a full disk; W a failed write, Y a failed sync;
+    // f the file's fsync failing, d and e the folder's (EIO, EINVAL); x a
+    // folder 0733; L no locks; T a temporary file a crash left, G one root
+    // gave the file's owner; 1-4 what somebody else keeps at the temporary
+    // name; o another program's write of "NEWER", n a new file of it at the
+    // name; R the file made read-only, w writable again; Z the disk made
+    // read-only, z writable again; c the temporary file copied aside, p put
+    // back (a power cut after the save); u its removal failing; h a leftover
+    // held open by another user, H what that one reads; m whether the
     // temporary file is private.
     // A save whose new file took the old one's place before the folder's
     // sync failed says so (EIO).
@@ -293,6 +295,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"killed, written by another program", "k o r s", "read NEWER, save 0"},
         {"killed, a new file at the name", "k n r s", "read NEWER, save 0"},
         {"killed, the file made read-only", "k R r s w r", "read old, save 13, read old"},
+        {"killed, the disk made read-only", "k Z r s z r s", "read old, save 30, read old, save 0"},
         {"power cut after the save", "k c s p r s", "save 0, read new, save 0"},
         {"the journal's removal fails", "u s r s", "save 0, read new, save 0"},
         {"a leftover held open by another user", "h k m H r s",
@@ -307,7 +310,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             const auto has = [&steps](const char* any) {
                 return steps.find_first_of(any) != std::string::npos;
             };
-            if ((has("F") && !disk.Mounted()) || (has("3") && !root) ||
+            if ((has("FZ") && !disk.Mounted()) || (has("3") && !root) ||
                 (has("2bonRc") && dangling) || (k.refused && steps.size() > 4) ||
                 // A write cut short cleared the set-id bits; a later write
                 // through another name leaves them so.
@@ -457,6 +460,12 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                     if (other != file) ASSERT_EQ(::unlink(other), 0);
                     ASSERT_TRUE(put(file, "NEWER", uid, gid, mode));
                     if (other != file) ASSERT_EQ(::link(file, other), 0);
+                    break;
+                case 'Z':
+                    ASSERT_TRUE(disk.Read_Only());
+                    break;
+                case 'z':
+                    ASSERT_TRUE(disk.Read_Only(false));
                     break;
                 case 'R':
                     ASSERT_EQ(::chmod(file, 0444), 0);

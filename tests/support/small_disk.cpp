@@ -27,7 +27,8 @@ void Small_Disk::Fill() {
     ::close(fd);
 }
 
-bool Small_Disk::Read_Only() {
+bool Small_Disk::Read_Only(bool read_only) {
     return mounted_ && ::mount("tmpfs", QFile::encodeName(folder_).constData(), "tmpfs",
-                               MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, "size=64k") == 0;
+                               MS_REMOUNT | (read_only ? MS_RDONLY : 0) | MS_NOSUID | MS_NODEV,
+                               "size=64k") == 0;
 }

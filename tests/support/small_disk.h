@@ -16,8 +16,9 @@ class Small_Disk {
     QString Path(const QString& name) const { return folder_ + "/" + name; }
     // Writes a filler file until not one byte more fits.
     void Fill();
-    // Mounts it again read-only: nothing can be made or changed in it.
-    bool Read_Only();
+    // Mounts it again read-only: nothing can be made or changed in it; or
+    // writable again.
+    bool Read_Only(bool read_only = true);
 
   private:
     QString folder_;
