@@ -13,6 +13,7 @@
 #include <functional>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -380,7 +381,42 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             int held = -1;
             QByteArray aside;
             std::string last_save;
+            // The scene, set as root.
+            const std::map<char, std::function<void()>> scene = {
+                {'W', [] { Set_Write_Fault(EIO, Write_Stage::Write); }},
+                {'Y', [] { Set_Write_Fault(EIO, Write_Stage::Sync); }},
+                {'f', [] { g_file_fsync_error = EIO; }},
+                {'d', [] { g_folder_fsync_error = EIO; }},
+                {'e', [] { g_folder_fsync_error = EINVAL; }},
+                {'L', [] { g_lock_error = ENOLCK; }},
+                {'u', [] { g_unlink_error = EPERM; }},
+                {'x', [&] { ASSERT_EQ(::chmod(d, 0733), 0); }},
+                {'R', [&] { ASSERT_EQ(::chmod(file, 0444), 0); }},
+                {'w', [&] { ASSERT_EQ(::chmod(file, mode), 0); }},
+                {'Z', [&] { ASSERT_TRUE(disk.Read_Only()); }},
+                {'z', [&] { ASSERT_TRUE(disk.Read_Only(false)); }},
+                {'c', [&] { aside = bytes_at(temp); }},
+                {'p', [&] { ASSERT_TRUE(put(temp, aside, k.as_uid, k.as_gid, 0600)); }},
+                {'G', [&] { ASSERT_TRUE(put(temp, "left by a crash", uid, gid, mode)); }},
+                {'T', [&] { ASSERT_TRUE(put(temp, "left by a crash", k.as_uid, k.as_gid, 0644)); }},
+                {'o', [&] { ASSERT_TRUE(put(file, "NEWER", uid, gid, mode)); }},
+                {'n',
+                 [&] {
+                     ASSERT_EQ(::unlink(file), 0);
+                     if (other != file) ASSERT_EQ(::unlink(other), 0);
+                     ASSERT_TRUE(put(file, "NEWER", uid, gid, mode));
+                     if (other != file) ASSERT_EQ(::link(file, other), 0);
+                 }},
+                {'F',
+                 [&] {
+                     // All but one page of the disk.
+                     ASSERT_TRUE(put(disk.Path("spare").toUtf8(), old_bytes, 0, 0, 0644));
+                     disk.Fill();
+                     QFile::remove(disk.Path("spare"));
+                 }},
+            };
             for (const char step : steps) {
+                if (scene.count(step)) scene.at(step)();
                 switch (step) {
                 case 'k': {
                     const std::string r = as_saver([&] { return killed_save(path, new_bytes); });
@@ -410,75 +446,6 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                     note(r == "save 0" ? "" : "through the other name: " + r);
                     break;
                 }
-                case 'F': {
-                    QFile spare(disk.Path("spare"));
-                    ASSERT_TRUE(spare.open(QIODevice::WriteOnly));
-                    spare.write(old_bytes);
-                    spare.close();
-                    disk.Fill();
-                    spare.remove();
-                    break;
-                }
-                case 'W':
-                    Set_Write_Fault(EIO, Write_Stage::Write);
-                    break;
-                case 'Y':
-                    Set_Write_Fault(EIO, Write_Stage::Sync);
-                    break;
-                case 'f':
-                    g_file_fsync_error = EIO;
-                    break;
-                case 'd':
-                    g_folder_fsync_error = EIO;
-                    break;
-                case 'e':
-                    g_folder_fsync_error = EINVAL;
-                    break;
-                case 'x':
-                    ASSERT_EQ(::chmod(d, 0733), 0);
-                    break;
-                case 'L':
-                    g_lock_error = ENOLCK;
-                    break;
-                case 'u':
-                    g_unlink_error = EPERM;
-                    break;
-                case 'G':
-                    ASSERT_TRUE(put(temp, "left by a crash", uid, gid, mode));
-                    break;
-                case 'T':
-                    ASSERT_TRUE(put(temp, "left by a crash", k.as_uid, k.as_gid, 0644));
-                    break;
-                case 'o': {
-                    QFile f(QFile::decodeName(file));
-                    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-                    f.write("NEWER");
-                    break;
-                }
-                case 'n':
-                    ASSERT_EQ(::unlink(file), 0);
-                    if (other != file) ASSERT_EQ(::unlink(other), 0);
-                    ASSERT_TRUE(put(file, "NEWER", uid, gid, mode));
-                    if (other != file) ASSERT_EQ(::link(file, other), 0);
-                    break;
-                case 'Z':
-                    ASSERT_TRUE(disk.Read_Only());
-                    break;
-                case 'z':
-                    ASSERT_TRUE(disk.Read_Only(false));
-                    break;
-                case 'R':
-                    ASSERT_EQ(::chmod(file, 0444), 0);
-                    break;
-                case 'w':
-                    ASSERT_EQ(::chmod(file, mode), 0);
-                    break;
-                case 'c':
-                    aside = bytes_at(temp);
-                    break;
-                case 'p':
-                    ASSERT_TRUE(put(temp, aside, k.as_uid, k.as_gid, 0600));
-                    break;
                 case 'h': {
                     ASSERT_TRUE(put(temp, "left", k.as_uid, k.as_gid, 0644));
                     held = ::open(temp, O_RDONLY | O_CLOEXEC);
