@@ -184,17 +184,17 @@ int System_Name(const QString& path, QByteArray& name) {
     return name.isEmpty() || name.contains('\0') ? ENOENT : 0;
 }
 
+namespace {
 // A link in a folder that everyone may write and that keeps entries to
 // their owners is another user's aim: followed only when it is the
 // follower's or the folder owner's.
 bool planted(const QByteArray& link, const struct stat& st) {
     if (st.st_uid == ::geteuid()) return false;
-    QByteArray folder = link.left(link.lastIndexOf('/') + 1);
-    if (folder.isEmpty()) folder = ".";
     struct stat dir {};
-    if (::stat(folder.constData(), &dir) != 0) return true;
+    if (::stat(Folder_Of(link).constData(), &dir) != 0) return true;
     return (dir.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) && dir.st_uid != st.st_uid;
 }
+} // namespace
 
 // A link stays a link, and the file it names is the one written.
 int Follow_Links(QByteArray& name) {
@@ -235,8 +235,8 @@ int settle_before_read(const QByteArray& name, qint64 limit, QByteArray& data, b
         if (e == 0 && Still_Named(fd, temp)) {
             bool cut = false;
             e = Journal_Settle(fd, name, until, cut);
-            if (e == 0 && locks && ::unlink(temp.constData()) != 0)
-                (void)::ftruncate(fd, 0);
+            if (e == 0 && locks)
+                (void)Remove_Leftover(fd, temp, name);
             else if (e != 0 && cut)
                 e = Journal_Old_Bytes(fd, limit, data), from_journal = e == 0;
             else if (e != EBUSY)

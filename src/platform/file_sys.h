@@ -25,6 +25,8 @@ int Kind_Error(mode_t mode);
 int Follow_Links(QByteArray& name);
 
 bool Same_File(const struct stat& a, const struct stat& b);
+// The folder part of a name, "." for none.
+QByteArray Folder_Of(const QByteArray& name);
 // Whole transfers at an offset: 0, or an errno value; a read that ends
 // early is EIO.
 int Write_At(int fd, const char* bytes, qint64 size, off_t at);
@@ -48,6 +50,9 @@ QByteArray Temp_Name(const QByteArray& name);
 // ENOENT when there is none, EACCES when it is somebody else's, which is
 // then neither opened nor read.
 int Open_Leftover(const QByteArray& temp, const struct stat* file, int flags, int& fd);
+// Removes the temporary file held, its folder synced after; where that
+// fails, empties it, so that it is no journal: 0, or the removal's errno.
+int Remove_Leftover(int fd, const QByteArray& temp, const QByteArray& name);
 // The temporary file held is still the one at its name: another instance
 // may have renamed or removed it while this one waited for it.
 bool Still_Named(int fd, const QByteArray& temp);

@@ -58,9 +58,7 @@ bool leftover_of_ours(const struct stat& st, const struct stat* file) {
 // a journal. A file system that cannot sync a folder, or a folder this user
 // may not open, is no failure.
 int sync_folder(const QByteArray& name) {
-    QByteArray folder = name.left(name.lastIndexOf('/') + 1);
-    if (folder.isEmpty()) folder = ".";
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(Folder_Of(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return 0;
     const int e =
         ::fsync(dir) == 0 || errno == EINVAL || errno == EROFS || errno == EBADF ? 0 : errno;
@@ -96,8 +94,7 @@ int take_temp(const QByteArray& temp, const QByteArray& name, Lock_Clock::time_p
             bool cut = false;
             if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid())
                 e = Journal_Settle(fd, name, until, cut);
-            if (e == 0 && ::unlink(temp.constData()) != 0) e = errno;
-            if (e == 0) sync_folder(name);
+            if (e == 0) e = Remove_Leftover(fd, temp, name);
         }
         ::close(fd);
         fd = -1;
@@ -167,15 +164,17 @@ int write_in_place(int temp, const QByteArray& name, const struct stat& old, con
     return e;
 }
 
-// The temporary file goes, while still locked: no other instance is writing
-// it. A journal whose removal failed is emptied, so that it never outlives
-// its save whole; either way it can no longer put old bytes back over the
-// new file, so the save stands.
-void remove_temp(int fd, const QByteArray& temp, const QByteArray& name) {
-    if (::unlink(temp.constData()) == 0)
-        sync_folder(name);
-    else if (::ftruncate(fd, 0) == 0)
-        Sync_File(fd);
+// A whole transfer, the way pread or pwrite goes.
+template <typename Io, typename Bytes>
+int whole_at(Io io, int fd, Bytes bytes, qint64 size, off_t at) {
+    for (qint64 done = 0; done < size;) {
+        const ssize_t n = io(fd, bytes + done, static_cast<size_t>(size - done), at + done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
+        done += n;
+    }
+    return 0;
 }
 } // namespace
 
@@ -184,25 +183,16 @@ bool Same_File(const struct stat& a, const struct stat& b) {
 }
 
 int Write_At(int fd, const char* bytes, qint64 size, off_t at) {
-    for (qint64 done = 0; done < size;) {
-        const ssize_t n = ::pwrite(fd, bytes + done, static_cast<size_t>(size - done), at + done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return EIO;
-        done += n;
-    }
-    return 0;
+    return whole_at(::pwrite, fd, bytes, size, at);
 }
 
 int Read_At(int fd, char* bytes, qint64 size, off_t at) {
-    for (qint64 done = 0; done < size;) {
-        const ssize_t n = ::pread(fd, bytes + done, static_cast<size_t>(size - done), at + done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return EIO;
-        done += n;
-    }
-    return 0;
+    return whole_at(::pread, fd, bytes, size, at);
+}
+
+QByteArray Folder_Of(const QByteArray& name) {
+    const QByteArray folder = name.left(name.lastIndexOf('/') + 1);
+    return folder.isEmpty() ? QByteArray(".") : folder;
 }
 
 int Sync_File(int fd) {
@@ -261,6 +251,16 @@ int Open_Leftover(const QByteArray& temp, const struct stat* file, int flags, in
     return EACCES;
 }
 
+int Remove_Leftover(int fd, const QByteArray& temp, const QByteArray& name) {
+    if (::unlink(temp.constData()) == 0) {
+        sync_folder(name);
+        return 0;
+    }
+    const int e = errno;
+    if (::ftruncate(fd, 0) == 0) Sync_File(fd);
+    return e;
+}
+
 bool Still_Named(int fd, const QByteArray& temp) {
     struct stat held {};
     struct stat named {};
@@ -299,7 +299,7 @@ int Write_File(const QString& path, const QByteArray& data) {
         e = replace_by_rename(fd, temp, name, data, existed ? &old : nullptr, renamed);
 
     // Clean up.
-    if (!renamed && !kept_journal) remove_temp(fd, temp, name);
+    if (!renamed && !kept_journal) (void)Remove_Leftover(fd, temp, name);
     ::close(fd);
     return e;
 }

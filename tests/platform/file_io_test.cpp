@@ -631,15 +631,11 @@ TEST(FileWrites, ABigFileIsNeverWholeInMemory) {
     QTemporaryDir dir;
     const QString big = dir.filePath("big.syx");
     const QByteArray name = QFile::encodeName(big);
-    const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const QByteArray block(1 << 20, 'o');
-    for (int i = 0; i < 64; ++i)
-        ASSERT_EQ(::write(fd, block.constData(), block.size()), block.size());
-    ::close(fd);
+    ASSERT_TRUE(put(name, QByteArray(64 << 20, 'o'), ::getuid(), ::getgid(), 0644));
     ASSERT_EQ(::link(name, name + "2"), 0);
     const std::string met = as_user(0, 0, 0, [&] {
-        struct rusage before {
-        }, after{};
+        struct rusage before {};
+        struct rusage after {};
         ::getrusage(RUSAGE_SELF, &before);
         const std::string killed = killed_save(big, "NEWS");
         QByteArray head;
