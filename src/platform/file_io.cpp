@@ -2,6 +2,7 @@
 #include "platform/file_sys.h"
 #include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -158,20 +159,26 @@ QString Current_Folder() {
 
 int Remove_File(const QString& path) {
     QByteArray name;
+    Place place;
     if (const int e = System_Name(path, name)) return e;
-    return ::unlink(name.constData()) == 0 ? 0 : errno;
+    if (const int e = Find_Place(name, false, place)) return e;
+    return ::unlinkat(place.folder, place.leaf.constData(), 0) == 0 ? 0 : errno;
 }
 
 int Make_Folder(const QString& path) {
     QByteArray name;
+    Place place;
     if (const int e = System_Name(path, name)) return e;
-    return ::mkdir(name.constData(), 0777) == 0 ? 0 : errno;
+    if (const int e = Find_Place(name, false, place)) return e;
+    return ::mkdirat(place.folder, place.leaf.constData(), 0777) == 0 ? 0 : errno;
 }
 
 int Remove_Folder(const QString& path) {
     QByteArray name;
+    Place place;
     if (const int e = System_Name(path, name)) return e;
-    return ::rmdir(name.constData()) == 0 ? 0 : errno;
+    if (const int e = Find_Place(name, false, place)) return e;
+    return ::unlinkat(place.folder, place.leaf.constData(), AT_REMOVEDIR) == 0 ? 0 : errno;
 }
 
 int Kind_Error(mode_t mode) {
@@ -184,32 +191,76 @@ int System_Name(const QString& path, QByteArray& name) {
     return name.isEmpty() || name.contains('\0') ? ENOENT : 0;
 }
 
+Place::~Place() {
+    if (folder >= 0) ::close(folder);
+}
+
 namespace {
 // A link in a folder that everyone may write and that keeps entries to
 // their owners is another user's aim: followed only when it is the
 // follower's or the folder owner's.
-bool planted(const QByteArray& link, const struct stat& st) {
-    if (st.st_uid == ::geteuid()) return false;
+bool planted(int folder, const struct stat& link) {
+    if (link.st_uid == ::geteuid()) return false;
     struct stat dir {};
-    if (::stat(Folder_Of(link).constData(), &dir) != 0) return true;
-    return (dir.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) && dir.st_uid != st.st_uid;
+    if (::fstat(folder, &dir) != 0) return true;
+    return (dir.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) && dir.st_uid != link.st_uid;
+}
+
+// The names of a path in order, with "." for a last name that must be a
+// folder (a path that ends in "/").
+void push_names(std::deque<QByteArray>& names, const QByteArray& path, bool keep_slash) {
+    QList<QByteArray> parts = path.split('/');
+    if (keep_slash && path.endsWith('/')) parts.append(".");
+    for (auto it = parts.crbegin(); it != parts.crend(); ++it)
+        if (!it->isEmpty()) names.push_front(*it);
+}
+
+int open_root(bool absolute, int& folder) {
+    if (folder >= 0) ::close(folder);
+    folder = ::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return folder < 0 ? errno : 0;
 }
 } // namespace
 
-// A link stays a link, and the file it names is the one written.
-int Follow_Links(QByteArray& name) {
-    for (int depth = 0;; ++depth) {
+int Find_Place(const QByteArray& name, bool follow_last, Place& place) {
+    std::deque<QByteArray> names;
+    push_names(names, name, follow_last);
+    if (names.empty()) names.push_back(".");
+    if (const int e = open_root(name.startsWith('/'), place.folder)) return e;
+    for (int links = 0;;) {
+        const QByteArray part = names.front();
+        names.pop_front();
+        const bool last = names.empty();
+        if (part == "." && !last) continue;
         struct stat st {};
-        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
-        if (depth == Max_Links) return ELOOP;
-        if (planted(name, st)) return EACCES;
-        QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, '\0');
-        const ssize_t n = ::readlink(name.constData(), target.data(), target.size());
-        if (n < 0) return errno;
-        if (n >= target.size()) return ENAMETOOLONG;
-        target.truncate(n);
-        if (!target.startsWith('/')) target.prepend(name.left(name.lastIndexOf('/') + 1));
-        name = target;
+        if ((follow_last || !last) && part != "." && part != ".." &&
+            ::fstatat(place.folder, part.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(st.st_mode)) {
+            if (++links > Max_Links) return ELOOP;
+            if (planted(place.folder, st)) return EACCES;
+            QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, '\0');
+            const ssize_t n =
+                ::readlinkat(place.folder, part.constData(), target.data(), target.size());
+            if (n < 0) return errno;
+            if (n >= target.size()) return ENAMETOOLONG;
+            target.truncate(n);
+            if (target.isEmpty()) return ENOENT;
+            if (target.startsWith('/'))
+                if (const int e = open_root(true, place.folder)) return e;
+            push_names(names, target, follow_last || !last);
+            if (names.empty()) names.push_back(".");
+            continue;
+        }
+        if (last) {
+            place.leaf = part;
+            return 0;
+        }
+        // A link put there since the look above is not followed either.
+        const int next =
+            ::openat(place.folder, part.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) return errno;
+        ::close(place.folder);
+        place.folder = next;
     }
 }
 
@@ -217,26 +268,27 @@ namespace {
 // What a save in place of the file, cut short, left is settled before the
 // file is read: put back, or, where it cannot or may not be written, read
 // from its journal into data (from_journal). The read never fails for a
-// journal, but while another instance saves the file: EBUSY.
-int settle_before_read(const QByteArray& name, qint64 limit, QByteArray& data, bool& from_journal) {
+// journal, but while another instance saves the file or holds the journal:
+// EBUSY.
+int settle_before_read(const Place& place, qint64 limit, QByteArray& data, bool& from_journal) {
     from_journal = false;
-    const QByteArray temp = Temp_Name(name);
+    const QByteArray temp = Temp_Name(place.leaf);
     int fd = -1;
     // A read-only file system cannot change under the read: no lock needed.
     bool locks = true;
-    if (Open_Leftover(temp, nullptr, O_RDWR, fd) == EROFS)
-        locks = false, (void)Open_Leftover(temp, nullptr, O_RDONLY, fd);
+    if (Open_Leftover(place, temp, nullptr, O_RDWR, fd) == EROFS)
+        locks = false, (void)Open_Leftover(place, temp, nullptr, O_RDONLY, fd);
     if (fd < 0) return 0;
     // Only a journal needs settling: the new bytes of a rename leave the file whole.
     int e = 0;
-    if (Journal_Head_Found(fd)) {
+    if (Journal_Kept_Private(fd) && Journal_Head_Found(fd)) {
         const auto until = Lock_Clock::now() + Lock_Wait;
         if (locks) e = Lock_Until(fd, F_WRLCK, until);
-        if (e == 0 && Still_Named(fd, temp)) {
+        if (e == 0 && Still_Named(fd, place, temp)) {
             bool cut = false;
-            e = Journal_Settle(fd, name, until, cut);
+            e = Journal_Settle(fd, place, until, cut);
             if (e == 0 && locks)
-                (void)Remove_Leftover(fd, temp, name);
+                (void)Remove_Leftover(fd, place, temp);
             else if (e != 0 && cut)
                 e = Journal_Old_Bytes(fd, limit, data), from_journal = e == 0;
             else if (e != EBUSY)
@@ -251,23 +303,27 @@ int settle_before_read(const QByteArray& name, qint64 limit, QByteArray& data, b
 int Read_File(const QString& path, qint64 limit, QByteArray& data) {
     data.clear();
     QByteArray name;
+    Place place;
     if (const int e = System_Name(path, name)) return e;
-    if (const int e = Follow_Links(name)) return e;
+    if (const int e = Find_Place(name, true, place)) return e;
     // Opening a pipe waits for a writer, and opening a device can act on it:
     // only a regular file is opened, and checked again once open.
     struct stat st {};
-    if (::stat(name.constData(), &st) != 0) return errno;
+    if (::fstatat(place.folder, place.leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
     if (const int e = Kind_Error(st.st_mode)) return e;
-    const int fd =
-        ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::openat(place.folder, place.leaf.constData(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return errno;
     int err = ::fstat(fd, &st) != 0 ? errno : Kind_Error(st.st_mode);
     bool from_journal = false;
-    if (err == 0) err = settle_before_read(name, limit, data, from_journal);
+    if (err == 0) err = settle_before_read(place, limit, data, from_journal);
     // A save in place through another of its names holds it meanwhile.
     if (err == 0 && !from_journal) err = Lock_Until(fd, F_RDLCK, Lock_Clock::now() + Lock_Wait);
+    // The size may have changed with a put-back, and the size reported may
+    // be wrong (files of /proc): read to the end.
+    if (err == 0 && !from_journal && ::fstat(fd, &st) != 0) err = errno;
     if (err == 0 && !from_journal) {
-        // The size reported may be wrong (files of /proc): read to the end.
         data.resize(static_cast<qsizetype>(std::clamp<qint64>(st.st_size, 0, limit)));
         qint64 got = 0;
         for (;;) {

@@ -27,7 +27,8 @@ bool Path_Readable(const QString& path);
 QStringList Folder_Entries(const QString& folder, bool folders);
 // The current folder of the process.
 QString Current_Folder();
-// 0, or an errno value.
+// 0, or an errno value. A link at the name itself is removed, not followed;
+// links on the way are followed as Write_File does.
 int Remove_File(const QString& path);
 int Make_Folder(const QString& path);
 int Remove_Folder(const QString& path);
@@ -38,7 +39,7 @@ int Remove_Folder(const QString& path);
 // first (see Write_File); where it cannot or may not be written, the old
 // bytes are read from what the save left. A save of this program through
 // another of the file's names is waited for (EBUSY when it takes too long);
-// locks of other programs are not.
+// locks of other programs are not. Links are followed as Write_File does.
 int Read_File(const QString& path, qint64 limit, QByteArray& data);
 
 // Replaces the file with data: 0, or an errno value; after a failure the old
@@ -47,22 +48,26 @@ int Read_File(const QString& path, qint64 limit, QByteArray& data);
 // file back. The bytes go to a temporary file made anew beside it, which is
 // renamed over it only when every byte is on the disk. Links are followed to
 // the file they name, which is made when it does not exist; a link another
-// user planted in a shared folder is refused with EACCES. Where the new file
-// could not keep the old one's owner, group or other names, it is written in
-// place, behind a journal in the temporary file that the next read or save
-// puts back if the write was cut short. A file that allows no writing is
-// refused with EACCES, and so is a save whose temporary name holds anything
-// but what a save of this user left there; a pipe, a device or a folder is
-// never replaced. Another save of the same file, through any of its names,
-// or a read of it, is waited for: EBUSY when it takes too long.
+// user planted in a shared folder, for the file or for any folder on its
+// way, is refused with EACCES. Where the new file could not keep the old
+// one's owner, group or other names, it is written in place, behind a
+// journal in the temporary file that the next read or save puts back if the
+// write or a put-back was cut short, by a kill or a power cut. A file that
+// allows no writing is refused with EACCES, and so is a save whose temporary
+// name holds anything but what a save of this user left there; a pipe, a
+// device or a folder is never replaced. Another save of the same file,
+// through any of its names, or a read of it, is waited for: EBUSY when it
+// takes too long.
 int Write_File(const QString& path, const QByteArray& data);
 
 // Tests: every write fails with this errno at the stage named: once its
-// temporary file is taken, halfway through writing the new bytes, or when
-// syncing them. 0 ends it.
-enum class Write_Stage { Start, Write, Sync };
+// temporary file is taken, halfway through writing the new bytes, when
+// syncing them, or when a journal is put back, its old bytes written and the
+// file not yet cut to their size. 0 ends every stage's fault.
+enum class Write_Stage { Start, Write, Sync, Put_Back };
 void Set_Write_Fault(int error, Write_Stage stage = Write_Stage::Start);
-// Tests, at the stage Write: the process is killed halfway through.
+// Tests, at the stages Write and Put_Back: the process is killed there, where
+// a kill stops a write: at a page's end.
 inline constexpr int Write_Fault_Kill = -1;
 // Back to the values at program start.
 void File_Io_Reset();

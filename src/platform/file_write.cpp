@@ -5,6 +5,7 @@
 // journal of its bytes in it (file_journal.cpp).
 #include "platform/file_io.h"
 #include "platform/file_sys.h"
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -13,8 +14,8 @@
 #include <unistd.h>
 
 namespace {
-int g_fault = 0;
-Write_Stage g_fault_stage = Write_Stage::Start;
+constexpr int Stages = int(Write_Stage::Put_Back) + 1;
+int g_fault[Stages] = {};
 
 // Tells two long names apart in their temporary names; only against chance.
 quint64 name_hash(const QByteArray& data) {
@@ -26,13 +27,16 @@ quint64 name_hash(const QByteArray& data) {
 // ---- Test seams
 
 int fault_at(Write_Stage stage) {
-    return g_fault != 0 && g_fault_stage == stage ? g_fault : 0;
+    return g_fault[int(stage)];
 }
 
-// The new bytes, from the start of the file.
+// The new bytes, from the start of the file. A kill stops a write at the
+// end of a page: halfway, or after the last byte of a write of one page.
 int write_new(int fd, const QByteArray& data) {
     if (const int e = fault_at(Write_Stage::Write)) {
-        (void)Write_At(fd, data.constData(), data.size() / 2, 0);
+        const qint64 half = data.size() / 2 / 4096 * 4096;
+        (void)Write_At(fd, data.constData(),
+                       e == Write_Fault_Kill && half == 0 ? data.size() : half, 0);
         if (e == Write_Fault_Kill) ::raise(SIGKILL);
         return e;
     }
@@ -44,6 +48,15 @@ int sync_new(int fd) {
     return Sync_File(fd);
 }
 
+} // namespace
+
+int Put_Back_Fault() {
+    const int e = fault_at(Write_Stage::Put_Back);
+    if (e == Write_Fault_Kill) ::raise(SIGKILL);
+    return e;
+}
+
+namespace {
 // ---- The temporary file
 
 // A leftover of root's save can have been given to the file's owner already.
@@ -54,47 +67,34 @@ bool leftover_of_ours(const struct stat& st, const struct stat* file) {
            (me == 0 && file && st.st_uid == file->st_uid && st.st_gid == file->st_gid);
 }
 
-// So that a power cut after the save keeps the new name, or the removal of
-// a journal. A file system that cannot sync a folder, or a folder this user
-// may not open, is no failure.
-int sync_folder(const QByteArray& name) {
-    const int dir = ::open(Folder_Of(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return 0;
-    const int e =
-        ::fsync(dir) == 0 || errno == EINVAL || errno == EROFS || errno == EBADF ? 0 : errno;
-    ::close(dir);
-    return e;
-}
-
 // Makes the temporary file anew, private, and locks it for the whole save.
 // What a save cut short left there is settled first and removed; a journal
 // that cannot be put back stays, and so does the save's error. Another
 // instance saving the same name holds it meanwhile: EBUSY when that takes
 // too long.
-int take_temp(const QByteArray& temp, const QByteArray& name, Lock_Clock::time_point until,
-              int& fd) {
+int take_temp(const Place& place, const QByteArray& temp, Lock_Clock::time_point until, int& fd) {
+    const char* const leaf = place.leaf.constData();
     for (;;) {
         if (Lock_Clock::now() >= until) return EBUSY;
-        fd = ::open(temp.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
-                    0600);
+        fd = ::openat(place.folder, temp.constData(),
+                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
         if (fd < 0 && errno != EEXIST) return errno;
         const bool made = fd >= 0;
         if (!made) {
             struct stat file {};
-            const bool exists = ::stat(name.constData(), &file) == 0;
-            const int e = Open_Leftover(temp, exists ? &file : nullptr, O_RDWR, fd);
+            const bool exists = ::fstatat(place.folder, leaf, &file, AT_SYMLINK_NOFOLLOW) == 0;
+            const int e = Open_Leftover(place, temp, exists ? &file : nullptr, O_RDWR, fd);
             if (e == ENOENT) continue; // gone in between
             if (e != 0) return e;
         }
         int e = Lock_Until(fd, F_WRLCK, until);
-        if (e == 0 && Still_Named(fd, temp)) {
+        if (e == 0 && Still_Named(fd, place, temp)) {
             if (made) return 0;
-            // Only this user's own journals are put back.
-            struct stat st {};
+            // Only a journal kept as its save made it is put back; any other
+            // leftover only goes.
             bool cut = false;
-            if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid())
-                e = Journal_Settle(fd, name, until, cut);
-            if (e == 0) e = Remove_Leftover(fd, temp, name);
+            if (Journal_Kept_Private(fd)) e = Journal_Settle(fd, place, until, cut);
+            if (e == 0) e = Remove_Leftover(fd, place, temp);
         }
         ::close(fd);
         fd = -1;
@@ -125,31 +125,35 @@ mode_t new_file_mode() {
 
 // The bytes go to the temporary file, which is renamed over the file only
 // when every byte is on the disk.
-int replace_by_rename(int fd, const QByteArray& temp, const QByteArray& name,
-                      const QByteArray& data, const struct stat* old, bool& renamed) {
+int replace_by_rename(int fd, const Place& place, const QByteArray& temp, const QByteArray& data,
+                      const struct stat* old, bool& renamed) {
     if (const int e = write_new(fd, data)) return e;
     if (const int e = sync_new(fd)) return e;
     // Given away last, so that a temporary file left by a crash is still ours.
     if (old && ::fchown(fd, old->st_uid, old->st_gid) != 0) return errno;
     // Set after the owner: a change of owner clears the set-id bits.
     if (::fchmod(fd, old ? old->st_mode & 07777 : new_file_mode()) != 0) return errno;
-    if (::rename(temp.constData(), name.constData()) != 0) return errno;
+    if (::renameat(place.folder, temp.constData(), place.folder, place.leaf.constData()) != 0)
+        return errno;
     renamed = true;
-    return sync_folder(name);
+    return Sync_Folder(place);
 }
 
-// Written in place, so that every name of the file and its owner stay. A
-// failed write gets the old bytes back over the same blocks, which needs no
-// new room on a full disk; where even that fails, or the program is killed,
-// the journal stays: kept_journal.
-int write_in_place(int temp, const QByteArray& name, const struct stat& old, const QByteArray& data,
+// Written in place, so that every name of the file and its owner stay. The
+// journal's name is on the disk before the first new byte is. A failed
+// write gets the old bytes back over the same blocks, which needs no new
+// room on a full disk; where even that fails, or the program is killed, the
+// journal stays: kept_journal.
+int write_in_place(int temp, const Place& place, const struct stat& old, const QByteArray& data,
                    Lock_Clock::time_point until, bool& kept_journal) {
-    const int file = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    const int file =
+        ::openat(place.folder, place.leaf.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (file < 0) return errno;
     struct stat st {};
     int e = Lock_Until(file, F_WRLCK, until);
     if (e == 0) e = ::fstat(file, &st) != 0 ? errno : Same_File(st, old) ? 0 : EAGAIN;
     if (e == 0) e = Journal_Write(temp, file, st, data);
+    if (e == 0) e = Sync_Folder(place);
     if (e == 0) {
         e = write_new(file, data);
         if (e == 0 && ::ftruncate(file, data.size()) != 0) e = errno;
@@ -190,18 +194,22 @@ int Read_At(int fd, char* bytes, qint64 size, off_t at) {
     return whole_at(::pread, fd, bytes, size, at);
 }
 
-QByteArray Folder_Of(const QByteArray& name) {
-    const QByteArray folder = name.left(name.lastIndexOf('/') + 1);
-    return folder.isEmpty() ? QByteArray(".") : folder;
-}
-
 int Sync_File(int fd) {
     return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
 }
 
-int Writable(const QByteArray& name, const struct stat& st) {
+int Sync_Folder(const Place& place) {
+    const int dir = ::openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return 0;
+    const int e =
+        ::fsync(dir) == 0 || errno == EINVAL || errno == EROFS || errno == EBADF ? 0 : errno;
+    ::close(dir);
+    return e;
+}
+
+int Writable(const Place& place, const struct stat& st) {
     if ((st.st_mode & 0222) == 0) return EACCES;
-    return ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+    return ::faccessat(place.folder, place.leaf.constData(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
 int Lock_Until(int fd, short type, Lock_Clock::time_point until) {
@@ -229,20 +237,20 @@ int Lock_Until(int fd, short type, Lock_Clock::time_point until) {
 // A name too long to take the suffix is cut and marked with a hash of the
 // whole name, so that two such files never share one; cut names fill all
 // 255 bytes and uncut ones never do, so the two kinds never meet either.
-QByteArray Temp_Name(const QByteArray& name) {
+QByteArray Temp_Name(const QByteArray& leaf) {
     static const QByteArray suffix = ".quorlen-tmp";
-    const qsizetype slash = name.lastIndexOf('/');
-    const QByteArray folder = name.left(slash + 1), own = name.mid(slash + 1);
-    if (own.size() + suffix.size() < 255) return folder + own + suffix;
-    const QByteArray mark = '~' + QByteArray::number(name_hash(own), 16).rightJustified(16, '0');
-    return folder + own.left(255 - suffix.size() - mark.size()) + mark + suffix;
+    if (leaf.size() + suffix.size() < 255) return leaf + suffix;
+    const QByteArray mark = '~' + QByteArray::number(name_hash(leaf), 16).rightJustified(16, '0');
+    return leaf.left(255 - suffix.size() - mark.size()) + mark + suffix;
 }
 
-int Open_Leftover(const QByteArray& temp, const struct stat* file, int flags, int& fd) {
+int Open_Leftover(const Place& place, const QByteArray& temp, const struct stat* file, int flags,
+                  int& fd) {
     struct stat st {};
-    if (::lstat(temp.constData(), &st) != 0) return errno;
+    if (::fstatat(place.folder, temp.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
     if (!leftover_of_ours(st, file)) return EACCES;
-    fd = ::open(temp.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    fd = ::openat(place.folder, temp.constData(),
+                  flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return errno == ELOOP ? EACCES : errno;
     struct stat now {};
     if (::fstat(fd, &now) == 0 && Same_File(st, now) && leftover_of_ours(now, file)) return 0;
@@ -251,20 +259,27 @@ int Open_Leftover(const QByteArray& temp, const struct stat* file, int flags, in
     return EACCES;
 }
 
-int Remove_Leftover(int fd, const QByteArray& temp, const QByteArray& name) {
-    if (::unlink(temp.constData()) == 0) {
-        sync_folder(name);
+bool Journal_Kept_Private(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+           st.st_uid == ::geteuid() && (st.st_mode & 07077) == 0;
+}
+
+int Remove_Leftover(int fd, const Place& place, const QByteArray& temp) {
+    if (::unlinkat(place.folder, temp.constData(), 0) == 0) {
+        (void)Sync_Folder(place);
         return 0;
     }
     const int e = errno;
-    if (::ftruncate(fd, 0) == 0) Sync_File(fd);
+    if (::ftruncate(fd, 0) == 0) (void)Sync_File(fd);
     return e;
 }
 
-bool Still_Named(int fd, const QByteArray& temp) {
+bool Still_Named(int fd, const Place& place, const QByteArray& temp) {
     struct stat held {};
     struct stat named {};
-    return ::fstat(fd, &held) == 0 && ::lstat(temp.constData(), &named) == 0 &&
+    return ::fstat(fd, &held) == 0 &&
+           ::fstatat(place.folder, temp.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            Same_File(held, named);
 }
 
@@ -274,39 +289,43 @@ int Write_File(const QString& path, const QByteArray& data) {
     // Find the file: links are followed, and a pipe, a device or a folder is
     // never replaced by a file.
     QByteArray name;
+    Place place;
     if (const int e = System_Name(path, name)) return e;
-    if (const int e = Follow_Links(name)) return e;
+    if (const int e = Find_Place(name, true, place)) return e;
+    const char* const leaf = place.leaf.constData();
     struct stat old {};
-    if (::stat(name.constData(), &old) == 0)
+    if (::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0)
         if (const int e = Kind_Error(old.st_mode)) return e;
 
     // Make the temporary file, once what a save cut short left is settled.
-    const QByteArray temp = Temp_Name(name);
+    const QByteArray temp = Temp_Name(place.leaf);
     int fd = -1;
-    if (const int e = take_temp(temp, name, until, fd)) return e;
+    if (const int e = take_temp(place, temp, until, fd)) return e;
 
     // Choose the path, with the file as it is now that no other save runs.
-    const bool existed = ::stat(name.constData(), &old) == 0;
+    const bool existed = ::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0;
     int e = existed ? Kind_Error(old.st_mode) : 0;
-    if (e == 0 && existed) e = Writable(name, old);
+    if (e == 0 && existed) e = Writable(place, old);
     if (e == 0) e = fault_at(Write_Stage::Start);
 
     // Write.
     bool renamed = false, kept_journal = false;
     if (e == 0 && existed && !can_replace(fd, old))
-        e = write_in_place(fd, name, old, data, until, kept_journal);
+        e = write_in_place(fd, place, old, data, until, kept_journal);
     else if (e == 0)
-        e = replace_by_rename(fd, temp, name, data, existed ? &old : nullptr, renamed);
+        e = replace_by_rename(fd, place, temp, data, existed ? &old : nullptr, renamed);
 
     // Clean up.
-    if (!renamed && !kept_journal) (void)Remove_Leftover(fd, temp, name);
+    if (!renamed && !kept_journal) (void)Remove_Leftover(fd, place, temp);
     ::close(fd);
     return e;
 }
 
 void Set_Write_Fault(int error, Write_Stage stage) {
-    g_fault = error;
-    g_fault_stage = stage;
+    if (error == 0)
+        std::fill(std::begin(g_fault), std::end(g_fault), 0);
+    else
+        g_fault[int(stage)] = error;
 }
 
 void File_Io_Reset() {

@@ -5,10 +5,12 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-Small_Disk::Small_Disk(const QString& folder) : folder_(folder) {
+Small_Disk::Small_Disk(const QString& folder, int kib)
+    : folder_(folder), options_("size=" + QByteArray::number(kib) + "k") {
     QDir().mkpath(folder);
     const QByteArray at = QFile::encodeName(folder);
-    mounted_ = ::mount("tmpfs", at.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") == 0;
+    mounted_ =
+        ::mount("tmpfs", at.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options_.constData()) == 0;
 }
 
 Small_Disk::~Small_Disk() {
@@ -30,5 +32,5 @@ void Small_Disk::Fill() {
 bool Small_Disk::Read_Only(bool read_only) {
     return mounted_ && ::mount("tmpfs", QFile::encodeName(folder_).constData(), "tmpfs",
                                MS_REMOUNT | (read_only ? MS_RDONLY : 0) | MS_NOSUID | MS_NODEV,
-                               "size=64k") == 0;
+                               options_.constData()) == 0;
 }

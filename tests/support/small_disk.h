@@ -1,5 +1,6 @@
 #pragma once
-// A small file system of a test's own: a 64 kB tmpfs mounted on a folder,
+// A small file system of a test's own: a tmpfs of 64 kB, or the size given,
+// mounted on a folder,
 // which can be filled up or made read-only. Mounting needs root; where it
 // fails, Mounted() is false and the test skips.
 #include <QString>
@@ -8,7 +9,7 @@
 class Small_Disk {
   public:
     // folder: an empty folder inside the test's own temporary folder.
-    explicit Small_Disk(const QString& folder);
+    explicit Small_Disk(const QString& folder, int kib = 64);
     ~Small_Disk();
     Small_Disk(const Small_Disk&) = delete;
     Small_Disk& operator=(const Small_Disk&) = delete;
@@ -22,6 +23,7 @@ class Small_Disk {
 
   private:
     QString folder_;
+    QByteArray options_;
     bool mounted_ = false;
 };
 
