@@ -329,9 +329,14 @@ TEST_F(Acceptance, ExitCutShortLeavesTheSettingsWholeAndOneTemporaryFile) {
         caught = beside().size() == 1 && p.Read("Quorlen.INI") != text;
     }
     ASSERT_TRUE(caught) << "no kill fell inside the write in place";
+    // The user makes the file private meanwhile; the put-back keeps that.
+    ASSERT_EQ(::chmod(ini_path.c_str(), 0600), 0);
     p.Start(Server());
     Expect_Plain_Start(p);
     EXPECT_TRUE(p.Read("Quorlen.INI") == text) << "the old settings were not put back whole";
+    struct stat rights {};
+    ASSERT_EQ(::stat(ini_path.c_str(), &rights), 0);
+    EXPECT_EQ(rights.st_mode & 07777, 0600u);
     EXPECT_TRUE(beside().empty());
     p.Close();
     Expect_Exit(p);
@@ -550,12 +555,29 @@ TEST_F(Acceptance, TonesFromFileDialogAndRecentListAndSaved) {
         Keys({"Return"});
         p.Expect_Box("Quorlen", "Error 75: Path/File access error", "Return");
     }
+    // Nor through a folder link another user planted in a shared folder:
+    // refused, and nothing is made in the folder it leads to.
+    const std::string shared = p.Path("shared"), hidden = p.Path("hidden");
+    ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    ASSERT_EQ(::mkdir(hidden.c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(hidden.c_str(), (shared + "/banks").c_str()), 0);
+    ASSERT_EQ(::lchown((shared + "/banks").c_str(), 1235, 1235), 0);
+    Activate(save);
+    Type(shared + "/banks/PLANTED");
+    Keys({"Return"});
+    p.Expect_Box("Quorlen", "Error 70: Permission denied", "Return");
+    EXPECT_TRUE(QDir(QString::fromStdString(hidden))
+                    .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     Activate(save);
     Keys({"Escape"});
     EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(save); })) << "the dialog stayed open";
     // Each attempt puts the tone back and sends it; closing silences.
     Expect_Sent(mark,
-                {Jx_Image(16, toneB, patchB), Jx_Image(16, toneB, patchB), {0xBF, 0x7B, 0x00}},
+                {Jx_Image(16, toneB, patchB),
+                 Jx_Image(16, toneB, patchB),
+                 Jx_Image(16, toneB, patchB),
+                 {0xBF, 0x7B, 0x00}},
                 "a failed Save As");
     EXPECT_EQ(Window_Name(p.Main_Window()), "Quorlen - " + b);
 
