@@ -195,16 +195,14 @@ Place::~Place() {
     if (folder >= 0) ::close(folder);
 }
 
-namespace {
-// A link in a folder that everyone may write and that keeps entries to
-// their owners is another user's aim: followed only when it is the
-// follower's or the folder owner's.
-bool planted(int folder, const struct stat& link) {
-    if (link.st_uid == ::geteuid()) return false;
+bool Planted(int folder, const struct stat& entry) {
+    if (entry.st_uid == ::geteuid()) return false;
     struct stat dir {};
     if (::fstat(folder, &dir) != 0) return true;
-    return (dir.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) && dir.st_uid != link.st_uid;
+    return (dir.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) && dir.st_uid != entry.st_uid;
 }
+
+namespace {
 
 // The names of a path in order, with "." for a last name that must be a
 // folder (a path that ends in "/").
@@ -237,7 +235,7 @@ int Find_Place(const QByteArray& name, bool follow_last, Place& place) {
             ::fstatat(place.folder, part.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISLNK(st.st_mode)) {
             if (++links > Max_Links) return ELOOP;
-            if (planted(place.folder, st)) return EACCES;
+            if (Planted(place.folder, st)) return EACCES;
             QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, '\0');
             const ssize_t n =
                 ::readlinkat(place.folder, part.constData(), target.data(), target.size());

@@ -13,15 +13,17 @@
 // It is put back only over what its own save, or a put-back of it, cut
 // short by a kill or a power cut, can have left in its own file: the old
 // size, the new size, or a whole number of pages between them; and every
-// sector the old bytes (zeros past their end, where a page never reached
-// the disk) or the new ones, in any order. A put-back cut short is done
-// again; the old file whole, or the new one whole, only reaches the disk.
+// sector the old bytes or the new ones, in any order, or zeros where the
+// file was once shorter and a page never reached the disk. A put-back cut
+// short is done again; the old file whole, or the new one whole, only
+// reaches the disk, with the set-id bits a cut write cleared.
 //
 // Anything else means the file changed since: written through another name
 // or by another program, or replaced by a new file, perhaps of the same
 // inode number. Such a journal is stale: it goes, and the file stays as it
-// is. The file is known by its inode on the file system that holds the
-// journal beside it, since a device's number can change with a reboot.
+// is. The file is known by its inode and its bytes, not by a device
+// number, which a reboot can change, and which differs for a file mounted
+// at its name from another disk.
 #include "platform/file_sys.h"
 #include <QCryptographicHash>
 #include <algorithm>
@@ -145,7 +147,12 @@ int compare(int journal, const Head& head, int file, Found& found) {
             const size_t k = size_t(next - s);
             const bool is_old = std::memcmp(now.constData() + s, old.constData() + s, k) == 0;
             const bool is_new = std::memcmp(now.constData() + s, fresh.constData() + s, k) == 0;
-            if (!is_old && !is_new) return 0;
+            // Where the file was once shorter, a page that never reached the
+            // disk reads as zeros.
+            const bool hole = at + s >= std::min(old_size, new_size) &&
+                              std::all_of(now.constData() + s, now.constData() + next,
+                                          [](char c) { return c == '\0'; });
+            if (!is_old && !is_new && !hole) return 0;
             old_whole = old_whole && is_old;
             new_whole = new_whole && is_new;
         }
@@ -187,6 +194,11 @@ int Journal_Undo(int journal, int file) {
     return e != 0 ? e : Sync_File(file);
 }
 
+bool Journal_Marked(const QByteArray& data) {
+    return data.startsWith(QByteArrayView(Mark, sizeof Mark)) ||
+           data.startsWith(QByteArrayView(Mark_Without_Owner, sizeof Mark));
+}
+
 bool Journal_Head_Found(int journal) {
     Head head{};
     return read_head(journal, head);
@@ -213,13 +225,14 @@ int Journal_Settle(int journal, const Place& place, Lock_Clock::time_point until
     if (file < 0) return errno;
     int e = Lock_Until(file, not_written ? F_RDLCK : F_WRLCK, until);
     struct stat held {};
-    struct stat beside {};
-    if (e == 0 && (::fstat(file, &held) != 0 || ::fstat(journal, &beside) != 0)) e = errno;
+    if (e == 0 && ::fstat(file, &held) != 0) e = errno;
     Found found = Found::Changed;
-    if (e == 0 && held.st_dev == beside.st_dev && held.st_ino == ino_t(head.ino))
-        e = compare(journal, head, file, found);
+    if (e == 0 && held.st_ino == ino_t(head.ino)) e = compare(journal, head, file, found);
     cut = found == Found::Cut;
     if (e == 0 && cut) e = not_written ? not_written : put_back(journal, head, file);
+    // A cut write may have cleared them with bytes that happened to be the
+    // old ones, or been cut between the new bytes and their rights.
+    if (e == 0 && !cut && found != Found::Changed && !not_written) give_back_set_id(head, file);
     // What the file holds now reaches the disk before the journal may go.
     if (e == 0 && found != Found::Changed) e = Sync_File(file);
     ::close(file);

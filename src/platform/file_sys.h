@@ -36,6 +36,11 @@ struct Place {
 // owner's, as the kernel may or may not enforce, whichever part of the name
 // it stands for: EACCES. The file itself need not exist.
 int Find_Place(const QByteArray& name, bool follow_last, Place& place);
+// An entry of another user in a folder that everyone may write and that
+// keeps entries to their owners, and not the folder owner's either: a link
+// there is not followed, and a file there is not written, as the kernel may
+// or may not enforce.
+bool Planted(int folder, const struct stat& entry);
 
 bool Same_File(const struct stat& a, const struct stat& b);
 // Whole transfers at an offset: 0, or an errno value; a read that ends
@@ -44,10 +49,10 @@ int Write_At(int fd, const char* bytes, qint64 size, off_t at);
 int Read_At(int fd, char* bytes, qint64 size, off_t at);
 // fsync; a file system that cannot sync says EINVAL, and the bytes are written.
 int Sync_File(int fd);
-// fsync of the folder held, so that a name made or removed in it lasts. A
-// file system that cannot sync a folder, or a folder this user may not
-// read, is no failure.
-int Sync_Folder(const Place& place);
+// fsync of the folder held, so that a name made or removed in it lasts; a
+// folder this user may not read is synced with the whole file system of
+// the file held, fd. A file system that cannot sync a folder is no failure.
+int Sync_Folder(const Place& place, int fd);
 // A file that allows no writing is refused, also to root, who may write any.
 int Writable(const Place& place, const struct stat& st);
 
@@ -92,6 +97,9 @@ int Journal_Undo(int journal, int file);
 int Journal_Settle(int journal, const Place& place, Lock_Clock::time_point until, bool& cut);
 // The leftover holds a journal; its bytes are checked by the calls above.
 bool Journal_Head_Found(int journal);
+// Bytes that begin as a journal does: they never stand at the temporary
+// name but behind a journal of the program's own.
+bool Journal_Marked(const QByteArray& data);
 // The old bytes, at most limit of them.
 int Journal_Old_Bytes(int journal, qint64 limit, QByteArray& data);
 

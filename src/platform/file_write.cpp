@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <limits>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -108,8 +109,15 @@ int take_temp(const Place& place, const QByteArray& temp, Lock_Clock::time_point
 // the old one is lost by that: it has no other name, and the new file can
 // be given its owner and group. Tried, and undone at once: the temporary
 // file stays this user's until the rename.
-bool can_replace(int fd, const struct stat& old) {
-    if (old.st_nlink != 1) return false;
+// Access lists and other attributes stay only with the file itself.
+bool has_attributes(const Place& place) {
+    const QByteArray at = "/proc/self/fd/" + QByteArray::number(place.folder) + '/' + place.leaf;
+    const ssize_t n = ::llistxattr(at.constData(), nullptr, 0);
+    return n != 0 && !(n < 0 && (errno == ENOTSUP || errno == ENOENT));
+}
+
+bool can_replace(int fd, const Place& place, const struct stat& old) {
+    if (old.st_nlink != 1 || has_attributes(place)) return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0) return false;
     return (st.st_uid == old.st_uid && st.st_gid == old.st_gid) ||
@@ -136,7 +144,7 @@ int replace_by_rename(int fd, const Place& place, const QByteArray& temp, const 
     if (::renameat(place.folder, temp.constData(), place.folder, place.leaf.constData()) != 0)
         return errno;
     renamed = true;
-    return Sync_Folder(place);
+    return Sync_Folder(place, fd);
 }
 
 // Written in place, so that every name of the file and its owner stay. The
@@ -153,7 +161,7 @@ int write_in_place(int temp, const Place& place, const struct stat& old, const Q
     int e = Lock_Until(file, F_WRLCK, until);
     if (e == 0) e = ::fstat(file, &st) != 0 ? errno : Same_File(st, old) ? 0 : EAGAIN;
     if (e == 0) e = Journal_Write(temp, file, st, data);
-    if (e == 0) e = Sync_Folder(place);
+    if (e == 0) e = Sync_Folder(place, temp);
     if (e == 0) {
         e = write_new(file, data);
         if (e == 0 && ::ftruncate(file, data.size()) != 0) e = errno;
@@ -166,6 +174,15 @@ int write_in_place(int temp, const Place& place, const struct stat& old, const Q
     }
     if (::close(file) != 0 && e == 0) e = errno;
     return e;
+}
+
+// A new file, empty, as a save by rename would have made it.
+int make_empty(const Place& place, struct stat& st) {
+    const int fd = ::openat(place.folder, place.leaf.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return errno;
+    const int e = ::fstat(fd, &st) != 0 ? errno : 0;
+    return ::close(fd) != 0 && e == 0 ? errno : e;
 }
 
 // A whole transfer, the way pread or pwrite goes.
@@ -198,9 +215,9 @@ int Sync_File(int fd) {
     return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
 }
 
-int Sync_Folder(const Place& place) {
+int Sync_Folder(const Place& place, int fd) {
     const int dir = ::openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return 0;
+    if (dir < 0) return ::syncfs(fd) == 0 || errno == EINVAL || errno == EROFS ? 0 : errno;
     const int e =
         ::fsync(dir) == 0 || errno == EINVAL || errno == EROFS || errno == EBADF ? 0 : errno;
     ::close(dir);
@@ -209,7 +226,10 @@ int Sync_Folder(const Place& place) {
 
 int Writable(const Place& place, const struct stat& st) {
     if ((st.st_mode & 0222) == 0) return EACCES;
-    return ::faccessat(place.folder, place.leaf.constData(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+    return ::faccessat(place.folder, place.leaf.constData(), W_OK,
+                       AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0
+               ? 0
+               : errno;
 }
 
 int Lock_Until(int fd, short type, Lock_Clock::time_point until) {
@@ -267,7 +287,7 @@ bool Journal_Kept_Private(int fd) {
 
 int Remove_Leftover(int fd, const Place& place, const QByteArray& temp) {
     if (::unlinkat(place.folder, temp.constData(), 0) == 0) {
-        (void)Sync_Folder(place);
+        (void)Sync_Folder(place, fd);
         return 0;
     }
     const int e = errno;
@@ -303,14 +323,19 @@ int Write_File(const QString& path, const QByteArray& data) {
     if (const int e = take_temp(place, temp, until, fd)) return e;
 
     // Choose the path, with the file as it is now that no other save runs.
-    const bool existed = ::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0;
+    // Bytes that look like a journal are never left at the temporary name:
+    // they go in place, into a file made for them where there is none.
+    bool existed = ::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0;
     int e = existed ? Kind_Error(old.st_mode) : 0;
     if (e == 0 && existed) e = Writable(place, old);
+    if (e == 0 && existed && Planted(place.folder, old)) e = EACCES;
     if (e == 0) e = fault_at(Write_Stage::Start);
+    const bool marked = Journal_Marked(data);
+    if (e == 0 && !existed && marked) e = make_empty(place, old), existed = e == 0;
 
     // Write.
     bool renamed = false, kept_journal = false;
-    if (e == 0 && existed && !can_replace(fd, old))
+    if (e == 0 && existed && (marked || !can_replace(fd, place, old)))
         e = write_in_place(fd, place, old, data, until, kept_journal);
     else if (e == 0)
         e = replace_by_rename(fd, place, temp, data, existed ? &old : nullptr, renamed);

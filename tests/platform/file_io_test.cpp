@@ -2,6 +2,7 @@
 #include "platform/file_sys.h"
 #include "support/fixture.h"
 #include "support/small_disk.h"
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -16,9 +17,11 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -255,6 +258,17 @@ extern "C" int unlinkat(int dir, const char* name, int flags) {
     return real(dir, name, flags);
 }
 
+extern "C" int syncfs(int fd) {
+    static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "syncfs"));
+    const int r = real(fd);
+    if (g_folder_synced) g_folder_synced();
+    if (g_folder_fsync_error) {
+        errno = g_folder_fsync_error;
+        return -1;
+    }
+    return r;
+}
+
 extern "C" int fstat(int fd, struct stat* st) {
     static const auto real =
         reinterpret_cast<int (*)(int, struct stat*)>(::dlsym(RTLD_NEXT, "fstat"));
@@ -348,7 +362,9 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         Abs_Link,
         Planted_Link,
         Owners_Link,
-        Own_Shared_Link
+        Own_Shared_Link,
+        Planted_File,
+        Bound
     };
     // Owner and saver 0: this process, which must be root for any other.
     const struct {
@@ -360,6 +376,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         gid_t as_gid;
         Links links;
         bool refused;
+        bool attributes = false;
     } kinds[] = {
         {"plain", 0640, 0, 0, 0, 0, No_Links, false},
         {"mode 0444", 0444, 0, 0, 0, 0, No_Links, true},
@@ -383,9 +400,14 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"a link another user planted in a shared folder", 0600, 0, 0, 0, 0, Planted_Link, true},
         {"a link of a shared folder's owner", 0600, 0, 0, 0, 0, Owners_Link, false},
         {"own link in a shared folder", 0640, 1234, 1234, 1234, 1234, Own_Shared_Link, false},
+        {"another user's file in a shared folder", 0666, 1235, 1235, 0, 0, Planted_File, true},
+        {"with an access list and an attribute", 0640, 0, 0, 0, 0, No_Links, false, true},
+        {"mounted at its name from another disk, a second name there", 0644, 0, 0, 0, 0, Bound,
+         false},
     };
     // The steps of each trouble run in order, each noting what the user met.
-    // As the saver: k a save killed halfway (nothing when it was), r a read,
+    // As the saver: k a save killed halfway (nothing when it was), S one
+    // whose bytes so far are the old ones, y one of 100 bytes, r a read,
     // l a read of 4000 bytes at most, s a save, b a save of "NEWER" through
     // the file's other name, B one of the first 17000 new bytes, a size no
     // cut leaves.
@@ -402,7 +424,8 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
     // Z the disk made read-only, z writable again; V the disks numbered
     // anew; c the temporary file copied aside, p put back (a power cut after
     // the save); Q the file as a power cut during the save leaves it (the
-    // page at the old end lost, those after it kept), q as a power cut
+    // page at the old end lost, those after it kept), v as a power cut during
+    // the put-back after y does (a page between lost), q as a power cut
     // during the put-back does (pages of both in any order, one torn between
     // its sectors); K the next
     // put-back killed before its truncate; u the journal's removal failing;
@@ -438,6 +461,8 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"at the temporary name: a link", "4 s", "save 13"},
         {"killed while writing", "k r s", "read old, save 0"},
         {"killed twice", "k k r s", "read old, save 0"},
+        {"killed while the bytes so far are the old ones", "S r s", "read old, save 0"},
+        {"killed, shrinking the file", "y r s", "read old, save 0"},
         {"killed, saved through another name", "k b r s", "read NEWER, save 0"},
         {"killed, saved through another name, of a size no cut leaves", "k B r s",
          "read theirs, save 0"},
@@ -461,12 +486,16 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"a leftover held open by another user", "h k m H r s",
          "private, held left, read old, save 0"},
         {"the journal's name reaches the disk first", "J s", "journal named first, save 0", true},
+        {"the journal's name reaches the disk first, the folder not readable", "x J s",
+         "journal named first, save 0", true},
         {"killed, the journal made writable by everyone", "k O r s", "read cut, save 0", true},
         {"killed, the journal not all on the disk", "k X r s", "read cut, save 0", true},
         {"killed, a power cut loses the page at the old end", "k Q r s", "read old, save 0", true},
         {"killed, the put-back killed before its truncate", "k K r r s",
          "read killed, read old, save 0", true},
         {"killed, the put-back cut by a power cut", "k q r s", "read old, save 0", true},
+        {"killed shrinking, the put-back that grows it cut by a power cut", "y v r s",
+         "read old, save 0", true},
         {"killed, the put-back's sync fails", "k j r m r m",
          "read old, private, read old, no temporary file", true},
         {"failed write, the undo killed", "W K s r s", "save killed, read old, save 0", true},
@@ -479,17 +508,17 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         g_folder_synced = nullptr;
     };
     for (const auto& k : kinds) {
-        const bool shared =
-            k.links == Planted_Link || k.links == Owners_Link || k.links == Own_Shared_Link;
-        if ((k.uid || k.as_uid || shared) && !root) continue;
+        const bool shared = k.links == Planted_Link || k.links == Owners_Link ||
+                            k.links == Own_Shared_Link || k.links == Planted_File;
+        if ((k.uid || k.as_uid || shared || k.attributes || k.links == Bound) && !root) continue;
         const bool dangling = k.links == Rel_Links || k.links == Abs_Link;
-        const bool second_name = k.links == Hard_Link || k.links == Sym_To_Hard;
+        const bool second_name = k.links == Hard_Link || k.links == Sym_To_Hard || k.links == Bound;
         const uid_t uid = k.uid ? k.uid : ::geteuid();
         const gid_t gid = k.uid ? k.gid : ::getegid();
         // Where the new file could not keep the old one's names or owner.
         const bool in_place =
             !dangling && !k.refused &&
-            (second_name ||
+            (second_name || k.attributes ||
              (k.as_uid != 0 && (uid != k.as_uid || (gid != k.as_gid && gid != 1236))));
         for (const auto& t : troubles) {
             const std::string steps = t.steps + std::string(k.refused ? " r" : "");
@@ -503,8 +532,11 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 // through another name leaves them so, and so does a journal
                 // that is not put back.
                 (has("bBoEAMOX") && (k.mode & 06000)) ||
-                // Another name would keep the bytes the file had.
-                (has("D") && second_name) ||
+                // Another name would keep the bytes the file had; a name
+                // mounted on is neither removed nor linked.
+                (has("D") && second_name) || (has("n2") && k.links == Bound) ||
+                // A new file at the name has none of the old one's attributes.
+                (has("nD") && k.attributes) ||
                 // Only root gives a temporary file to another user.
                 (has("G") && k.as_uid && k.as_uid != k.uid) ||
                 // Its temporary file is beside a file the save never finds.
@@ -528,9 +560,36 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             } else {
                 ASSERT_TRUE(put(file, old_bytes, uid, gid, mode));
             }
+            // The file itself on the test's own disk, with its second name there.
+            const QByteArray elsewhere = QFile::encodeName(dir.path()) + "/elsewhere";
+            const QByteArray other = k.links == Bound ? elsewhere + "/other.syx"
+                                     : second_name    ? d + "/other.syx"
+                                                      : file;
+            if (k.links == Bound) {
+                ASSERT_EQ(::mkdir(elsewhere, 0777), 0);
+                ASSERT_TRUE(put(elsewhere + "/t.syx", old_bytes, uid, gid, mode));
+                ASSERT_TRUE(put(file, "", uid, gid, 0600));
+                ASSERT_EQ(::mount(elsewhere + "/t.syx", file, nullptr, MS_BIND, nullptr), 0);
+            }
             if (second_name) {
-                ASSERT_EQ(::link(file, d + "/other.syx"), 0);
-                names << d + "/other.syx";
+                ASSERT_EQ(::link(k.links == Bound ? elsewhere + "/t.syx" : file, other), 0);
+                names << other;
+            }
+            // An access list that lets one more user write, and a note.
+            const QByteArray acl = QByteArray::fromHex("02000000"
+                                                       "01000600ffffffff"
+                                                       "02000600d3040000"
+                                                       "04000400ffffffff"
+                                                       "10000600ffffffff"
+                                                       "20000000ffffffff");
+            if (k.attributes) {
+                ASSERT_EQ(::setxattr(file, "user.note", "kept", 4, 0), 0);
+                ASSERT_EQ(::setxattr(file, "system.posix_acl_access", acl.constData(),
+                                     size_t(acl.size()), 0),
+                          0);
+                struct stat st {};
+                ASSERT_EQ(::stat(file, &st), 0);
+                mode = st.st_mode & 07777;
             }
             if (k.links == Rel_Links) {
                 ASSERT_EQ(::mkdir(d + "/sub", 0777), 0);
@@ -548,7 +607,6 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 links = {saved_as};
             }
             names << links;
-            const QByteArray other = second_name ? d + "/other.syx" : file;
             // Whatever stands at the temporary name is somebody's, and stays as it is.
             const QByteArray victim = d + "/victim";
             if (has("1234")) ASSERT_TRUE(put(victim, "victim's", 0, 0, 0644));
@@ -668,6 +726,11 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                      change(0, old_bytes + QByteArray(2288, '\0') + new_bytes.mid(12288),
                             new_bytes.size());
                  }},
+                {'v',
+                 [&] {
+                     change(0, old_bytes.left(4096) + QByteArray(4096, '\0') + old_bytes.mid(8192),
+                            10000);
+                 }},
                 {'q',
                  [&] {
                      // The first page torn: one sector put back, the rest not.
@@ -701,8 +764,14 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             for (const char step : steps) {
                 if (scene.count(step)) scene.at(step)();
                 switch (step) {
-                case 'k': {
-                    const std::string r = as_saver([&] { return killed_save(path, new_bytes); });
+                case 'k':
+                case 'S':
+                case 'y': {
+                    const QByteArray data = step == 'k' ? new_bytes
+                                            : step == 'S'
+                                                ? old_bytes.left(8192) + new_bytes.mid(8192, 11808)
+                                                : new_bytes.left(100);
+                    const std::string r = as_saver([&] { return killed_save(path, data); });
                     note(r == "killed" ? "" : r);
                     break;
                 }
@@ -797,7 +866,16 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 EXPECT_EQ(::lstat(l, &st), 0);
                 EXPECT_TRUE(S_ISLNK(st.st_mode)) << l.constData();
             }
+            if (k.attributes) {
+                char got[64] = {};
+                EXPECT_EQ(::getxattr(file, "user.note", got, sizeof got), 4);
+                EXPECT_EQ(::getxattr(file, "system.posix_acl_access", got, sizeof got),
+                          ssize_t(acl.size()));
+                EXPECT_EQ(QByteArray(got, acl.size()), acl);
+            }
+            if (k.links == Bound) ASSERT_EQ(::umount2(file, MNT_DETACH), 0);
             Remove_Tree(QFile::decodeName(d));
+            if (k.links == Bound) Remove_Tree(QFile::decodeName(elsewhere));
         }
     }
 }
@@ -946,4 +1024,48 @@ TEST(FileWrites, ABigFileIsNeverWholeInMemory) {
     });
     EXPECT_EQ(met, "killed, read 0 oooo, save 0");
     EXPECT_EQ(bytes_at(name + "2"), "NEWS");
+}
+
+// Bytes a user saves that look like a journal of the program's, naming the
+// file and claiming set-id rights (a shared "tone" of another user), are
+// saved like any, and after a kill never put over the file as if they were
+// its journal.
+TEST(FileWrites, BytesThatLookLikeAJournalAreNeverTakenForOne) {
+    QTemporaryDir dir;
+    const QByteArray x = QFile::encodeName(dir.filePath("x.syx"));
+    const QByteArray mine = pattern(2048, 'x'), payload = pattern(2048, 'P');
+    ASSERT_TRUE(put(x, mine, ::geteuid(), ::getegid(), 0755));
+    struct stat st {};
+    ASSERT_EQ(::stat(x, &st), 0);
+    // Its old bytes: the file's first sector, then the sender's; its new
+    // ones: the file with another first sector, so the file reads as cut.
+    const QByteArray old_part = mine.left(512) + payload.mid(512),
+                     new_part = QByteArray(512, 'Z') + mine.mid(512);
+    struct {
+        char mark[16];
+        quint64 owner, ino, mode, old_size, new_size;
+        char sum[16];
+    } head{};
+    std::memcpy(head.mark, "quorlen journal3", 16);
+    head.owner = quint64(st.st_uid) << 32 | st.st_gid;
+    head.ino = st.st_ino;
+    head.mode = S_IFREG | 04755;
+    head.old_size = head.new_size = 2048;
+    std::memcpy(head.sum, QCryptographicHash::hash(old_part + new_part, QCryptographicHash::Md5),
+                16);
+    const QByteArray tone =
+        QByteArray(reinterpret_cast<const char*>(&head), sizeof head) + old_part + new_part;
+    EXPECT_EQ(killed_save(QFile::decodeName(x), tone), "killed");
+    QByteArray data;
+    EXPECT_EQ(Read_File(QFile::decodeName(x), 1 << 20, data), 0);
+    EXPECT_TRUE(data == mine || data == tone) << "neither the old file nor the new one";
+    ASSERT_EQ(::stat(x, &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    // Saved whole, over the file or as a new one, they read back as they are.
+    for (const QString& name : {QFile::decodeName(x), dir.filePath("new.syx")}) {
+        EXPECT_EQ(Write_File(name, tone), 0);
+        EXPECT_EQ(Read_File(name, 1 << 20, data), 0);
+        EXPECT_EQ(data, tone);
+    }
+    EXPECT_EQ(names_in(dir.path()), (QStringList{"new.syx", "x.syx"}));
 }
