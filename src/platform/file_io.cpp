@@ -251,6 +251,12 @@ int Find_Place(const QByteArray& name, bool follow_last, Place& place) {
         }
         if (last) {
             place.leaf = part;
+            // A name that ends in "/" is a folder's, also where the last link
+            // is not followed.
+            if (!follow_last && name.endsWith('/') &&
+                ::fstatat(place.folder, part.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                !S_ISDIR(st.st_mode))
+                return ENOTDIR;
             return 0;
         }
         // A link put there since the look above is not followed either.

@@ -52,7 +52,8 @@ int Read_File(const QString& path, qint64 limit, QByteArray& data);
 // way, is refused with EACCES. Where the new file could not keep the old
 // one's owner, group or other names, it is written in place, behind a
 // journal in the temporary file that the next read or save puts back if the
-// write or a put-back was cut short, by a kill or a power cut. A file that
+// write or a put-back was cut short, by a kill or a power cut. Temporary
+// names, and bytes that begin as a journal, are the program's own: EINVAL. A file that
 // allows no writing is refused with EACCES, and so is a save whose temporary
 // name holds anything but what a save of this user left there; a pipe, a
 // device or a folder is never replaced. Another save of the same file,

@@ -63,7 +63,9 @@ int Writable(const Place& place, const struct stat& st);
 // locks the caller goes on without.
 int Lock_Until(int fd, short type, Lock_Clock::time_point until);
 
-// The name of the one temporary file of a save of the file, beside it.
+// The name of the one temporary file of a save of the file, beside it; all
+// end so.
+inline constexpr char Temp_Suffix[] = ".quorlen-tmp";
 QByteArray Temp_Name(const QByteArray& leaf);
 // Opens what stands at the temporary name, when a save of this user can
 // have left it there (for root also one given to the file's owner, file):
@@ -97,8 +99,7 @@ int Journal_Undo(int journal, int file);
 int Journal_Settle(int journal, const Place& place, Lock_Clock::time_point until, bool& cut);
 // The leftover holds a journal; its bytes are checked by the calls above.
 bool Journal_Head_Found(int journal);
-// Bytes that begin as a journal does: they never stand at the temporary
-// name but behind a journal of the program's own.
+// Bytes that begin as a journal does, which no save writes.
 bool Journal_Marked(const QByteArray& data);
 // The old bytes, at most limit of them.
 int Journal_Old_Bytes(int journal, qint64 limit, QByteArray& data);

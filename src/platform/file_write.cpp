@@ -92,9 +92,14 @@ int take_temp(const Place& place, const QByteArray& temp, Lock_Clock::time_point
         if (e == 0 && Still_Named(fd, place, temp)) {
             if (made) return 0;
             // Only a journal kept as its save made it is put back; any other
-            // leftover only goes.
+            // leftover of this user's only goes. One root gave the file's
+            // owner goes too, but not a journal of the owner's own save.
             bool cut = false;
-            if (Journal_Kept_Private(fd)) e = Journal_Settle(fd, place, until, cut);
+            struct stat st {};
+            if (Journal_Kept_Private(fd))
+                e = Journal_Settle(fd, place, until, cut);
+            else if (::fstat(fd, &st) == 0 && st.st_uid != ::geteuid() && Journal_Head_Found(fd))
+                e = EACCES;
             if (e == 0) e = Remove_Leftover(fd, place, temp);
         }
         ::close(fd);
@@ -109,11 +114,27 @@ int take_temp(const Place& place, const QByteArray& temp, Lock_Clock::time_point
 // the old one is lost by that: it has no other name, and the new file can
 // be given its owner and group. Tried, and undone at once: the temporary
 // file stays this user's until the rename.
-// Access lists and other attributes stay only with the file itself.
+// Access lists and other attributes stay only with the file itself. The
+// security label is given to a new file by the system, as to the old one;
+// where the list cannot be read, the file is taken to have some.
 bool has_attributes(const Place& place) {
     const QByteArray at = "/proc/self/fd/" + QByteArray::number(place.folder) + '/' + place.leaf;
-    const ssize_t n = ::llistxattr(at.constData(), nullptr, 0);
-    return n != 0 && !(n < 0 && (errno == ENOTSUP || errno == ENOENT));
+    QByteArray list(1024, '\0');
+    ssize_t n = ::llistxattr(at.constData(), list.data(), size_t(list.size()));
+    if (n < 0 && errno != ENOTSUP) {
+        // No /proc: the file's own descriptor, where it may be read.
+        const int fd = ::openat(place.folder, place.leaf.constData(),
+                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return true;
+        n = ::flistxattr(fd, list.data(), size_t(list.size()));
+        const int e = errno;
+        ::close(fd);
+        errno = e;
+    }
+    if (n < 0) return errno != ENOTSUP;
+    for (const QByteArray& name : list.left(n).split('\0'))
+        if (!name.isEmpty() && name != "security.selinux") return true;
+    return false;
 }
 
 bool can_replace(int fd, const Place& place, const struct stat& old) {
@@ -174,15 +195,6 @@ int write_in_place(int temp, const Place& place, const struct stat& old, const Q
     }
     if (::close(file) != 0 && e == 0) e = errno;
     return e;
-}
-
-// A new file, empty, as a save by rename would have made it.
-int make_empty(const Place& place, struct stat& st) {
-    const int fd = ::openat(place.folder, place.leaf.constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return errno;
-    const int e = ::fstat(fd, &st) != 0 ? errno : 0;
-    return ::close(fd) != 0 && e == 0 ? errno : e;
 }
 
 // A whole transfer, the way pread or pwrite goes.
@@ -258,7 +270,7 @@ int Lock_Until(int fd, short type, Lock_Clock::time_point until) {
 // whole name, so that two such files never share one; cut names fill all
 // 255 bytes and uncut ones never do, so the two kinds never meet either.
 QByteArray Temp_Name(const QByteArray& leaf) {
-    static const QByteArray suffix = ".quorlen-tmp";
+    const QByteArray suffix(Temp_Suffix);
     if (leaf.size() + suffix.size() < 255) return leaf + suffix;
     const QByteArray mark = '~' + QByteArray::number(name_hash(leaf), 16).rightJustified(16, '0');
     return leaf.left(255 - suffix.size() - mark.size()) + mark + suffix;
@@ -307,11 +319,13 @@ int Write_File(const QString& path, const QByteArray& data) {
     const auto until = Lock_Clock::now() + Lock_Wait;
 
     // Find the file: links are followed, and a pipe, a device or a folder is
-    // never replaced by a file.
+    // never replaced by a file. Temporary names and bytes that begin as a
+    // journal are the program's own: no save leaves them for a journal.
     QByteArray name;
     Place place;
     if (const int e = System_Name(path, name)) return e;
     if (const int e = Find_Place(name, true, place)) return e;
+    if (place.leaf.endsWith(Temp_Suffix) || Journal_Marked(data)) return EINVAL;
     const char* const leaf = place.leaf.constData();
     struct stat old {};
     if (::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0)
@@ -323,19 +337,15 @@ int Write_File(const QString& path, const QByteArray& data) {
     if (const int e = take_temp(place, temp, until, fd)) return e;
 
     // Choose the path, with the file as it is now that no other save runs.
-    // Bytes that look like a journal are never left at the temporary name:
-    // they go in place, into a file made for them where there is none.
-    bool existed = ::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool existed = ::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0;
     int e = existed ? Kind_Error(old.st_mode) : 0;
     if (e == 0 && existed) e = Writable(place, old);
     if (e == 0 && existed && Planted(place.folder, old)) e = EACCES;
     if (e == 0) e = fault_at(Write_Stage::Start);
-    const bool marked = Journal_Marked(data);
-    if (e == 0 && !existed && marked) e = make_empty(place, old), existed = e == 0;
 
     // Write.
     bool renamed = false, kept_journal = false;
-    if (e == 0 && existed && (marked || !can_replace(fd, place, old)))
+    if (e == 0 && existed && !can_replace(fd, place, old))
         e = write_in_place(fd, place, old, data, until, kept_journal);
     else if (e == 0)
         e = replace_by_rename(fd, place, temp, data, existed ? &old : nullptr, renamed);

@@ -16,6 +16,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -104,6 +105,7 @@ TEST(FileNames, FilesOfSuchNamesAreListedReadWrittenAndRemoved) {
         EXPECT_EQ(Remove_File(longest), 0);
     }
 
+    EXPECT_EQ(Remove_File(file + '/'), ENOTDIR);
     EXPECT_EQ(Remove_File(file), 0);
     EXPECT_EQ(Path_Kind(file), Path_Type::None);
     EXPECT_EQ(Remove_File(file), ENOENT);
@@ -393,6 +395,8 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"own, set-id", 06750, 1234, 1234, 1234, 1234, No_Links, false},
         {"own, set-id, with a second name", 06755, 1234, 1234, 1234, 1234, Hard_Link, false},
         {"hard link", 0644, 0, 0, 0, 0, Hard_Link, false},
+        {"another user's, set-id, with a second name, saved by root", 06755, 1234, 1234, 0, 0,
+         Hard_Link, false},
         {"symbolic link", 0640, 0, 0, 0, 0, Sym_Link, false},
         {"a link to a file with a second name", 0640, 0, 0, 0, 0, Sym_To_Hard, false},
         {"dangling relative links", 0, 0, 0, 0, 0, Rel_Links, false},
@@ -420,7 +424,8 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
     // name; another program's: o write of "NEWER", n new file of it at the
     // name, E edit in one block, A bytes appended, M edits in two places,
     // I the old first page written back, D removal of the file; R the file
-    // made read-only, w writable again, P private, g writable by its group;
+    // made read-only, w writable again, P private, g writable by its group,
+    // U without its set-id bits;
     // Z the disk made read-only, z writable again; V the disks numbered
     // anew; c the temporary file copied aside, p put back (a power cut after
     // the save); Q the file as a power cut during the save leaves it (the
@@ -430,7 +435,8 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
     // its sectors); K the next
     // put-back killed before its truncate; u the journal's removal failing;
     // h a leftover held open by another user, H what that one reads; m
-    // whether the temporary file is private; O the journal made writable by
+    // whether the temporary file is private; C root's save, whoever the
+    // saver; N no /proc for the saver; O the journal made writable by
     // everyone; X the journal's last byte lost.
     // Faults of a step hold for the next read or save only, but for L and V.
     // A save whose new file took the old one's place before the folder's
@@ -461,6 +467,8 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"at the temporary name: a link", "4 s", "save 13"},
         {"killed while writing", "k r s", "read old, save 0"},
         {"killed twice", "k k r s", "read old, save 0"},
+        {"killed, a save of root's", "k C r s", "root's save 13, read old, save 0", true},
+        {"no /proc", "N s", "save 0"},
         {"killed while the bytes so far are the old ones", "S r s", "read old, save 0"},
         {"killed, shrinking the file", "y r s", "read old, save 0"},
         {"killed, saved through another name", "k b r s", "read NEWER, save 0"},
@@ -477,6 +485,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
          "read old's start, read old, save 0"},
         {"killed, the disk made read-only", "k Z r s z r s", "read old, save 30, read old, save 0"},
         {"killed, the file made private", "k P r s", "read old, save 0"},
+        {"killed, the set-id bits taken away", "k U r s", "read old, save 0"},
         {"killed, the file made writable by its group", "k g s r", "save 0, read new"},
         {"killed, the disks numbered anew", "k V r s", "read old, save 0"},
         {"power cut after the save", "k c s p r s", "save 0, read new, save 0"},
@@ -526,7 +535,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 return steps.find_first_of(any) != std::string::npos;
             };
             if ((has("FZ") && !disk.Mounted()) || (has("3") && !root) ||
-                (has("2bBonRcDEAMIPgV") && dangling) || (k.refused && steps.size() > 4) ||
+                (has("2bBonRcDEAMIPgUV") && dangling) || (k.refused && steps.size() > 4) ||
                 (t.in_place && !in_place) ||
                 // A write cut short cleared the set-id bits; a later write
                 // through another name leaves them so, and so does a journal
@@ -537,6 +546,11 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 (has("D") && second_name) || (has("n2") && k.links == Bound) ||
                 // A new file at the name has none of the old one's attributes.
                 (has("nD") && k.attributes) ||
+                // Root's save beside another saver's journal; a saver that
+                // can hide /proc from itself.
+                (has("C") && !k.as_uid) || (has("N") && k.as_uid) ||
+                // Bits a cut write of the saver's cleared, or the owner: alike.
+                (has("U") && k.as_uid) ||
                 // Only root gives a temporary file to another user.
                 (has("G") && k.as_uid && k.as_uid != k.uid) ||
                 // Its temporary file is beside a file the save never finds.
@@ -632,6 +646,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             QByteArray aside, theirs;
             std::string last_save;
             bool journal_named_first = false;
+            const bool no_proc = has("N");
             // Another program's change of the file's bytes.
             const auto change = [&](off_t at, const QByteArray& bytes, off_t size = -1) {
                 ASSERT_TRUE(poke(file, at, bytes, size));
@@ -677,6 +692,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 {'R', [&] { ASSERT_EQ(::chmod(file, 0444), 0); }},
                 {'w', [&] { ASSERT_EQ(::chmod(file, mode), 0); }},
                 {'P', [&] { rights(~mode_t(07), 0); }},
+                {'U', [&] { rights(~mode_t(06000), 0); }},
                 {'g', [&] { rights(~mode_t(0), 020); }},
                 {'Z', [&] { ASSERT_TRUE(disk.Read_Only()); }},
                 {'z', [&] { ASSERT_TRUE(disk.Read_Only(false)); }},
@@ -782,6 +798,12 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                     break;
                 case 's': {
                     const std::string r = as_saver([&] {
+                        // The whole system's mounts stay as they are.
+                        if (no_proc &&
+                            (::unshare(CLONE_NEWNS) != 0 ||
+                             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                             ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0))
+                            return std::string("could not hide /proc");
                         const std::string s = saved(Write_File(path, new_bytes));
                         return (journal_named_first ? "journal named first, " : "") + s;
                     });
@@ -790,6 +812,10 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                     reset_faults();
                     break;
                 }
+                case 'C':
+                    note("root's " +
+                         as_user(0, 0, 0, [&] { return saved(Write_File(path, new_bytes)); }));
+                    break;
                 case 'b':
                     others_save(newer);
                     break;
@@ -987,7 +1013,7 @@ TEST(FileWrites, SavesOfOneFileWaitForEachOther) {
     const QByteArray users = QFile::encodeName(prefix) + ".quorlen-tmp";
     ASSERT_EQ(Write_File(a, old_bytes), 0);
     ASSERT_EQ(::link(QFile::encodeName(a), QFile::encodeName(dir.filePath("a2"))), 0);
-    ASSERT_EQ(Write_File(users, "user's"), 0);
+    ASSERT_TRUE(put(users, "user's", ::geteuid(), ::getegid(), 0644));
     ASSERT_EQ(killed_save(a, "new"), "killed");
     QStringList left = names_in(dir.path());
     EXPECT_EQ(Write_File(b, "b"), 0);
@@ -1055,17 +1081,36 @@ TEST(FileWrites, BytesThatLookLikeAJournalAreNeverTakenForOne) {
                 16);
     const QByteArray tone =
         QByteArray(reinterpret_cast<const char*>(&head), sizeof head) + old_part + new_part;
-    EXPECT_EQ(killed_save(QFile::decodeName(x), tone), "killed");
+    // No save writes them, even one armed to be killed, nor anything at a
+    // temporary name; another program's copy of them there that others may
+    // read is no journal either.
+    for (const QString& name : {QFile::decodeName(x), dir.filePath("new.syx")})
+        EXPECT_EQ(killed_save(name, tone), "save 22");
+    const QByteArray temp = x + ".quorlen-tmp";
+    EXPECT_EQ(Write_File(QFile::decodeName(temp), "tone"), EINVAL);
+    ASSERT_TRUE(put(temp, tone, ::geteuid(), ::getegid(), 0644));
     QByteArray data;
     EXPECT_EQ(Read_File(QFile::decodeName(x), 1 << 20, data), 0);
-    EXPECT_TRUE(data == mine || data == tone) << "neither the old file nor the new one";
+    EXPECT_EQ(data, mine);
     ASSERT_EQ(::stat(x, &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0755u);
-    // Saved whole, over the file or as a new one, they read back as they are.
-    for (const QString& name : {QFile::decodeName(x), dir.filePath("new.syx")}) {
-        EXPECT_EQ(Write_File(name, tone), 0);
-        EXPECT_EQ(Read_File(name, 1 << 20, data), 0);
-        EXPECT_EQ(data, tone);
-    }
-    EXPECT_EQ(names_in(dir.path()), (QStringList{"new.syx", "x.syx"}));
+    EXPECT_EQ(names_in(dir.path()), (QStringList{"x.syx", "x.syx.quorlen-tmp"}));
+}
+
+// The label the system gives every file is given the new one too: such a
+// file alone is replaced whole, not written in place.
+TEST(FileWrites, ASecurityLabelAloneKeepsTheSaveWhole) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root sets a security label without its module";
+    QTemporaryDir dir;
+    const QByteArray f = QFile::encodeName(dir.filePath("f.syx"));
+    const char label[] = "system_u:object_r:user_home_t:s0";
+    ASSERT_TRUE(put(f, "old", 0, 0, 0644));
+    ASSERT_EQ(::setxattr(f, "security.selinux", label, sizeof label, 0), 0);
+    struct stat was {};
+    struct stat now {};
+    ASSERT_EQ(::stat(f, &was), 0);
+    EXPECT_EQ(Write_File(QFile::decodeName(f), "new"), 0);
+    ASSERT_EQ(::stat(f, &now), 0);
+    EXPECT_FALSE(Same_File(was, now));
+    EXPECT_EQ(bytes_at(f), "new");
 }
