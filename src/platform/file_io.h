@@ -53,7 +53,8 @@ int Read_File(const QString& path, qint64 limit, QByteArray& data);
 // one's owner, group or other names, it is written in place, behind a
 // journal in the temporary file that the next read or save puts back if the
 // write or a put-back was cut short, by a kill or a power cut. Temporary
-// names, and bytes that begin as a journal, are the program's own: EINVAL. A file that
+// names are the program's own, and so are bytes that begin as a journal,
+// which are written only over a file that exists: EINVAL. A file that
 // allows no writing is refused with EACCES, and so is a save whose temporary
 // name holds anything but what a save of this user left there; a pipe, a
 // device or a folder is never replaced. Another save of the same file,

@@ -99,7 +99,8 @@ int Journal_Undo(int journal, int file);
 int Journal_Settle(int journal, const Place& place, Lock_Clock::time_point until, bool& cut);
 // The leftover holds a journal; its bytes are checked by the calls above.
 bool Journal_Head_Found(int journal);
-// Bytes that begin as a journal does, which no save writes.
+// Bytes that begin as a journal does: a save never leaves them at the
+// temporary name.
 bool Journal_Marked(const QByteArray& data);
 // The old bytes, at most limit of them.
 int Journal_Old_Bytes(int journal, qint64 limit, QByteArray& data);

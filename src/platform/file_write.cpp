@@ -319,13 +319,12 @@ int Write_File(const QString& path, const QByteArray& data) {
     const auto until = Lock_Clock::now() + Lock_Wait;
 
     // Find the file: links are followed, and a pipe, a device or a folder is
-    // never replaced by a file. Temporary names and bytes that begin as a
-    // journal are the program's own: no save leaves them for a journal.
+    // never replaced by a file. Temporary names are the program's own.
     QByteArray name;
     Place place;
     if (const int e = System_Name(path, name)) return e;
     if (const int e = Find_Place(name, true, place)) return e;
-    if (place.leaf.endsWith(Temp_Suffix) || Journal_Marked(data)) return EINVAL;
+    if (place.leaf.endsWith(Temp_Suffix)) return EINVAL;
     const char* const leaf = place.leaf.constData();
     struct stat old {};
     if (::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0)
@@ -337,15 +336,19 @@ int Write_File(const QString& path, const QByteArray& data) {
     if (const int e = take_temp(place, temp, until, fd)) return e;
 
     // Choose the path, with the file as it is now that no other save runs.
+    // Bytes that begin as a journal never stand at the temporary name: they
+    // go in place, behind a journal of the program's own, and make no file.
     const bool existed = ::fstatat(place.folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool marked = Journal_Marked(data);
     int e = existed ? Kind_Error(old.st_mode) : 0;
     if (e == 0 && existed) e = Writable(place, old);
     if (e == 0 && existed && Planted(place.folder, old)) e = EACCES;
+    if (e == 0 && !existed && marked) e = EINVAL;
     if (e == 0) e = fault_at(Write_Stage::Start);
 
     // Write.
     bool renamed = false, kept_journal = false;
-    if (e == 0 && existed && !can_replace(fd, place, old))
+    if (e == 0 && existed && (marked || !can_replace(fd, place, old)))
         e = write_in_place(fd, place, old, data, until, kept_journal);
     else if (e == 0)
         e = replace_by_rename(fd, place, temp, data, existed ? &old : nullptr, renamed);
