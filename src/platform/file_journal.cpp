@@ -107,12 +107,12 @@ int put_back(int journal, const Head& head, int file) {
         if (const int e = Write_At(file, block.constData(), n, at)) return e;
     }
     if (const int e = Put_Back_Fault()) return e;
-    if (::ftruncate(file, size) != 0) return errno;
-    give_back_set_id(head, file);
-    return 0;
+    return ::ftruncate(file, size) == 0 ? 0 : errno;
 }
 
-enum class Found { Old, New, Cut, Changed };
+// The old file or the new one whole, one a save or a put-back cut short
+// left, or one changed since.
+enum class Found { Whole, Cut, Changed };
 
 // What the file holds against what the journal's save and its put-back can
 // have left (see the top of this file).
@@ -132,8 +132,7 @@ int compare(int journal, const Head& head, int file, Found& found) {
         const qint64 n = std::min(Copy_Block, size - at);
         const qint64 olds = std::clamp<qint64>(old_size - at, 0, n);
         const qint64 news = std::clamp<qint64>(new_size - at, 0, n);
-        // Past the old end a page that never reached the disk reads as zeros,
-        // and past the new end the file holds the old bytes until it is cut.
+        // Past the new end the file holds the old bytes until it is cut.
         old.fill('\0');
         int e = Read_At(file, now.data(), n, at);
         if (e == 0) e = Read_At(journal, old.data(), olds, Old_At + at);
@@ -159,7 +158,7 @@ int compare(int journal, const Head& head, int file, Found& found) {
             new_whole = new_whole && is_new;
         }
     }
-    found = old_whole ? Found::Old : new_whole ? Found::New : Found::Cut;
+    found = old_whole || new_whole ? Found::Whole : Found::Cut;
     return 0;
 }
 } // namespace
@@ -192,8 +191,9 @@ int Journal_Write(int journal, int file, const struct stat& st, const QByteArray
 int Journal_Undo(int journal, int file) {
     Head head{};
     if (!read_head(journal, head)) return EIO;
-    const int e = put_back(journal, head, file);
-    return e != 0 ? e : Sync_File(file);
+    if (const int e = put_back(journal, head, file)) return e;
+    give_back_set_id(head, file);
+    return Sync_File(file);
 }
 
 bool Journal_Marked(const QByteArray& data) {
@@ -232,10 +232,10 @@ int Journal_Settle(int journal, const Place& place, Lock_Clock::time_point until
     if (e == 0 && held.st_ino == ino_t(head.ino)) e = compare(journal, head, file, found);
     cut = found == Found::Cut;
     if (e == 0 && cut) e = not_written ? not_written : put_back(journal, head, file);
-    // A cut write may have cleared them with bytes that happened to be the
-    // old ones, or been cut between the new bytes and their rights.
-    if (e == 0 && !cut && found != Found::Changed && !not_written) give_back_set_id(head, file);
-    // What the file holds now reaches the disk before the journal may go.
+    // The set-id bits also where the file is whole: the cut write may have
+    // held the old bytes, or stopped between the new bytes and their rights.
+    // What the file holds then reaches the disk before the journal may go.
+    if (e == 0 && found != Found::Changed && !not_written) give_back_set_id(head, file);
     if (e == 0 && found != Found::Changed) e = Sync_File(file);
     ::close(file);
     return e;
