@@ -7,8 +7,8 @@
 //   the old bytes, then the new bytes.
 //
 // The head is written last, so a journal cut short while it was written has
-// none, and the file was not touched yet. Only a journal still as its save
-// made it counts (Journal_Kept_Private): nobody else could have written it.
+// none, and the file was not touched yet. Only a journal that nobody else
+// may write counts (Journal_Kept_Private).
 //
 // It is put back only over what its own save, or a put-back of it, cut
 // short by a kill or a power cut, can have left in its own file: the old

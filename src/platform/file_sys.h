@@ -73,9 +73,10 @@ QByteArray Temp_Name(const QByteArray& leaf);
 // then neither opened nor read.
 int Open_Leftover(const Place& place, const QByteArray& temp, const struct stat* file, int flags,
                   int& fd);
-// A leftover held can be a journal only while it is as the save made it:
-// this user's own, one name, no right for anyone else. Any other is at
-// most the new bytes of a rename cut short, and nobody's word.
+// A leftover held can be a journal only while nobody else may have written
+// it: this user's own, one name, no right to write for anyone else (rights
+// to read given since change nothing). Any other is at most the new bytes
+// of a rename cut short, and nobody's word.
 bool Journal_Kept_Private(int fd);
 // Removes the temporary file held, its folder synced after; where that
 // fails, empties it, so that it is no journal: 0, or the removal's errno.

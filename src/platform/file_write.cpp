@@ -91,7 +91,7 @@ int take_temp(const Place& place, const QByteArray& temp, Lock_Clock::time_point
         int e = Lock_Until(fd, F_WRLCK, until);
         if (e == 0 && Still_Named(fd, place, temp)) {
             if (made) return 0;
-            // Only a journal kept as its save made it is put back; any other
+            // Only a journal nobody else may write is put back; any other
             // leftover of this user's only goes. One root gave the file's
             // owner goes too, but not a journal of the owner's own save.
             bool cut = false;
@@ -293,8 +293,9 @@ int Open_Leftover(const Place& place, const QByteArray& temp, const struct stat*
 
 bool Journal_Kept_Private(int fd) {
     struct stat st {};
+    // An access list shows in the group bits, so they decide for it too.
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
-           st.st_uid == ::geteuid() && (st.st_mode & 07077) == 0;
+           st.st_uid == ::geteuid() && (st.st_mode & (07000 | S_IWGRP | S_IWOTH)) == 0;
 }
 
 int Remove_Leftover(int fd, const Place& place, const QByteArray& temp) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <map>
@@ -329,14 +330,17 @@ TEST_F(Acceptance, ExitCutShortLeavesTheSettingsWholeAndOneTemporaryFile) {
         caught = beside().size() == 1 && p.Read("Quorlen.INI") != text;
     }
     ASSERT_TRUE(caught) << "no kill fell inside the write in place";
-    // The user makes the file private meanwhile; the put-back keeps that.
+    // The user makes the file private meanwhile, then opens the folder to
+    // the group, the journal too; the put-back keeps those rights, and a
+    // journal that others may only read is still put back.
     ASSERT_EQ(::chmod(ini_path.c_str(), 0600), 0);
+    ASSERT_EQ(std::system(("chmod -R g+rX '" + p.Dir() + "'").c_str()), 0);
     p.Start(Server());
     Expect_Plain_Start(p);
     EXPECT_TRUE(p.Read("Quorlen.INI") == text) << "the old settings were not put back whole";
     struct stat rights {};
     ASSERT_EQ(::stat(ini_path.c_str(), &rights), 0);
-    EXPECT_EQ(rights.st_mode & 07777, 0600u);
+    EXPECT_EQ(rights.st_mode & 07777, 0640u);
     EXPECT_TRUE(beside().empty());
     p.Close();
     Expect_Exit(p);

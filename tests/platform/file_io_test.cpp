@@ -12,6 +12,7 @@
 #include <cstdarg>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <functional>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -158,11 +159,13 @@ std::string as_user(uid_t uid, gid_t gid, gid_t extra, const std::function<std::
     return WIFSIGNALED(status) ? "killed" : said;
 }
 
-// A file of these bytes, owner and rights.
+// A file of these bytes, owner and rights; owner 0 is this process, which
+// must be root to give it to another.
 bool put(const QByteArray& path, const QByteArray& bytes, uid_t uid, gid_t gid, mode_t mode) {
     QFile f(QFile::decodeName(path));
+    const bool mine = uid == 0 && ::geteuid() != 0;
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() &&
-           (f.close(), ::chown(path, uid, gid) == 0 && ::chmod(path, mode) == 0);
+           (f.close(), (mine || ::chown(path, uid, gid) == 0) && ::chmod(path, mode) == 0);
 }
 
 // Another program's write into the file as it is, which keeps its rights;
@@ -187,6 +190,19 @@ QByteArray pattern(qsizetype size, char seed) {
         c = char(x >> 24);
     }
     return out;
+}
+
+// As `chmod -R g+rX` does: the group may read all below the folder and
+// enter its folders; links stay as they are.
+bool open_to_group(const QByteArray& folder) {
+    return ::nftw(
+               folder,
+               [](const char* path, const struct stat* st, int, struct FTW*) {
+                   if (S_ISLNK(st->st_mode)) return 0;
+                   const mode_t x = S_ISDIR(st->st_mode) || (st->st_mode & 0111) ? S_IXGRP : 0;
+                   return ::chmod(path, (st->st_mode & 07777) | S_IRGRP | x);
+               },
+               16, FTW_PHYS) == 0;
 }
 
 std::string saved(int e) {
@@ -437,7 +453,9 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
     // h a leftover held open by another user, H what that one reads; m
     // whether the temporary file is private; C root's save, whoever the
     // saver; N no /proc for the saver; O the journal made writable by
-    // everyone; X the journal's last byte lost.
+    // everyone, 5 by its group; a the folder opened to its group, as
+    // `chmod -R g+rX` does; t another user let read the journal by an access
+    // list; X the journal's last byte lost.
     // Faults of a step hold for the next read or save only, but for L and V.
     // A save whose new file took the old one's place before the folder's
     // sync failed says so (EIO). Rows marked in place are only for the
@@ -495,7 +513,10 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
         {"the journal's name reaches the disk first", "J s", "journal named first, save 0", true},
         {"the journal's name reaches the disk first, the folder not readable", "x J s",
          "journal named first, save 0", true},
+        {"killed, the folder opened to its group", "k a r s", "read old, save 0"},
+        {"killed, another user let read the journal", "k t r s", "read old, save 0"},
         {"killed, the journal made writable by everyone", "k O r s", "read cut, save 0", true},
+        {"killed, the journal made writable by its group", "k 5 r s", "read cut, save 0", true},
         {"killed, the journal not all on the disk", "k X r s", "read cut, save 0", true},
         {"killed, a power cut loses the page at the old end", "k Q r s", "read old, save 0", true},
         {"killed, the put-back killed before its truncate", "k K r r s",
@@ -532,7 +553,7 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
             const auto has = [&steps](const char* any) {
                 return steps.find_first_of(any) != std::string::npos;
             };
-            if ((has("FZ") && !disk.Mounted()) || (has("3") && !root) ||
+            if ((has("FZ") && !disk.Mounted()) || (has("3tN") && !root) ||
                 (has("2bBonRcDEAMIPgUV") && dangling) || (k.refused && steps.size() > 4) ||
                 (t.in_place && !in_place) ||
                 // A write cut short cleared the set-id bits; a later write
@@ -697,6 +718,32 @@ TEST(FileWrites, WhatTheUserSetOnTheFileStaysAndAFailureLeavesItWhole) {
                 {'c', [&] { aside = bytes_at(temp); }},
                 {'p', [&] { ASSERT_TRUE(put(temp, aside, k.as_uid, k.as_gid, 0600)); }},
                 {'O', [&] { ASSERT_EQ(::chmod(temp, 0666), 0); }},
+                {'5',
+                 [&] {
+                     ASSERT_EQ(::chmod(temp, 0620), 0);
+                     // Not put back, the set-id bits the cut write cleared
+                     // stay cleared; root's write clears none.
+                     if (k.as_uid) mode &= ~mode_t(06000);
+                 }},
+                {'a',
+                 [&] {
+                     ASSERT_TRUE(open_to_group(d));
+                     // Set-id bits a cut write cleared come back still.
+                     if (::access(file, F_OK) == 0) mode |= S_IRGRP | (mode & 0111 ? S_IXGRP : 0);
+                 }},
+                {'t',
+                 [&] {
+                     // Read for user 4321; the mask shows in the group bits.
+                     const QByteArray read_acl = QByteArray::fromHex("02000000"
+                                                                     "01000600ffffffff"
+                                                                     "02000400e1100000"
+                                                                     "04000000ffffffff"
+                                                                     "10000400ffffffff"
+                                                                     "20000000ffffffff");
+                     ASSERT_EQ(::setxattr(temp, "system.posix_acl_access", read_acl.constData(),
+                                          size_t(read_acl.size()), 0),
+                               0);
+                 }},
                 {'X',
                  [&] {
                      const QByteArray last = bytes_at(temp).right(1);
