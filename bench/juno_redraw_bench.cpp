@@ -4,8 +4,8 @@
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/sysex.h"
+#include "platform/application.h"
 #include "platform/msgbox.h"
-#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
@@ -29,7 +29,7 @@ BENCHMARK(BM_Juno_Editor_Redraw)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
+    Quorlen_Application app(argc, argv);
     Set_MsgBox_Handler([](const MsgBoxCall&) { return static_cast<int>(Mb::Ok); });
     Quorlen& main = Quorlen::get();
     main.show();

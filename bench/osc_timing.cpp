@@ -15,10 +15,10 @@
 #include "app/quorlen.h"
 #include "jack_bench_support.h"
 #include "midi/midi_port.h"
+#include "platform/application.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include "sequencer/oscillator.h"
-#include <QApplication>
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     const bool raised = realtime && Raise_Priority();
     int status = 0;
     {
-        QApplication app(argc, argv);
+        Quorlen_Application app(argc, argv);
         Set_MsgBox_Handler([](const MsgBoxCall& c) {
             std::fprintf(stderr, "box: %s\n", qPrintable(c.text));
             return static_cast<int>(Mb::No);

@@ -8,10 +8,10 @@
 // are written there once it is shown, for the bare program to copy.
 #include "app/picture_store.h"
 #include "app/quorlen.h"
+#include "platform/application.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include "shown_clock.h"
-#include <QApplication>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -47,7 +47,7 @@ bool write_layout(Quorlen& main, const QString& path) {
 
 int main(int argc, char** argv) {
     Host_Fonts_Prepare();
-    QApplication app(argc, argv);
+    Quorlen_Application app(argc, argv);
     Install_Build_Pictures();
     Set_MsgBox_Handler([](const MsgBoxCall& call) {
         return (call.style & 0x0F) == Mb::YesNo || (call.style & 0x0F) == Mb::YesNoCancel
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     // The display font lies in the build folder, where the program looks for it.
     if (argc > 1) Set_Program_Folder(QString::fromLocal8Bit(argv[1]));
     Quorlen& main = Quorlen::get();
-    if (main.Is_Unloaded()) return 1;
+    if (main.Unloaded()) return 1;
     main.show();
     if (!QTest::qWaitForWindowExposed(&main)) return 1;
     Report_Shown();

@@ -18,12 +18,12 @@
 #include "app/quorlen.h"
 #include "jack_bench_support.h"
 #include "midi/midi_port.h"
+#include "platform/application.h"
 #include "platform/host.h"
 #include "platform/msgbox.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
-#include <QApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     const bool raised = realtime && Raise_Priority();
     int status = 0;
     {
-        QApplication app(argc, argv);
+        Quorlen_Application app(argc, argv);
         Set_MsgBox_Handler([](const MsgBoxCall& c) {
             std::fprintf(stderr, "box: %s\n", qPrintable(c.text));
             return static_cast<int>(Mb::No);

@@ -13,11 +13,11 @@
 #include "midi/midi_port.h"
 #include "midi/sysex.h"
 #include "midi/tone_files.h"
+#include "platform/application.h"
 #include "platform/host.h"
 #include "platform/midi_host.h"
 #include "platform/msgbox.h"
 #include "verdict.h"
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -293,7 +293,7 @@ int main(int argc, char** argv) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
         if (!text.contains("does not support")) fprintf(stderr, "%s\n", qPrintable(text));
     });
-    QApplication app(argc, argv);
+    Quorlen_Application app(argc, argv);
     Set_MsgBox_Handler([](const MsgBoxCall&) { return static_cast<int>(Mb::Ok); });
     QTemporaryDir dir;
     g_dir = &dir;

@@ -1,14 +1,14 @@
 #include "app/picture_store.h"
 #include "app/quorlen.h"
+#include "platform/application.h"
 #include "platform/host.h"
-#include <QApplication>
 
 int main(int argc, char** argv) {
     Host_Fonts_Prepare();
-    QApplication app(argc, argv);
+    Quorlen_Application app(argc, argv);
     Install_Build_Pictures();
     Quorlen& main = Quorlen::get();
-    if (main.Is_Unloaded()) return 0;
+    if (main.Unloaded()) return 0;
     main.show();
     return app.exec();
 }

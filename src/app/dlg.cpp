@@ -6,6 +6,7 @@
 #include "editors/knob_model.h"
 #include "editors/patch.h"
 #include "midi/routines.h"
+#include "platform/handlers.h"
 #include "sequencer/sequencer.h"
 #include <QAction>
 #include <QCoreApplication>
@@ -91,6 +92,8 @@ void Dlg_Wait() {
 
 void Dlg_Wait_Until(const std::function<bool()>& done) {
     if (g_waitHook && !done()) g_waitHook();
-    // Sleeps in the event loop until an event arrives; never spins.
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // Sleeps in the event loop until an event arrives; never spins. A waiter
+    // whose window went meanwhile waits no longer.
+    while (!done() && !Handler_Stopped())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

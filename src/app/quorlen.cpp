@@ -31,6 +31,7 @@
 #include <cmath>
 
 Quorlen::Quorlen() {
+    Set_Main_Form(this);
     Install_App_Style();
     setAttribute(Qt::WA_DeleteOnClose, false);
     mdi_ = new QMdiArea(this);
@@ -124,12 +125,19 @@ void Quorlen::Refuse_Screen() {
 }
 
 bool Quorlen::Form_Unload() {
-    if (unloaded_) return true;
-    if (MDIForm_QueryUnload()) return false;
+    if (Unloaded()) return true;
+    // A close asked while the closing runs (a question or a Save dialog on
+    // screen) changes nothing.
+    if (unloading_) return false;
+    unloading_ = true;
+    if (MDIForm_QueryUnload()) {
+        unloading_ = false;
+        return false;
+    }
     // The windows left close with the frame, before the MIDI output is closed.
-    if (Oscillator::loaded()) Oscillator::get().close();
+    Oscillator::Unload();
     MDIForm_Unload();
-    unloaded_ = true;
+    Mark_Unloaded();
     hide();
     QCoreApplication::quit();
     return true;

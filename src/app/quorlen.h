@@ -43,9 +43,9 @@ class Quorlen : public QMainWindow, public Form<Quorlen> {
     void MDIForm_Click();
     void Timer_Display_Timer();
     void MidiNotifyControl_Change();
-    // Runs the whole closing as closing the window does; false when cancelled.
+    // Runs the whole closing as closing the window does; false when cancelled
+    // or while a closing is already under way.
     bool Form_Unload();
-    bool Is_Unloaded() const { return unloaded_; }
 
     // Picture stock.
     std::array<QPixmap, 11> Buttons;
@@ -119,7 +119,6 @@ class Quorlen : public QMainWindow, public Form<Quorlen> {
     void Fit_Outer_Size();
 
     QMdiArea* mdi_;
-    bool unloaded_ = false;
     // The outer size asked for, until the frame it takes in is known.
     QSize outer_;
 };

@@ -10,6 +10,7 @@
 #include "midi/routines.h"
 #include "midi/sysex.h"
 #include "platform/file_io.h"
+#include "platform/handlers.h"
 #include "platform/msgbox.h"
 #include <QLineEdit>
 
@@ -69,11 +70,14 @@ void FD_New_Dir() {
     };
     QString name = Input_Box("Please enter a name for the new folder in:\r" + Name_Shown(where),
                              "Create new folder", "folder");
+    // The dialog may close while the box is up: then no folder is made.
+    if (Handler_Stopped()) return;
     bool failed = !name.isEmpty() && !create(name);
     while (failed) {
         name = Input_Box("A folder or file of the given name already exists!!\n\n"
                          "Please enter another name:",
                          "Create new directory", name);
+        if (Handler_Stopped()) return;
         failed = !name.isEmpty() && !create(name);
     }
     d.FD_List_Dirs->Refresh();

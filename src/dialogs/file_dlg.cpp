@@ -25,7 +25,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
@@ -357,7 +356,7 @@ void File_Dlg::Form_Unload() {
         nested_save_ = false;
         return;
     }
-    Unload_Later(&File_Dlg::Form_QueryUnload);
+    Unload_Form(&File_Dlg::Form_QueryUnload);
 }
 
 void File_Dlg::closeEvent(QCloseEvent* event) {
@@ -370,18 +369,15 @@ void File_Dlg::closeEvent(QCloseEvent* event) {
 
 void File_Dlg::Nested_Save(const QString& mode) {
     if (nested_save_) return;
-    // The dialog is freed only by its own closing, which waits for this save:
-    // the handler that opened the file below it still holds it.
     const QString mode_before = FD_Mode, name_before = FD_FileName->text(), ext_before = FD_Ext,
                   pattern_before = FD_List_Files->Pattern();
-    const QPointer<File_Dlg> self(this);
     FD_Mode = mode;
     FD_Setup(); // the save's own set-up, the tone backup among it
     FD_FileName->clear();
     FD_FileName->setFocus();
     nested_save_ = true;
-    Dlg_Wait_Until([&self] { return !self || !self->nested_save_; });
-    if (!self) return;
+    Dlg_Wait_Until([this] { return !nested_save_; });
+    if (Handler_Stopped()) return;
     nested_save_ = false;
     FD_Mode = mode_before;
     FD_Setup();
@@ -454,6 +450,8 @@ void File_Dlg::FD_Button_Ok_Click() {
             },
             err);
     }
+    // Closed while the file went in or out: nothing more of it is said.
+    if (Handler_Stopped()) return;
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {
         Form_Unload();
@@ -494,6 +492,7 @@ void File_Dlg::FD_List_Files_DblClick() {
             }
         }
     }
+    if (Handler_Stopped()) return;
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {
         Form_Unload();

@@ -80,6 +80,6 @@ QString Input_Box(const QString& prompt, const QString& title, const QString& de
             if (hook_slot()) hook_slot()(dlg);
         });
     dlg.exec();
-    Input_Dlg::Destroy_Instance();
+    Input_Dlg::Unload();
     return Input_Result;
 }

@@ -16,6 +16,7 @@ class Input_Dlg : public QDialog, public Form<Input_Dlg> {
   public:
     Input_Dlg();
     void Form_Load();
+    static void Unload() { Unload_Instance(nullptr); }
 
     QLabel* Input_Msg;
     QLineEdit* Input_Textbox;

@@ -344,7 +344,7 @@ void Patch_MKS70::Tone_Number_Change() {
 // ---- Detune knob -----------------------------------------------------------------------
 
 void Patch_MKS70::Control_KeyDown(Pic_Control*, int key, int) {
-    if (key == Vk::Escape) return Escape_Unload();
+    if (key == Vk::Escape) return Unload_Form(&Patch_MKS70::Form_QueryUnload);
     const int p = Detune_Param();
     // Only keypad +/- step by one: the arrows stay with the window.
     Edit_Value = MKS70_Patch_Data[p];
@@ -396,23 +396,15 @@ void Patch_MKS70::Form_QueryUnload() {
 }
 
 void Patch_MKS70::Unload() {
-    Unload_Now(&Patch_MKS70::Form_QueryUnload);
+    Unload_Instance(&Patch_MKS70::Form_QueryUnload);
 }
 
 void Patch_MKS70::closeEvent(QCloseEvent* e) {
-    Close_Steps_Once(&Patch_MKS70::Form_QueryUnload);
+    Unload_Form(&Patch_MKS70::Form_QueryUnload);
     e->accept();
 }
 
-void Patch_MKS70::Escape_Unload() {
-    // Unloading from inside the window's own handler: leave the deletion to the loop.
-    unloading_ = true;
-    Form_QueryUnload();
-    instance_ = nullptr;
-    frame()->deleteLater();
-}
-
 void Patch_MKS70::keyPressEvent(QKeyEvent* e) {
-    if (Virtual_Key(*e) == Vk::Escape) return Escape_Unload();
+    if (Virtual_Key(*e) == Vk::Escape) return Unload_Form(&Patch_MKS70::Form_QueryUnload);
     Mdi_Form::keyPressEvent(e);
 }

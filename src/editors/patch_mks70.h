@@ -68,7 +68,6 @@ class Patch_MKS70 : public Mdi_Form, public Form<Patch_MKS70>, public Control_Ho
     void Show_Side(int split_byte, int tone_byte, int detune_byte);
     void Place_Pointer();
     void Knob_Apply(int p);
-    void Escape_Unload();
     int Detune_Param() const { return MKS70_Tone_Side == "A" ? 32 : 41; }
     QPixmap panel_;
 };

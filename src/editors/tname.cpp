@@ -123,7 +123,7 @@ void TName::Form_QueryUnload() {
 }
 
 void TName::Form_Unload() {
-    Unload_Later(&TName::Form_QueryUnload);
+    Unload_Form(&TName::Form_QueryUnload);
 }
 
 void TName_Show() {

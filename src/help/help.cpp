@@ -199,7 +199,7 @@ void Help::Form_QueryUnload() {
 }
 
 void Help::closeEvent(QCloseEvent* e) {
-    Unload_Later(&Help::Form_QueryUnload);
+    Unload_Form(&Help::Form_QueryUnload);
     e->accept();
 }
 

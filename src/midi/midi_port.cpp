@@ -2,6 +2,7 @@
 #include "app/settings.h"
 #include "midi/routines.h"
 #include "midi/sysex.h"
+#include "platform/handlers.h"
 #include "platform/msgbox.h"
 #include <cmath>
 
@@ -156,8 +157,10 @@ int MIDI_In_FindDevice(const QString& name) {
     return find_device(MIDI_In_Caps, name);
 }
 
+// A handler whose window has gone meanwhile sends nothing more; closing the
+// port is still allowed.
 void MIDI_Out_Open() {
-    if (MIDI_Enabled != 1 || MIDI_Out_Port.Handle != -1) return;
+    if (MIDI_Enabled != 1 || MIDI_Out_Port.Handle != -1 || Handler_Stopped()) return;
     MidiHandle h = -1;
     const int r = Midi_Host().outOpen(MIDI_Out_Port.Dev_Index, h);
     if (r == MidiResult::Ok) {
@@ -191,6 +194,7 @@ void MIDI_Out_Close_All() {
 }
 
 int MIDI_Put(const std::string& s) {
+    if (Handler_Stopped()) return MidiResult::Ok;
     if (MIDI_Out_Port.Handle == -1) MIDI_Out_Open();
     auto byte = [&](size_t i) { return i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0; };
     const int r = Midi_Host().outShortMsg(MIDI_Out_Port.Handle, pack(byte(0), byte(1), byte(2)));
@@ -206,7 +210,7 @@ void MIDI_AllNotesOff() {
 }
 
 void MIDI_SendNote(int note, int velocity) {
-    if (MIDI_Enabled != 1) return;
+    if (MIDI_Enabled != 1 || Handler_Stopped()) return;
     MIDI_Out_Open();
     const int r =
         Midi_Host().outShortMsg(MIDI_Out_Port.Handle, pack(0x90 + channel_bits(), note, velocity));
@@ -214,7 +218,7 @@ void MIDI_SendNote(int note, int velocity) {
 }
 
 void Seq_SendAllNotesOff() {
-    if (MIDI_Enabled != 1) return;
+    if (MIDI_Enabled != 1 || Handler_Stopped()) return;
     Seq_Status = 0xB0 + channel_bits();
     MIDI_Out_Open();
     const int r =
@@ -224,12 +228,13 @@ void Seq_SendAllNotesOff() {
 }
 
 void Seq_SendNote(int d1, int d2) {
+    if (Handler_Stopped()) return;
     const int r = Midi_Host().outShortMsg(MIDI_Out_Port.Handle, pack(Seq_Status, d1, d2));
     if (r != 0) MIDI_Out_ShowError(r, "Seq_SendNote");
 }
 
 void MIDI_SendSysEx(const std::string& s) {
-    if (MIDI_Enabled != 1) return;
+    if (MIDI_Enabled != 1 || Handler_Stopped()) return;
     MIDI_Out_Open();
     // The bytes stay in MIDI_Out_Hdr until the next long message, past the unprepare.
     MIDI_Out_Hdr.lpData = Seven_Bit_Data(s);

@@ -166,6 +166,8 @@ QString MIDI_SysEx_Reminder(const QString& synth) {
 
 void MIDI_Setup::Cmd_OK_Click() {
     MIDI_Out_Close_All();
+    // Closed meanwhile: its keys were written as they stood, and stay so.
+    if (Handler_Stopped()) return;
     if (Input_Devices->currentIndex() >= 0)
         MIDI_In_Port.Dev_Index = static_cast<std::int16_t>(Input_Devices->currentIndex());
     if (Output_Devices->currentIndex() >= 0)
@@ -216,7 +218,7 @@ void MIDI_Setup::Form_QueryUnload() {
 }
 
 void MIDI_Setup::Form_Unload() {
-    Unload_Later(&MIDI_Setup::Form_QueryUnload);
+    Unload_Form(&MIDI_Setup::Form_QueryUnload);
 }
 
 void MIDI_Controls_Disable() {

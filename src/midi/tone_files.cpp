@@ -11,6 +11,7 @@
 #include "midi/routines.h"
 #include "midi/sysex.h"
 #include "platform/file_io.h"
+#include "platform/handlers.h"
 #include "platform/msgbox.h"
 #include <QAction>
 #include <cerrno>
@@ -139,6 +140,9 @@ void scan_jx8p(const QByteArray& data, bool open) {
             SYX_Header.clear();
         }
         if (AutoSend_On == 1) Tone_Send();
+        // The dialog that reads the file closed while the tone went out: what
+        // was taken stays, the rest of the file is left unread.
+        if (Handler_Stopped()) return;
         ++pos;
     }
 }
@@ -175,6 +179,16 @@ void Load_SYX(const QString& file, const QString& mode) {
         }
     } else {
         scan_jx8p(data, open);
+    }
+    if (Handler_Stopped()) {
+        // The file is not named the tone's, so the tone taken from it counts
+        // as unsaved.
+        if (open) {
+            if (SYX_Tone_Found == 255) Tone_Saved = false;
+            Tone_Loading = 0;
+        }
+        Tone_In_File = 0;
+        return;
     }
 
     if (open) {

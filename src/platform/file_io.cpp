@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 #include "platform/file_sys.h"
+#include "platform/handlers.h"
 #include <algorithm>
 #include <cerrno>
 #include <deque>
@@ -158,6 +159,7 @@ QString Current_Folder() {
 }
 
 int Remove_File(const QString& path) {
+    if (Handler_Stopped()) return ECANCELED;
     QByteArray name;
     Place place;
     if (const int e = System_Name(path, name)) return e;
@@ -166,6 +168,7 @@ int Remove_File(const QString& path) {
 }
 
 int Make_Folder(const QString& path) {
+    if (Handler_Stopped()) return ECANCELED;
     QByteArray name;
     Place place;
     if (const int e = System_Name(path, name)) return e;
@@ -174,6 +177,7 @@ int Make_Folder(const QString& path) {
 }
 
 int Remove_Folder(const QString& path) {
+    if (Handler_Stopped()) return ECANCELED;
     QByteArray name;
     Place place;
     if (const int e = System_Name(path, name)) return e;

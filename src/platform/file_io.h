@@ -59,7 +59,9 @@ int Read_File(const QString& path, qint64 limit, QByteArray& data);
 // name holds anything but what a save of this user left there; a pipe, a
 // device or a folder is never replaced. Another save of the same file,
 // through any of its names, or a read of it, is waited for: EBUSY when it
-// takes too long.
+// takes too long. A handler that has been stopped (handlers.h) writes,
+// removes and makes nothing: ECANCELED, also from Remove_File, Make_Folder
+// and Remove_Folder.
 int Write_File(const QString& path, const QByteArray& data);
 
 // Tests: every write fails with this errno at the stage named: once its

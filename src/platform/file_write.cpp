@@ -5,6 +5,7 @@
 // journal of its bytes in it (file_journal.cpp).
 #include "platform/file_io.h"
 #include "platform/file_sys.h"
+#include "platform/handlers.h"
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -316,7 +317,9 @@ bool Still_Named(int fd, const Place& place, const QByteArray& temp) {
            Same_File(held, named);
 }
 
+// A handler whose window has gone meanwhile writes nothing more.
 int Write_File(const QString& path, const QByteArray& data) {
+    if (Handler_Stopped()) return ECANCELED;
     const auto until = Lock_Clock::now() + Lock_Wait;
 
     // Find the file: links are followed, and a pipe, a device or a folder is

@@ -1,4 +1,5 @@
 #include "platform/msgbox.h"
+#include "platform/handlers.h"
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -49,6 +50,14 @@ int title_width(const QWidget* box, const QString& title) {
     return QFontMetrics(bold).horizontalAdvance(title) + 6 * bar;
 }
 
+// What a box closed with Escape or its close box answers.
+int cancelling_answer(int style) {
+    const int kind = style & 0x0F;
+    if (kind == Mb::OkOnly) return Mb::Ok;
+    if (kind == Mb::YesNo) return Mb::No;
+    return Mb::Cancel;
+}
+
 int show_box(const MsgBoxCall& call) {
     const std::unique_ptr<QMessageBox> made = Msg_Box_Window(call);
     QMessageBox& box = *made;
@@ -56,11 +65,7 @@ int show_box(const MsgBoxCall& call) {
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
     for (const Btn& b : buttons)
         if (b.qt == pressed) return b.answer;
-    // Closed with Escape or the close box: the box's cancelling answer.
-    const int kind = call.style & 0x0F;
-    if (kind == Mb::OkOnly) return Mb::Ok;
-    if (kind == Mb::YesNo) return Mb::No;
-    return Mb::Cancel;
+    return cancelling_answer(call.style);
 }
 } // namespace
 
@@ -98,6 +103,8 @@ std::unique_ptr<QMessageBox> Msg_Box_Window(const MsgBoxCall& call) {
 }
 
 int Msg_Box(const QString& text, int style, const QString& title) {
+    // A handler whose window has gone meanwhile asks nothing more.
+    if (Handler_Stopped()) return cancelling_answer(style);
     const MsgBoxCall call{text, style, title};
     if (handler_slot()) return handler_slot()(call);
     return show_box(call);

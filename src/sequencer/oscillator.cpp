@@ -216,16 +216,13 @@ void Oscillator::paintEvent(QPaintEvent*) {
     }
 }
 
+void Oscillator::Unload() {
+    Unload_Instance(&Oscillator::Form_QueryUnload);
+}
+
 void Oscillator::closeEvent(QCloseEvent* event) {
-    Form_QueryUnload();
+    Unload_Form(&Oscillator::Form_QueryUnload);
     event->accept();
-    // Gone for everybody at once; the window itself is deleted once control is
-    // back in the event loop, as a tick may still be running inside it.
-    if (instance_ == this) {
-        instance_ = nullptr;
-        frame()->hide();
-        frame()->deleteLater();
-    }
 }
 
 void Oscillator::Form_QueryUnload() {
@@ -343,6 +340,7 @@ void Oscillator::Picture1_MouseUp() {
 void Oscillator::Osc_Start_Click() {
     Osc_Step_Pos = 0;
     Osc_Step();
+    if (Handler_Stopped()) return;
     Timer_Osc_Set(true);
 }
 

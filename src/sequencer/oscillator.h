@@ -72,6 +72,8 @@ class Oscillator : public Mdi_Form, public Form<Oscillator> {
     Oscillator();
     ~Oscillator() override;
     void Form_Load();
+    // Closes the window with its unload steps.
+    static void Unload();
 
     Osc_Picture* Picture1;
     std::array<Osc_Light*, 10> Osc_Wave;

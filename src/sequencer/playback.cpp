@@ -104,6 +104,8 @@ void Seq_Tmr_Timer() {
 
 void Seq_Play_Start() {
     MIDI_Out_Open();
+    // A failed open shows a box, and the dialog may be closed meanwhile.
+    if (Handler_Stopped()) return;
     Seq_Status = 144 + MIDI_Channel - 1;
     Seq_Step = 0;
     Quorlen::get().Seq_Tmr->start();

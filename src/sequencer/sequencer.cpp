@@ -82,7 +82,6 @@ void Seq_Picture::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 Sequencer::Sequencer() : Mdi_Form("Sequencer") {
-    frame()->setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(270, 198);
     setFocusPolicy(Qt::StrongFocus);
     // The lists must show their entries whole in their narrow widths.
@@ -214,11 +213,11 @@ void Sequencer::Form_Load() {
 }
 
 void Sequencer::Unload() {
-    Unload_Now(&Sequencer::Form_QueryUnload);
+    Unload_Instance(&Sequencer::Form_QueryUnload);
 }
 
 void Sequencer::closeEvent(QCloseEvent* e) {
-    Close_Steps_Once(&Sequencer::Form_QueryUnload);
+    Unload_Form(&Sequencer::Form_QueryUnload);
     e->accept();
 }
 
@@ -368,6 +367,7 @@ void Sequencer::Seq_Start_Click() {
         return;
     }
     MIDI_Out_Open();
+    if (Handler_Stopped()) return;
     Seq_Lights_Off();
     Seq_Step = Seq_Direction == 1 ? 7 : 0;
     Quorlen::get().Seq_Tmr->start();
@@ -396,14 +396,20 @@ void Sequencer::Seq_Stop_Click() {
 }
 
 void Sequencer::Seq_New_MouseDown() {
+    // Stopping closes the port, and the window may be closed meanwhile: then
+    // the sequence stays as it is.
     Seq_Stop_Click();
+    if (Handler_Stopped()) return;
     const Quorlen& main = Quorlen::get();
     Seq_New->Set_Picture(main.Seq_Keys[2]);
     Seq_New_Pic->move(9, 4);
     if (Seq_Saved == 0) {
         const int answer = Msg_Box("Save actual SEQUENCE first?", Mb::YesNoCancel | Mb::Question);
+        if (Handler_Stopped()) return;
         if (answer == Mb::Yes) {
-            if (SaveAs_SEQ())
+            const bool saved = SaveAs_SEQ();
+            if (Handler_Stopped()) return;
+            if (saved)
                 New_SEQ();
             else
                 Msg_Box("Sequence not saved.", Mb::OkOnly | Mb::Exclamation);

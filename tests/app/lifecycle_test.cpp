@@ -1,20 +1,29 @@
 #include "app/main_module.h"
 #include "app/quorlen.h"
 #include "app/settings.h"
+#include "dialogs/file_dlg.h"
 #include "editors/editor.h"
 #include "editors/editor_juno.h"
+#include "editors/patch.h"
+#include "editors/tname.h"
 #include "help/help.h"
 #include "instrument/instrument.h"
 #include "midi/midi_port.h"
 #include "midi/midi_setup.h"
+#include "midi/tone_files.h"
 #include "platform/host.h"
+#include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
 #include "support/fixture.h"
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -39,7 +48,7 @@ TEST_F(LifecycleTest, StartsWithoutAnyMidiDeviceAndANewTone) {
     Write_Settings("[MIDI]\r\nSynthesizer=Alpha Juno\r\n");
     Start_Program();
     Quorlen& main = Quorlen::get();
-    EXPECT_FALSE(main.Is_Unloaded());
+    EXPECT_FALSE(main.Unloaded());
     EXPECT_EQ(Midi_Boxes(),
               QStringList({"No MIDI output device installed. MIDI functions disabled",
                            "No MIDI input device installed. MIDI functions disabled"}));
@@ -109,7 +118,7 @@ TEST_F(LifecycleTest, UnsupportedScreenIsRefusedWithoutQuestionsOrSettingsDamage
               "Please set the font size to 'small fonts' (96 ppi) or 'large fonts (120 ppi).\r\r"
               "For additional informations, see the README.TXT file.");
     EXPECT_EQ(refusal.style, Mb::OkOnly | Mb::Critical);
-    EXPECT_TRUE(Quorlen::get().Is_Unloaded());
+    EXPECT_TRUE(Quorlen::get().Unloaded());
     EXPECT_EQ(Settings_Text(), stored);
     EXPECT_TRUE(midi.events.empty());
 }
@@ -118,7 +127,7 @@ TEST_F(LifecycleTest, LargeFontsScreenStarts) {
     Set_Screen_PPI_Override(120);
     Write_Settings(configured);
     Start_Program();
-    EXPECT_FALSE(Quorlen::get().Is_Unloaded());
+    EXPECT_FALSE(Quorlen::get().Unloaded());
     EXPECT_FLOAT_EQ(Screen_Scale, 1.25f);
 }
 
@@ -134,7 +143,7 @@ TEST_F(LifecycleTest, ClosingAsksToneThenSequenceAndCancelKeepsRunning) {
               QStringList({"Save actual TONE first?", "Save actual SEQUENCE first?"}));
     EXPECT_EQ(boxes.calls[0].style, Mb::YesNoCancel | Mb::Question);
     EXPECT_EQ(boxes.calls[0].title, "Quorlen");
-    EXPECT_FALSE(Quorlen::get().Is_Unloaded());
+    EXPECT_FALSE(Quorlen::get().Unloaded());
     EXPECT_FALSE(Tone_Saved);
     EXPECT_EQ(Seq_Saved, 255);
 
@@ -147,7 +156,7 @@ TEST_F(LifecycleTest, ClosingAsksToneThenSequenceAndCancelKeepsRunning) {
     boxes.clear();
     boxes.answers = {Mb::No};
     EXPECT_TRUE(Quorlen::get().Form_Unload());
-    EXPECT_TRUE(Quorlen::get().Is_Unloaded());
+    EXPECT_TRUE(Quorlen::get().Unloaded());
 }
 
 TEST_F(LifecycleTest, ClosingStopsPlayingAndSilencesBeforeAsking) {
@@ -244,4 +253,185 @@ TEST_F(LifecycleTest, MissingDisplayFontIsReportedOnceAndNotRemoved) {
     boxes.clear();
     EXPECT_TRUE(Quorlen::get().Form_Unload());
     EXPECT_TRUE(boxes.calls.empty());
+}
+
+// A window closed, or the program, while one of its handlers waits in a
+// send: nothing is destroyed under the handler, which then stops; the window
+// comes back fresh on the next access.
+TEST_F(LifecycleTest, ClosedWhileAHandlerWaitsInASend) {
+    using W = QPointer<QWidget>;
+    struct Row {
+        const char* what;
+        std::function<W()> open;      // opens the window; the control whose handler runs
+        std::function<W()> window;    // what must go: the window or its frame; none for the program
+        Kind at;                      // the send whose yield lets the close in
+        std::function<void(W)> act;   // the user's action: a handler that sends
+        std::function<void(W)> close; // what comes while it waits
+        std::function<void()> check;  // what must stand afterwards
+    };
+    auto key = [](QWidget* to, Qt::Key k) { QTest::keyClick(to, k); };
+    auto patch_fader = [] {
+        Quorlen::get().Menu_Tone_Patch_Click();
+        return W(Patch::get().Portamento_Time);
+    };
+    auto patch_frame = [] { return W(Patch::get().frame()); };
+    auto tone_dialog = [this] {
+        // A tone and its patch block: each goes out as it is read, and the
+        // second send is a second yield of the same handler.
+        std::string b = Bytes("F0 41 35 00 21 20 01");
+        for (int i = 0; i < 59; ++i) b.push_back(static_cast<char>((5 + i * 3) & 0x7F));
+        b += Bytes("F7 F0 41 36 00 21 30 01 00 02 01 10 02 00 03 01 04 00 05 20 06 40 F7");
+        QFile f(folder.filePath("tone.syx"));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(b));
+        Dir_Tones = folder.path();
+        AutoPlay_On = AutoSend_On = 1;
+        Soundcheck_Mode = 0;
+        FD_Mode = "Open_SYX";
+        File_Dlg::get().Form_Show();
+        return W(File_Dlg::peek());
+    };
+    auto no_window = [] { return W(); };
+    auto file_dialog = [] { return W(File_Dlg::peek()); };
+    auto program_ended = [this] {
+        EXPECT_TRUE(Quorlen::get().Unloaded());
+        EXPECT_TRUE(Settings_Text().contains("[Recent Files]")) << "the settings were not written";
+    };
+    auto dialog_gone = [] {
+        EXPECT_TRUE(Dlg_Open.isEmpty());
+        EXPECT_TRUE(Quorlen::get().Menu_File->isEnabled());
+        EXPECT_TRUE(Editor::get().isEnabled());
+    };
+    const Row rows[] = {
+        {"patch fader key, the program closed", patch_fader, no_window, Kind::Long,
+         [&](W w) { key(w, Qt::Key_Up); }, [](W) { Quorlen::get().close(); }, program_ended},
+        {"patch fader key, the patch window's Escape", patch_fader, patch_frame, Kind::Long,
+         [&](W w) { key(w, Qt::Key_Up); }, [&](W w) { key(w, Qt::Key_Escape); },
+         [] {
+             EXPECT_EQ(Patch_Form_Open, 0);
+             Quorlen::get().Menu_Tone_Patch_Click();
+             EXPECT_EQ(Patch_Form_Open, 255);
+         }},
+        {"tone preview, the dialog's Escape", tone_dialog, file_dialog, Kind::Long,
+         [](W) {
+             File_Dlg& d = File_Dlg::get();
+             const QListWidgetItem* item = d.FD_List_Files->findItems("tone.syx", {}).value(0);
+             ASSERT_TRUE(item);
+             QTest::mouseClick(d.FD_List_Files->viewport(), Qt::LeftButton, {},
+                               d.FD_List_Files->visualItemRect(item).center());
+         },
+         [&](W w) { key(w, Qt::Key_Escape); },
+         [&] {
+             dialog_gone();
+             QTest::qWait(50); // no sound check follows the tone
+             File_Dlg::get().Form_Show();
+             EXPECT_EQ(Dlg_Open, "File_Dlg");
+             EXPECT_TRUE(File_Dlg::get().isVisible());
+         }},
+        {"tone opened by Return, the dialog's Escape", tone_dialog, file_dialog, Kind::Long,
+         [&](W) {
+             File_Dlg& d = File_Dlg::get();
+             d.FD_FileName->setText("tone.syx");
+             key(d.FD_FileName, Qt::Key_Return);
+         },
+         [&](W w) { key(w, Qt::Key_Escape); },
+         [&] {
+             dialog_gone();
+             // The tone taken is not named after its file, nor listed, and
+             // counts as unsaved.
+             EXPECT_TRUE(Tone_File.isEmpty());
+             EXPECT_EQ(Quorlen::get().windowTitle(), "Quorlen");
+             EXPECT_FALSE(Tone_Saved);
+             EXPECT_EQ(Tone_Loading, 0);
+         }},
+        {"oscillator start, its window closed",
+         [] {
+             Quorlen::get().Menu_MIDI_Osc_Click();
+             Oscillator::get().Osc_Time->Set_Value(5);
+             return W(Oscillator::get().Osc_Start);
+         },
+         [] { return W(Oscillator::get().frame()); }, Kind::Long,
+         [](W) { Oscillator::get().Osc_Start_Click(); },
+         [](W) { Oscillator::peek()->frame()->close(); },
+         [] {
+             QTest::qWait(40); // eight steps, were it stepping
+             EXPECT_EQ(Osc_Step_Pos, 1);
+         }},
+        {"sequencer New, its window closed while the port closes",
+         [] {
+             Quorlen::get().Menu_MIDI_Seq_Click();
+             Seq_Data[0] = 127;
+             Seq_Saved = 0;
+             MIDI_SendNote(60, 1); // the stop closes an open port, and waits there
+             return W(Sequencer::get().Seq_New);
+         },
+         [] { return W(Sequencer::get().frame()); }, Kind::Short,
+         [](W) { Sequencer::get().Seq_New_MouseDown(); },
+         [](W) { Sequencer::peek()->frame()->close(); },
+         [this] {
+             EXPECT_TRUE(boxes.calls.empty()) << boxes.texts().join('|').toStdString();
+             EXPECT_EQ(Seq_Data[0], 127) << "the sequence was cleared";
+             EXPECT_EQ(Seq_Form_Open, 0);
+         }},
+        {"MIDI setup OK, its Escape while the port closes",
+         [] {
+             Quorlen::get().Menu_MIDI_Setup_Click();
+             MIDI_Setup::get().Channel->setCurrentIndex(4);
+             MIDI_SendNote(60, 1);
+             return W(MIDI_Setup::get().Cmd_OK);
+         },
+         [] { return W(MIDI_Setup::peek()); }, Kind::Short,
+         [](W) { MIDI_Setup::get().Cmd_OK_Click(); },
+         [&](W) { key(MIDI_Setup::peek(), Qt::Key_Escape); },
+         [&] {
+             dialog_gone();
+             EXPECT_TRUE(boxes.calls.empty()) << "a reminder after the dialog went";
+             EXPECT_EQ(MIDI_Channel, 1);
+         }},
+        {"tone name OK, its Escape while the name goes out",
+         [] {
+             TName_Show();
+             return W(TName::get().Cmd_OK);
+         },
+         [] { return W(TName::peek()); }, Kind::Long, [](W) { TName::get().Cmd_OK_Click(); },
+         [&](W) { key(TName::peek(), Qt::Key_Escape); }, dialog_gone},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Reset_Program();
+        Write_Settings(configured);
+        Start_Program();
+        boxes.clear();
+        const W control = row.open();
+        ASSERT_FALSE(control.isNull());
+        const W window = row.window();
+        const bool goes = !window.isNull();
+        size_t after = 0;
+        bool posted = false;
+        midi.on_event = [&](const FakeMidiHost::Event& e) {
+            if (posted || e.kind != row.at) return;
+            posted = true;
+            QMetaObject::invokeMethod(
+                qApp,
+                [&] {
+                    row.close(control);
+                    after = midi.events.size();
+                },
+                Qt::QueuedConnection);
+        };
+        // The action runs as a handler of its control, as the event loop runs one.
+        QMetaObject::invokeMethod(
+            control, [&] { row.act(control); }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        midi.on_event = {};
+        ASSERT_GT(after, 0u) << "the close did not come while the handler waited";
+        // Whatever the closing sent, the handler sent nothing after it.
+        for (size_t i = after; i < midi.events.size(); ++i)
+            EXPECT_TRUE(midi.events[i].kind == Kind::Unprepare ||
+                        midi.events[i].kind == Kind::Close)
+                << "sent after the close: " << Hex_Of(midi.events[i].bytes);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (goes) EXPECT_TRUE(window.isNull()) << "the window lives on";
+        row.check();
+    }
 }

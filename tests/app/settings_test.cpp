@@ -371,7 +371,7 @@ TEST_F(SettingsTest, RefusedStartUpLeavesTheFileAlone) {
     Write_Settings(text);
     Set_Screen_PPI_Override(144);
     Start_Program();
-    EXPECT_TRUE(Quorlen::get().Is_Unloaded());
+    EXPECT_TRUE(Quorlen::get().Unloaded());
     EXPECT_EQ(Settings_Text(), text);
     // Settings never read are never written, whoever asks.
     INI_File = ini();

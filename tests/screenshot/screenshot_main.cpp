@@ -15,11 +15,11 @@
 #include "midi/midi_port.h"
 #include "midi/midi_setup.h"
 #include "midi/sysex.h"
+#include "platform/application.h"
 #include "platform/msgbox.h"
 #include "sequencer/oscillator.h"
 #include "sequencer/sequence.h"
 #include "sequencer/sequencer.h"
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -31,7 +31,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Quorlen_Application app(argc, argv);
     Install_Build_Pictures();
     const QString out = argc > 1 ? argv[1] : "screenshots";
     QDir().mkpath(out);

@@ -9,9 +9,14 @@ int FakeMidiHost::next(Event::Kind kind) {
     return r;
 }
 
+void FakeMidiHost::record(Event e) {
+    events.push_back(e);
+    if (on_event) on_event(e);
+}
+
 int FakeMidiHost::outOpen(int device, MidiHandle& handle) {
     const int r = next(Event::Open);
-    events.push_back({Event::Open, -1, {}, device});
+    record({Event::Open, -1, {}, device});
     if (r != 0) return r;
     handle = nextHandle_++;
     open_.push_back(handle);
@@ -24,14 +29,14 @@ int FakeMidiHost::outShortMsg(MidiHandle handle, std::uint32_t packed) {
     const bool valid = std::find(open_.begin(), open_.end(), handle) != open_.end();
     std::string bytes{static_cast<char>(packed & 0xFF), static_cast<char>((packed >> 8) & 0xFF),
                       static_cast<char>((packed >> 16) & 0xFF)};
-    events.push_back({Event::Short, handle, bytes});
+    record({Event::Short, handle, bytes});
     if (r != 0) return r;
     return valid ? 0 : MidiResult::InvalidHandle;
 }
 
 int FakeMidiHost::outPrepareHeader(MidiHandle handle, const std::string& bytes) {
     const int r = next(Event::Prepare);
-    events.push_back({Event::Prepare, handle, bytes});
+    record({Event::Prepare, handle, bytes});
     if (r != 0) return r;
     return std::find(open_.begin(), open_.end(), handle) != open_.end() ? 0
                                                                         : MidiResult::InvalidHandle;
@@ -39,7 +44,7 @@ int FakeMidiHost::outPrepareHeader(MidiHandle handle, const std::string& bytes) 
 
 int FakeMidiHost::outLongMsg(MidiHandle handle, const std::string& bytes) {
     const int r = next(Event::Long);
-    events.push_back({Event::Long, handle, bytes});
+    record({Event::Long, handle, bytes});
     if (r != 0) return r;
     return std::find(open_.begin(), open_.end(), handle) != open_.end() ? 0
                                                                         : MidiResult::InvalidHandle;
@@ -47,13 +52,13 @@ int FakeMidiHost::outLongMsg(MidiHandle handle, const std::string& bytes) {
 
 int FakeMidiHost::outUnprepareHeader(MidiHandle handle, const std::string& bytes) {
     const int r = next(Event::Unprepare);
-    events.push_back({Event::Unprepare, handle, bytes});
+    record({Event::Unprepare, handle, bytes});
     return r;
 }
 
 int FakeMidiHost::outClose(MidiHandle handle) {
     const int r = next(Event::Close);
-    events.push_back({Event::Close, handle, {}});
+    record({Event::Close, handle, {}});
     if (r != 0) return r;
     auto it = std::find(open_.begin(), open_.end(), handle);
     if (it == open_.end()) return MidiResult::InvalidHandle;

@@ -3,6 +3,7 @@
 #include "platform/midi_host.h"
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -20,6 +21,8 @@ class FakeMidiHost : public MidiHost {
     // Result codes to give, call by call, per kind; an empty queue answers 0.
     std::map<Event::Kind, std::deque<int>> results;
     int opened = 0; // ports now open
+    // Runs after each call is recorded: a test's way into a send's yield.
+    std::function<void(const Event&)> on_event;
 
     int outCount() override { return static_cast<int>(outs.size()); }
     QString outName(int i) override { return outs.value(i); }
@@ -40,6 +43,7 @@ class FakeMidiHost : public MidiHost {
 
   private:
     int next(Event::Kind kind);
+    void record(Event e);
     MidiHandle nextHandle_ = 100;
     std::vector<MidiHandle> open_;
 };
