@@ -201,7 +201,8 @@ class Acceptance : public ::testing::Test {
     }
 
     void Expect_Exit(Program& p) {
-        EXPECT_EQ(p.Wait_Exit(), 0) << "the program did not end well\n" << p.Log();
+        EXPECT_EQ(p.Wait_Exit(), 0) << "the program did not end well: " << p.How_Ended() << "\n"
+                                    << p.Log();
     }
 };
 
@@ -475,6 +476,91 @@ TEST_F(Acceptance, JX8PKeysAuditionAndClosingQuestionOnChannel3) {
     EXPECT_EQ(p.Ini_Value("MIDI", "Sequence Preload"), "0");
     EXPECT_EQ(p.Ini_Value("Main Window", "State"), "0");
     EXPECT_EQ(p.Ini_Value("Recent Files", "Tone1"), "");
+}
+
+// The Alt of Alt+F4 reaches the patch window's fader first, whose send
+// yields: the close handled there must not take the window from under it.
+TEST_F(Acceptance, AltF4WithThePatchWindowOpenEndsWell) {
+    for (const auto& [ppi, env] :
+         {std::pair(96, std::vector<std::string>{}),
+          {120, std::vector<std::string>{"QT_ENABLE_HIGHDPI_SCALING=0", "QT_FONT_DPI=120"}}}) {
+        SCOPED_TRACE(std::to_string(ppi) + " ppi");
+        Program p;
+        p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
+        p.Start(Server(), env);
+        Expect_Plain_Start(p);
+        p.Menu({"alt+t", "p"});
+        p.Close();
+        // The fader's key counts as an edit once its handler is done, which
+        // may be before or after the close: a question, if asked, gets No.
+        if (!p.Wait_Dialog("Quorlen").empty())
+            p.Expect_Box("Quorlen", "Save actual TONE first?", "n");
+        Expect_Exit(p);
+        EXPECT_NE(p.Read("Quorlen.INI").find("[Recent Files]"), std::string::npos)
+            << "the settings were not written";
+    }
+}
+
+// Once closing has begun, a close from the frame's button waits for the
+// user's answer, whether the question is on screen or the Save dialog that
+// its Yes opened.
+TEST_F(Acceptance, FrameCloseWhileClosingWaitsForTheAnswer) {
+    enum class First { Button, Exit_Menu, Yes_Then_Save };
+    Program p;
+    for (const First first : {First::Button, First::Exit_Menu, First::Yes_Then_Save}) {
+        SCOPED_TRACE(first == First::Button      ? "closed by the frame's button"
+                     : first == First::Exit_Menu ? "File > Exit"
+                                                 : "Alt+F4, Yes, the Save dialog");
+        p.Write("Quorlen.INI", Ini_Midi("JX-8P", 3));
+        p.Start(Server());
+        Expect_Plain_Start(p);
+        const size_t mark = Rec().Count();
+        Activate(p.Main_Window());
+        Keys({"Up"});
+        Expect_Sent(mark, {Param(3, 0x21, 11, 0x20)}, "the lever");
+
+        std::string asking; // the window the second close must leave
+        if (first == First::Button) {
+            Click_Close_Button(p.Main_Window());
+            asking = p.Wait_Dialog("Quorlen");
+        } else if (first == First::Exit_Menu) {
+            p.Menu({"alt+f", "x"});
+            asking = p.Wait_Dialog("Quorlen");
+        } else {
+            p.Close();
+            p.Expect_Box("Quorlen", "Save actual TONE first?", "y");
+            // The tone has no file yet.
+            asking = p.Wait_Dialog("Save Tone File");
+        }
+        ASSERT_FALSE(asking.empty()) << "closing did not ask\n" << p.Log();
+
+        Click_Close_Button(p.Main_Window());
+        if (Wait_Until([&] { return !p.Running(); }, 2000)) {
+            ADD_FAILURE() << "the close from the frame ended the program unasked, " << p.How_Ended()
+                          << (p.Read("Quorlen.INI").find("[Recent Files]") == std::string::npos
+                                  ? ", without writing its settings"
+                                  : "")
+                          << "\n"
+                          << p.Log();
+            continue;
+        }
+        EXPECT_TRUE(Is_Visible(asking)) << "the question went away unanswered";
+
+        if (first == First::Yes_Then_Save) {
+            // A Yes whose save did not happen cancels the closing.
+            Activate(asking);
+            Keys({"Escape"});
+            EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(asking); }))
+                << "the dialog stayed open";
+            EXPECT_FALSE(Wait_Until([&] { return !p.Running(); }, 1000))
+                << "the Save dialog cancelled, the program ended, " << p.How_Ended();
+            p.Close();
+        }
+        p.Expect_Box("Quorlen", "Save actual TONE first?", "n");
+        Expect_Exit(p);
+        EXPECT_NE(p.Read("Quorlen.INI").find("[Recent Files]"), std::string::npos)
+            << "the settings were not written";
+    }
 }
 
 TEST_F(Acceptance, AlphaJunoKeysAndToneSendOnChannel16) {
@@ -763,6 +849,75 @@ TEST_F(Acceptance, FileDialogUsesTheFileClickedWhateverItsName) {
     EXPECT_EQ(p.Ini_Value("Recent Files", "Tone1"), p.Path("tones/ B.SYX"));
     EXPECT_EQ(p.Ini_Value("Recent Files", "Tone2"), p.Path("tones/\xC4LTER.SYX"));
     EXPECT_EQ(p.Ini_Value("Recent Files", "Tone3"), p.Path("tones/sub/ALPHA.SYX"));
+}
+
+// The process id of the JACK server of this name, or -1.
+pid_t Jack_Server_Pid(const std::string& name) {
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        if (!number) continue;
+        QFile f("/proc/" + entry + "/cmdline");
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QList<QByteArray> argv = f.readAll().split('\0');
+        if (argv.isEmpty() || !(argv[0] == "jackd" || argv[0].endsWith("/jackd"))) continue;
+        for (qsizetype i = 1; i + 1 < argv.size(); ++i)
+            if (argv[i] == "-n" || argv[i] == "--name") {
+                if (argv[i + 1].toStdString() == name) return pid;
+                break;
+            }
+    }
+    return -1;
+}
+
+// A click on a tone in the file dialog sends it. An Escape that comes
+// while that send waits for a busy port closes the dialog, and the program
+// goes on as after any Escape.
+TEST_F(Acceptance, EscapeWhileThePreviewWaitsForABusyPort) {
+    Program p;
+    QDir().mkpath(QString::fromStdString(p.Path("tones")));
+    p.Write("tones/ALPHA.SYX", Jx_Image(16, Jx_File_Tone("ALPHA", 3), {1, 2, 3, 4, 5, 6, 7}));
+    p.Write("Quorlen.INI",
+            Ini_Midi("JX-8P", 16) + "[Recent Files]\nTones=" + p.Path("tones/") + "\n");
+    p.Start(Server());
+    Expect_Plain_Start(p);
+    const pid_t jackd = Jack_Server_Pid(Server());
+    ASSERT_GT(jackd, 0) << "no jackd serving " << Server();
+    std::string dialog = Dialog(p, {"alt+f", "t", "o"}, "Open Tone File");
+    ASSERT_FALSE(dialog.empty());
+    {
+        // Nothing was sent yet, so the preview opens the port, and that waits
+        // for a held server until it runs again; the Escape is queued meanwhile.
+        ASSERT_EQ(::kill(jackd, SIGSTOP), 0);
+        const auto resume = qScopeGuard([jackd] { ::kill(jackd, SIGCONT); });
+        Click(dialog, 40, 60);
+        Keys({"Escape"});
+        ::usleep(500 * 1000);
+    }
+    EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(dialog) || !p.Running(); }))
+        << "the dialog stayed open";
+    ASSERT_FALSE(Wait_Until([&] { return !p.Running(); }, 1000))
+        << "the program ended, " << p.How_Ended() << "\n"
+        << p.Log();
+
+    // The dialog opens again, and closing it silences the instrument: the
+    // port works once it is free.
+    dialog = Dialog(p, {"alt+f", "t", "o"}, "Open Tone File");
+    ASSERT_FALSE(dialog.empty());
+    const size_t mark = Rec().Count();
+    Keys({"Escape"});
+    EXPECT_TRUE(Wait_Until([&] { return !Is_Visible(dialog); })) << "the dialog stayed open";
+    EXPECT_TRUE(Wait_Until([&] {
+        for (const Midi_Event& e : Rec().Since(mark))
+            if (e.bytes == Bytes{0xBF, 0x7B, 0x00}) return true;
+        return false;
+    })) << "no all-notes-off on closing the dialog\n"
+        << Hex_List(Rec().Since(mark)) << Xrun_Note();
+    // A preview is no change of the tone: closing asks nothing.
+    p.Close();
+    Expect_Exit(p);
+    EXPECT_NE(p.Read("Quorlen.INI").find("[Recent Files]"), std::string::npos)
+        << "the settings were not written";
 }
 
 // Checks the steps played since a start: 13 notes a tick, steps 0, 1, ...

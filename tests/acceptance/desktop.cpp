@@ -222,17 +222,44 @@ bool Is_Visible(const std::string& id) {
     return Run({"xwininfo", "-id", id}, 5000).out.find("IsViewable") != std::string::npos;
 }
 
-std::string Outer_Size(const std::string& id) {
-    int w = 0, h = 0, left = 0, right = 0, top = 0, bottom = 0;
+namespace {
+struct Frame {
+    int x = 0, y = 0, w = 0, h = 0;               // the window's inside, on the screen
+    int left = 0, right = 0, top = 0, bottom = 0; // the frame around it
+};
+
+Frame Frame_Of(const std::string& id) {
+    Frame f;
     std::istringstream info(Run({"xwininfo", "-id", id}, 5000).out);
     for (std::string line; std::getline(info, line);) {
-        std::sscanf(line.c_str(), " Width: %d", &w);
-        std::sscanf(line.c_str(), " Height: %d", &h);
+        std::sscanf(line.c_str(), " Absolute upper-left X: %d", &f.x);
+        std::sscanf(line.c_str(), " Absolute upper-left Y: %d", &f.y);
+        std::sscanf(line.c_str(), " Width: %d", &f.w);
+        std::sscanf(line.c_str(), " Height: %d", &f.h);
     }
     const std::string extents = Run({"xprop", "-id", id, "_NET_FRAME_EXTENTS"}, 5000).out;
     if (const size_t eq = extents.find('='); eq != std::string::npos)
-        std::sscanf(extents.c_str() + eq + 1, " %d, %d, %d, %d", &left, &right, &top, &bottom);
-    return std::to_string(w + left + right) + " x " + std::to_string(h + top + bottom);
+        std::sscanf(extents.c_str() + eq + 1, " %d, %d, %d, %d", &f.left, &f.right, &f.top,
+                    &f.bottom);
+    return f;
+}
+} // namespace
+
+std::string Outer_Size(const std::string& id) {
+    const Frame f = Frame_Of(id);
+    return std::to_string(f.w + f.left + f.right) + " x " + std::to_string(f.h + f.top + f.bottom);
+}
+
+void Click_Close_Button(const std::string& id) {
+    const Frame f = Frame_Of(id);
+    // openbox's button sits at the right end of the title bar; a pointer that
+    // jumps onto it without moving there first may have its click dropped.
+    const int x = f.x + f.w + f.right - 11, y = f.y - f.top / 2;
+    Run({"xdotool", "mousemove", std::to_string(x - 60), std::to_string(y + 60)});
+    Pause(100);
+    Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)});
+    Pause(100);
+    Run({"xdotool", "click", "1"});
 }
 
 void Activate(const std::string& id) {

@@ -53,6 +53,8 @@ void Activate(const std::string& id);
 void Keys(const std::vector<std::string>& keys);
 // A left click at a point of the window's inside (pixels from its top left).
 void Click(const std::string& id, int x, int y);
+// A click on the close button of the window manager's frame around the window.
+void Click_Close_Button(const std::string& id);
 
 // Reads the text of a box: a click on the text and Ctrl+A select it (the
 // boxes' text is selectable with the mouse), and the X primary selection

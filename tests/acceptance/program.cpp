@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -86,20 +87,21 @@ std::string Program::Ini_Value(const std::string& section, const std::string& ke
     return "(missing)";
 }
 
-void Program::Start(const std::string& jackServer) {
+void Program::Start(const std::string& jackServer, const std::vector<std::string>& env) {
     // Started again in the same folder: a new process with new windows.
     main_.clear();
     ended_ = false;
-    pid_ = Spawn({Path("quorlen")},
-                 {"QT_QPA_PLATFORM=xcb", "JACK_DEFAULT_SERVER=" + jackServer, "QT_ACCESSIBILITY=0"},
-                 dir_, Path("program.log"));
+    std::vector<std::string> all = {"QT_QPA_PLATFORM=xcb", "JACK_DEFAULT_SERVER=" + jackServer,
+                                    "QT_ACCESSIBILITY=0"};
+    all.insert(all.end(), env.begin(), env.end());
+    pid_ = Spawn({Path("quorlen")}, all, dir_, Path("program.log"));
     ASSERT_GT(pid_, 0);
 }
 
 bool Program::Running() {
     if (ended_) return false;
-    int status;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+    // The status is kept: once reaped here, the process cannot be waited for again.
+    if (waitpid(pid_, &status_, WNOHANG) == pid_) {
         ended_ = true;
         return false;
     }
@@ -107,16 +109,16 @@ bool Program::Running() {
 }
 
 int Program::Wait_Exit(int timeoutMs) {
-    int status = 0;
-    const bool ended = Wait_Until(
-        [&] {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) return true;
-            return false;
-        },
-        timeoutMs);
-    if (!ended) return -1;
-    ended_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (!Wait_Until([&] { return !Running(); }, timeoutMs)) return -1;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+std::string Program::How_Ended() const {
+    if (!ended_) return "still running";
+    if (WIFSIGNALED(status_))
+        return "killed by signal " + std::to_string(WTERMSIG(status_)) + " (" +
+               strsignal(WTERMSIG(status_)) + ")";
+    return "exit status " + std::to_string(WEXITSTATUS(status_));
 }
 
 std::string Program::Log() const {

@@ -30,12 +30,15 @@ class Program {
     // The value of a key of the settings file as the program wrote it.
     std::string Ini_Value(const std::string& section, const std::string& key) const;
 
-    // May be called again once the program has ended.
-    void Start(const std::string& jackServer);
+    // May be called again once the program has ended; env adds entries
+    // ("NAME=value") to the program's environment.
+    void Start(const std::string& jackServer, const std::vector<std::string>& env = {});
     pid_t Pid() const { return pid_; }
     bool Running();
     // Waits for the program to end; its exit code, or -1.
     int Wait_Exit(int timeoutMs = 20000);
+    // How it ended, for a failure message: its exit code or the signal.
+    std::string How_Ended() const;
     std::string Log() const;
 
     // The main window, once it is shown.
@@ -60,6 +63,7 @@ class Program {
     std::string main_;
     pid_t pid_ = -1;
     bool ended_ = false;
+    int status_ = 0; // the wait status once ended_
 };
 
 } // namespace acc
