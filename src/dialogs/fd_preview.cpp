@@ -211,7 +211,7 @@ void File_Dlg::FD_SYX_SoundCheck_Velocity_List_Click() {
 
 void File_Dlg::FD_Button_Start_Click(Picture_Button* start) {
     Btn_Down(*start);
-    if (MIDI_Enabled == 1 && sequence_at_hand() && !Handler_Stopped()) {
+    if (MIDI_Enabled == 1 && sequence_at_hand()) {
         Seq_Play_Start();
         return; // stays pressed while it plays
     }
@@ -248,8 +248,7 @@ void File_Dlg::FD_Click_Preview() {
     if (FD_Mode == "Open_SYX") {
         if (AutoSend_On == 1) Seq_SendAllNotesOff();
         Load_SYX(file, "Soundcheck");
-        // The dialog closed while the tone went out: nothing sounds after it.
-        if (Handler_Stopped() || AutoPlay_On != 1 || SYX_Tone_Found != 255) return;
+        if (AutoPlay_On != 1 || SYX_Tone_Found != 255) return;
         if (shown_mode() == 0) {
             // The display timer's first tick ends the pause; the event loop runs
             // on meanwhile, and a later click starts the pause again.
@@ -263,7 +262,6 @@ void File_Dlg::FD_Click_Preview() {
         Load_SEQ(file, "Soundcheck");
         if (MIDI_Enabled == 1 && AutoPlay_On == 1 && Seq_Loaded == 255) {
             FD_Button_Stop_Click();
-            if (Handler_Stopped()) return;
             FD_Button_Stop_MouseUp(FD_SEQ_Button_Stop, FD_SEQ_Button_Start);
             FD_Button_Start_Click(FD_SEQ_Button_Start);
         }

@@ -450,8 +450,6 @@ void File_Dlg::FD_Button_Ok_Click() {
             },
             err);
     }
-    // Closed while the file went in or out: nothing more of it is said.
-    if (Handler_Stopped()) return;
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {
         Form_Unload();
@@ -492,7 +490,6 @@ void File_Dlg::FD_List_Files_DblClick() {
             }
         }
     }
-    if (Handler_Stopped()) return;
     if (err != 0) Error_Box(err);
     if (FD_Done == 255) {
         Form_Unload();

@@ -150,7 +150,6 @@ void Keys_Pic_MouseUp(const Audition_Controls& c, int button) {
 void ED_Seq_Start_Click(const Audition_Controls&) {
     if (!Seq_Playable()) return;
     MIDI_Out_Open();
-    if (Handler_Stopped()) return;
     Seq_Step = 0;
     Seq_Status = MIDI_Channel + 143;
     Quorlen::get().Seq_Tmr->start();

@@ -212,14 +212,12 @@ void Patch::Slider_KeyStep(int top, int bottom, int p, int key) {
     // Every key sends the value, also one of no meaning.
     Fader_Key_Step(Edit_Value, key, 10);
     Patch_Param_Set(p, static_cast<int>(Edit_Value));
-    if (Handler_Stopped()) return;
     Slider_Redraw(top, bottom, p);
 }
 
 void Patch::Slider_Drag(int top, int bottom, int p, double y) {
     Edit_Value = std::clamp(Patch_Data[p] - y, 0.0, 127.0);
     Patch_Param_Set(p, static_cast<int>(Edit_Value));
-    if (Handler_Stopped()) return;
     Slider_Redraw(top, bottom, p);
 }
 

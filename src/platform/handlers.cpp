@@ -67,29 +67,28 @@ void Set_Main_Form(Form_Base* main) {
     g_main = main;
 }
 
-// The window an event belongs to is the nearest of ours up from its
-// receiver, short of another top-level window (a message box, a menu).
-Handler_Scope::Handler_Scope(QObject* receiver, QEvent* event) {
-    Form_Base* form = nullptr;
+// The window an event belongs to: the nearest of ours up from its receiver,
+// short of another top-level window (a message box, a menu). A platform
+// window (a close from the window manager, input before it reaches a
+// control) stands for its top-level widget.
+Form_Base* Handler_Scope::Form_Of(QObject* receiver) {
     if (receiver->isWindowType()) {
-        // The platform's window of a top-level widget: a close from the
-        // window manager, the input before it reaches a control.
         for (Form_Base* f : g_forms)
-            if (f->window_ && f->window_->windowHandle() == receiver) {
-                form = f;
-                break;
-            }
-    } else {
-        for (QObject* o = receiver; o && !form; o = o->parent()) {
-            if (!o->isWidgetType()) continue;
-            for (Form_Base* f : g_forms)
-                if (f->window_ == o) {
-                    form = f;
-                    break;
-                }
-            if (!form && static_cast<QWidget*>(o)->isWindow()) break;
-        }
+            if (f->window_ && f->window_->windowHandle() == receiver) return f;
+        return nullptr;
     }
+    for (QObject* o = receiver; o; o = o->parent()) {
+        if (!o->isWidgetType()) continue;
+        const auto own = std::find_if(g_forms.begin(), g_forms.end(),
+                                      [o](const Form_Base* f) { return f->window_ == o; });
+        if (own != g_forms.end()) return *own;
+        if (static_cast<QWidget*>(o)->isWindow()) return nullptr;
+    }
+    return nullptr;
+}
+
+Handler_Scope::Handler_Scope(QObject* receiver, QEvent* event) {
+    Form_Base* form = Form_Of(receiver);
     if (form) {
         const QEvent::Type t = event->type();
         refused_ =

@@ -53,6 +53,7 @@ class Handler_Scope {
     bool Refused() const { return refused_; }
 
   private:
+    static Form_Base* Form_Of(QObject* receiver);
     bool refused_ = false;
 };
 

@@ -340,7 +340,6 @@ void Oscillator::Picture1_MouseUp() {
 void Oscillator::Osc_Start_Click() {
     Osc_Step_Pos = 0;
     Osc_Step();
-    if (Handler_Stopped()) return;
     Timer_Osc_Set(true);
 }
 

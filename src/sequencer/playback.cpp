@@ -104,7 +104,8 @@ void Seq_Tmr_Timer() {
 
 void Seq_Play_Start() {
     MIDI_Out_Open();
-    // A failed open shows a box, and the dialog may be closed meanwhile.
+    // A handler whose window went (a failed open shows a box) starts nothing:
+    // the step timer is the main window's.
     if (Handler_Stopped()) return;
     Seq_Status = 144 + MIDI_Channel - 1;
     Seq_Step = 0;

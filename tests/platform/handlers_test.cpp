@@ -29,14 +29,9 @@ void yield_with(std::function<void()> action) {
 template <class Self> class Probe_Base : public QWidget, public Form<Self> {
   public:
     inline static Log log;
-    inline static bool yield_in_closing = false;
 
     void Form_Load() { ++log.loads; }
-    void Form_QueryUnload() {
-        ++log.closings;
-        // Closing steps may yield too (the dialog bookkeeping does).
-        if (yield_in_closing) yield_with(std::exchange(g_during, {}));
-    }
+    void Form_QueryUnload() { ++log.closings; }
     static void Unload() { Form<Self>::Unload_Instance(&Self::Form_QueryUnload); }
 
   protected:
@@ -69,11 +64,9 @@ class HandlersTest : public ::testing::Test {
     void SetUp() override {
         Probe::log = {};
         Other::log = {};
-        Probe::yield_in_closing = false;
     }
     void TearDown() override {
         g_during = {};
-        Set_Main_Form(nullptr);
         Probe::Destroy_Instance();
         Other::Destroy_Instance();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -132,40 +125,4 @@ TEST_F(HandlersTest, UnloadedInsideAYieldOfItsOwnHandler) {
         EXPECT_FALSE(again.Unloaded());
         TearDown();
     }
-}
-
-TEST_F(HandlersTest, UnloadedWhileNoHandlerRunsGoesAtOnce) {
-    const QPointer<Probe> w = Shown();
-    Probe::Unload();
-    EXPECT_TRUE(w.isNull());
-    EXPECT_EQ(Probe::log.closings, 1);
-    Probe::Unload(); // nothing left to unload
-    EXPECT_EQ(Probe::log.closings, 1);
-}
-
-TEST_F(HandlersTest, ACloseDuringTheClosingChangesNothing) {
-    Probe::yield_in_closing = true;
-    const QPointer<Probe> w = Shown();
-    bool accepted = true;
-    g_during = [w, &accepted] {
-        QCloseEvent again;
-        QCoreApplication::sendEvent(w, &again);
-        accepted = again.isAccepted();
-    };
-    w->close();
-    EXPECT_EQ(Probe::log.closings, 1);
-    EXPECT_FALSE(accepted);
-    EXPECT_FALSE(Probe::loaded());
-}
-
-TEST_F(HandlersTest, TheMainWindowUnloadedStopsEveryHandler) {
-    // Other stands for the main window: the program ends inside the yield.
-    Other& main = Other::get();
-    Set_Main_Form(&main);
-    const QPointer<Probe> w = Shown();
-    g_during = [] { Other::Unload(); };
-    QTest::keyClick(w, Qt::Key_A);
-    EXPECT_EQ(Probe::log.stopped, 1);
-    EXPECT_TRUE(Probe::loaded()) << "only the main window was unloaded";
-    EXPECT_TRUE(Handler_Stopped()) << "after the end nothing runs on";
 }
